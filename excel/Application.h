@@ -1,0 +1,60 @@
+#pragma once
+// The running spreadsheet application as the object model shows it: the active workbook and sheet,
+// the selection, references, and the worksheet functions the analysis calls.
+
+#include "Range.h"
+#include "Variant.h"
+#include "Workbook.h"
+
+#include <QString>
+#include <QVector>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace excel {
+
+class Application {
+public:
+    virtual ~Application() = default;
+
+    // Null when no workbook is open.
+    virtual std::shared_ptr<Workbook> ActiveWorkbook() = 0;
+    std::shared_ptr<Worksheet> ActiveSheet();
+    // The active sheet's selection; none when nothing that is a range is selected.
+    virtual std::optional<excel::Range> Selection() = 0;
+    SheetCollection Worksheets();
+    SheetCollection Sheets();
+    // A reference with or without a sheet (and book) prefix; without one it means the active sheet.
+    excel::Range Range(const QString& reference);
+    // The cells common to both ranges; none when they share no cell. Both must be on one sheet.
+    std::optional<excel::Range> Intersect(const excel::Range& a, const excel::Range& b) const;
+
+    // Worksheet functions, evaluated by the application with its own rules.
+    virtual double CountA(const excel::Range& range) = 0;
+    virtual double CountIf(const excel::Range& range, const Variant& criteria) = 0;
+    double Max(const excel::Range& range);
+    double Max(const QVector<Variant>& values);
+
+    virtual QString Caption() const = 0;
+
+    // The range input box (type 8). The host serves it through the handler; a cancelled box gives
+    // none. Other types are not offered.
+    using RangeInputHandler = std::function<std::optional<excel::Range>(
+        Application& app, const QString& prompt, const QString& title)>;
+    std::optional<excel::Range> InputBox(const QString& prompt, const QString& title = {},
+                                         int type = 8);
+    void setRangeInputHandler(RangeInputHandler handler) { m_rangeInput = std::move(handler); }
+
+    // Hooks each backend supplies.
+    // An open workbook by name, without regard to case; null when there is none.
+    virtual std::shared_ptr<Workbook> workbookNamed(const QString& name) const = 0;
+    // The largest number of the range (0 when it holds none); raises an error for error cells.
+    virtual double maxOfRange(const excel::Range& range) = 0;
+
+private:
+    RangeInputHandler m_rangeInput;
+};
+
+} // namespace excel

@@ -1,0 +1,25 @@
+#pragma once
+// Finds the running spreadsheet application to attach to. Each backend registers a provider; the
+// providers are asked in order of priority, highest first, and the first that answers wins.
+
+#include "Application.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace excel {
+
+// Given the program's whole argument string, a provider returns the application it can reach, or
+// null when it has none. It raises excel::Error when the argument names something it should host
+// but cannot (a workbook file it refuses), so that the user learns why.
+using ApplicationProvider = std::function<std::shared_ptr<Application>(const QString& argument)>;
+
+void registerApplicationProvider(const QString& name, int priority, ApplicationProvider provider);
+void unregisterApplicationProvider(const QString& name);
+
+// The application to attach to, or null when no provider has one.
+std::shared_ptr<Application> activeApplication(const QString& argument);
+
+} // namespace excel

@@ -1,0 +1,192 @@
+#include "CellStore.h"
+
+#include <algorithm>
+
+namespace embedded {
+
+namespace {
+
+quint64 cellKey(int row, int column) { return (quint64(row) << 16) | quint64(column); }
+
+const std::vector<Cell> kNoCells;
+
+} // namespace
+
+quint32 StringPool::add(const QString& text)
+{
+    m_strings.push_back(text);
+    const quint32 index = quint32(m_strings.size() - 1);
+    m_index.insert(text, index);
+    return index;
+}
+
+quint32 StringPool::intern(const QString& text)
+{
+    const auto it = m_index.constFind(text);
+    if (it != m_index.constEnd())
+        return it.value();
+    return add(text);
+}
+
+double serialToAutomationDate(double serial, bool date1904)
+{
+    if (date1904)
+        return serial + 1462;
+    // The 1900 system counts a 29 February 1900 that never was: serials before it are one day
+    // ahead of the calendar, and the phantom day itself shows as 28 February.
+    if (serial < 60)
+        return serial + 1;
+    return serial;
+}
+
+double automationDateToSerial(double automationDate, bool date1904)
+{
+    if (date1904)
+        return automationDate - 1462;
+    if (automationDate < 61)
+        return automationDate - 1;
+    return automationDate;
+}
+
+CellStore::CellStore(std::shared_ptr<BookContext> context)
+    : m_context(std::move(context))
+{
+}
+
+void CellStore::append(int row, int column, const Cell& cell)
+{
+    if (size_t(column) > m_columns.size()) {
+        m_columns.resize(size_t(column));
+        m_unsorted.resize(size_t(column));
+    }
+    auto& cells = m_columns[size_t(column - 1)];
+    if (!cells.empty() && cells.back().row >= quint32(row))
+        m_unsorted[size_t(column - 1)] = true;
+    Cell c = cell;
+    c.row = quint32(row);
+    cells.push_back(c);
+    ++m_cellCount;
+    ++m_version;
+}
+
+void CellStore::finishLoading()
+{
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        if (!m_unsorted[i])
+            continue;
+        auto& cells = m_columns[i];
+        std::stable_sort(cells.begin(), cells.end(),
+                         [](const Cell& a, const Cell& b) { return a.row < b.row; });
+        // Keep the last of equal rows: walk backwards keeping first-seen.
+        std::vector<Cell> unique;
+        unique.reserve(cells.size());
+        for (auto it = cells.rbegin(); it != cells.rend(); ++it) {
+            if (unique.empty() || unique.back().row != it->row)
+                unique.push_back(*it);
+        }
+        std::reverse(unique.begin(), unique.end());
+        m_cellCount -= qint64(cells.size() - unique.size());
+        cells = std::move(unique);
+        m_unsorted[i] = false;
+    }
+    ++m_version;
+}
+
+void CellStore::set(int row, int column, const Cell& cell)
+{
+    if (size_t(column) > m_columns.size()) {
+        m_columns.resize(size_t(column));
+        m_unsorted.resize(size_t(column));
+    }
+    auto& cells = m_columns[size_t(column - 1)];
+    auto it = std::lower_bound(cells.begin(), cells.end(), quint32(row),
+                               [](const Cell& c, quint32 r) { return c.row < r; });
+    Cell c = cell;
+    c.row = quint32(row);
+    if (it != cells.end() && it->row == quint32(row)) {
+        *it = c;
+    } else {
+        cells.insert(it, c);
+        ++m_cellCount;
+    }
+    ++m_version;
+}
+
+std::vector<Cell>::const_iterator CellStore::lowerBound(const std::vector<Cell>& cells, int row)
+{
+    return std::lower_bound(cells.begin(), cells.end(), quint32(row),
+                            [](const Cell& c, quint32 r) { return c.row < r; });
+}
+
+const std::vector<Cell>& CellStore::column(int column) const
+{
+    if (column < 1 || size_t(column) > m_columns.size())
+        return kNoCells;
+    return m_columns[size_t(column - 1)];
+}
+
+const Cell* CellStore::find(int row, int column) const
+{
+    const auto& cells = this->column(column);
+    const auto it = lowerBound(cells, row);
+    return it != cells.end() && int(it->row) == row ? &*it : nullptr;
+}
+
+excel::Variant CellStore::value(const Cell& cell) const
+{
+    switch (cell.kind) {
+    case CellKind::FormulaOnly:
+        return {};
+    case CellKind::Number:
+        return excel::Variant(cell.number);
+    case CellKind::Text:
+        return excel::Variant(m_context->strings.at(cell.text));
+    case CellKind::Boolean:
+        return excel::Variant(cell.boolean);
+    case CellKind::Error:
+        return excel::Variant(static_cast<excel::ErrorValue>(cell.error));
+    case CellKind::Date:
+        return excel::Variant(
+            excel::DateValue{serialToAutomationDate(cell.number, m_context->date1904)});
+    }
+    return {};
+}
+
+excel::Variant CellStore::value(int row, int column) const
+{
+    const Cell* cell = find(row, column);
+    return cell ? value(*cell) : excel::Variant();
+}
+
+void CellStore::setFormula(int row, int column, const QString& formula)
+{
+    m_formulas.insert(cellKey(row, column), formula);
+}
+
+QString CellStore::formula(int row, int column) const
+{
+    return m_formulas.value(cellKey(row, column));
+}
+
+excel::CellRect CellStore::usedRect() const
+{
+    excel::CellRect r{0, 0, 0, 0};
+    bool any = false;
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        const auto& cells = m_columns[i];
+        if (cells.empty())
+            continue;
+        const int column = int(i + 1);
+        if (!any) {
+            r = {int(cells.front().row), column, int(cells.back().row), column};
+            any = true;
+            continue;
+        }
+        r.top = std::min(r.top, int(cells.front().row));
+        r.bottom = std::max(r.bottom, int(cells.back().row));
+        r.right = column;
+    }
+    return any ? r : excel::CellRect::cell(1, 1);
+}
+
+} // namespace embedded

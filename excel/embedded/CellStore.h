@@ -1,0 +1,120 @@
+#pragma once
+// The cells of one worksheet, stored sparsely by column: each column keeps its cells in row order,
+// so reading a block or counting over it walks only the cells that exist.
+
+#include "excel/CellRef.h"
+#include "excel/Variant.h"
+
+#include <QHash>
+#include <QString>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace embedded {
+
+enum class CellKind : quint8 {
+    FormulaOnly, // a formula whose value is not known (no cached value in the file)
+    Number,
+    Text,
+    Boolean,
+    Error,
+    Date, // a number shown as a date: the serial number in the workbook's own date system
+};
+
+struct Cell {
+    static constexpr quint8 kHasFormula = 1;
+
+    quint32 row = 0;
+    CellKind kind = CellKind::Number;
+    quint8 flags = 0;
+    union {
+        double number;
+        quint32 text; // index into the workbook's string pool
+        quint8 error; // excel::ErrorValue
+        bool boolean;
+    };
+
+    Cell() : number(0) {}
+    bool hasFormula() const { return flags & kHasFormula; }
+};
+static_assert(sizeof(Cell) == 16, "cells are kept small: a sheet may hold millions");
+
+// Strings of a workbook, shared by its sheets. Shared-string tables come in with their own
+// numbering; other texts are interned so that equal texts share one entry.
+class StringPool {
+public:
+    quint32 add(const QString& text); // always a new entry (keeps shared-string numbering)
+    quint32 intern(const QString& text);
+    const QString& at(quint32 index) const { return m_strings[index]; }
+    quint32 size() const { return quint32(m_strings.size()); }
+
+private:
+    std::vector<QString> m_strings;
+    QHash<QString, quint32> m_index;
+};
+
+// What every sheet of a workbook shares: its strings and its date system.
+struct BookContext {
+    StringPool strings;
+    bool date1904 = false;
+};
+
+// Converts between a workbook serial date and the automation date of excel::DateValue.
+double serialToAutomationDate(double serial, bool date1904);
+double automationDateToSerial(double automationDate, bool date1904);
+
+class CellStore {
+public:
+    explicit CellStore(std::shared_ptr<BookContext> context);
+
+    const BookContext& context() const { return *m_context; }
+    std::shared_ptr<BookContext> sharedContext() const { return m_context; }
+
+    // Loading: cells of a column usually come in row order; finishLoading() sorts and removes
+    // duplicates (the last one written wins) for columns that did not.
+    void append(int row, int column, const Cell& cell);
+    void finishLoading();
+    // Editing: puts a cell in place, replacing one that is there.
+    void set(int row, int column, const Cell& cell);
+
+    const Cell* find(int row, int column) const;
+    excel::Variant value(const Cell& cell) const;
+    excel::Variant value(int row, int column) const;
+    void setFormula(int row, int column, const QString& formula);
+    QString formula(int row, int column) const;
+
+    qint64 cellCount() const { return m_cellCount; }
+    // The block of all stored cells; A1 when there is none.
+    excel::CellRect usedRect() const;
+    // Increases with every change; per-range caches compare it.
+    quint64 version() const { return m_version; }
+
+    template <typename F>
+    void forEachInRect(const excel::CellRect& rect, F&& f) const
+    {
+        const int last = std::min(rect.right, int(m_columns.size()));
+        for (int column = rect.left; column <= last; ++column) {
+            const auto& cells = m_columns[size_t(column - 1)];
+            auto it = lowerBound(cells, rect.top);
+            for (; it != cells.end() && int(it->row) <= rect.bottom; ++it)
+                f(int(it->row), column, *it);
+        }
+    }
+
+    // Cells of one column in row order (empty beyond the last used column).
+    const std::vector<Cell>& column(int column) const;
+
+private:
+    static std::vector<Cell>::const_iterator lowerBound(const std::vector<Cell>& cells, int row);
+
+    std::shared_ptr<BookContext> m_context;
+    std::vector<std::vector<Cell>> m_columns;
+    std::vector<bool> m_unsorted;
+    QHash<quint64, QString> m_formulas;
+    qint64 m_cellCount = 0;
+    quint64 m_version = 1;
+};
+
+} // namespace embedded

@@ -1,0 +1,351 @@
+#include "Criterion.h"
+
+#include <QDate>
+#include <QRegularExpression>
+
+#include <charconv>
+
+namespace embedded {
+
+QString foldCase(const QString& text) { return text.toCaseFolded(); }
+
+CellKey CellKey::of(const Cell& cell, const StringPool& strings)
+{
+    CellKey key;
+    switch (cell.kind) {
+    case CellKind::FormulaOnly:
+        // A formula whose value is unknown is taken as one that shows nothing: it is not blank.
+        key.kind = Kind::Text;
+        break;
+    case CellKind::Number:
+    case CellKind::Date:
+        key.kind = Kind::Number;
+        key.number = cell.number;
+        break;
+    case CellKind::Text:
+        key.kind = Kind::Text;
+        key.folded = foldCase(strings.at(cell.text));
+        break;
+    case CellKind::Boolean:
+        key.kind = Kind::Boolean;
+        key.boolean = cell.boolean;
+        break;
+    case CellKind::Error:
+        key.kind = Kind::Error;
+        key.error = static_cast<excel::ErrorValue>(cell.error);
+        break;
+    }
+    return key;
+}
+
+std::optional<double> parseCriterionNumber(QStringView text)
+{
+    text = text.trimmed();
+    bool percent = false;
+    if (text.endsWith(u'%')) {
+        percent = true;
+        text.chop(1);
+        text = text.trimmed();
+    }
+    if (text.isEmpty() || text.size() > 400)
+        return std::nullopt;
+    // Check the shape first: from_chars alone would accept "inf", "nan" and hex forms.
+    qsizetype i = 0;
+    if (text[i] == u'+' || text[i] == u'-')
+        ++i;
+    qsizetype digits = 0;
+    while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128) {
+        ++i;
+        ++digits;
+    }
+    if (i < text.size() && text[i] == u'.') {
+        ++i;
+        while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128) {
+            ++i;
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return std::nullopt;
+    if (i < text.size() && (text[i] == u'e' || text[i] == u'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+            ++i;
+        const qsizetype start = i;
+        while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128)
+            ++i;
+        if (i == start)
+            return std::nullopt;
+    }
+    if (i != text.size())
+        return std::nullopt;
+    const QByteArray latin = text.toLatin1();
+    const char* begin = latin.constData() + (latin.startsWith('+') ? 1 : 0);
+    double value = 0;
+    const auto [end, ec] = std::from_chars(begin, latin.constData() + latin.size(), value);
+    if (ec != std::errc() || end != latin.constData() + latin.size())
+        return std::nullopt;
+    return percent ? value / 100 : value;
+}
+
+std::optional<double> parseCriterionDate(QStringView text, bool date1904)
+{
+    static const QRegularExpression iso(QStringLiteral(
+        R"(^\s*(\d{4})-(\d{1,2})-(\d{1,2})(?:[T ](\d{1,2}):(\d{2})(?::(\d{2}))?)?\s*$)"));
+    static const QRegularExpression us(QStringLiteral(
+        R"(^\s*(\d{1,2})/(\d{1,2})/(\d{4})(?: (\d{1,2}):(\d{2})(?::(\d{2}))?)?\s*$)"));
+    int y = 0;
+    int m = 0;
+    int d = 0;
+    QRegularExpressionMatch match = iso.match(text.toString());
+    if (match.hasMatch()) {
+        y = match.captured(1).toInt();
+        m = match.captured(2).toInt();
+        d = match.captured(3).toInt();
+    } else {
+        match = us.match(text.toString());
+        if (!match.hasMatch())
+            return std::nullopt;
+        m = match.captured(1).toInt();
+        d = match.captured(2).toInt();
+        y = match.captured(3).toInt();
+    }
+    const QDate date(y, m, d);
+    const int hh = match.captured(4).toInt();
+    const int mm = match.captured(5).toInt();
+    const int ss = match.captured(6).toInt();
+    if (!date.isValid() || hh > 23 || mm > 59 || ss > 59)
+        return std::nullopt;
+    const double automation =
+        double(QDate(1899, 12, 30).daysTo(date)) + (hh * 3600 + mm * 60 + ss) / 86400.0;
+    return automationDateToSerial(automation, date1904);
+}
+
+Criterion Criterion::parse(const excel::Variant& criteria, bool date1904)
+{
+    Criterion c;
+    switch (criteria.kind()) {
+    case excel::Variant::Kind::Number:
+        c.m_operand = Operand::Number;
+        c.m_number = criteria.number();
+        return c;
+    case excel::Variant::Kind::Date:
+        c.m_operand = Operand::Number;
+        c.m_number = automationDateToSerial(criteria.date().serial, date1904);
+        return c;
+    case excel::Variant::Kind::Boolean:
+        c.m_operand = Operand::Boolean;
+        c.m_boolean = criteria.boolean();
+        return c;
+    case excel::Variant::Kind::Error:
+        c.m_operand = Operand::Error;
+        c.m_error = criteria.error();
+        return c;
+    case excel::Variant::Kind::Empty:
+    case excel::Variant::Kind::Array:
+        c.m_operand = Operand::Blank;
+        c.m_blankMatchesEmptyText = true;
+        return c;
+    case excel::Variant::Kind::Text:
+        break;
+    }
+    const QString& text = criteria.text();
+    static const std::pair<const char*, Op> kOps[] = {
+        {"<=", Op::LessEqual}, {">=", Op::GreaterEqual}, {"<>", Op::NotEqual},
+        {"<", Op::Less},       {">", Op::Greater},       {"=", Op::Equal},
+    };
+    QString rest = text;
+    bool hadOperator = false;
+    for (const auto& [prefix, op] : kOps) {
+        if (text.startsWith(QLatin1String(prefix))) {
+            c.m_op = op;
+            rest = text.mid(qsizetype(qstrlen(prefix)));
+            hadOperator = true;
+            break;
+        }
+    }
+    if (rest.isEmpty() && (c.m_op == Op::Equal || c.m_op == Op::NotEqual)) {
+        // "" counts empty cells and formulas that show nothing; "=" only truly empty cells;
+        // "<>" every cell that is not truly empty.
+        c.m_operand = Operand::Blank;
+        c.m_blankMatchesEmptyText = !hadOperator;
+        return c;
+    }
+    c.readOperand(rest, date1904);
+    return c;
+}
+
+void Criterion::readOperand(const QString& rest, bool date1904)
+{
+    m_fromText = true;
+    m_literal = foldCase(rest);
+    if (const auto e = excel::errorFromText(rest)) {
+        m_operand = Operand::Error;
+        m_error = *e;
+    } else if (m_literal == QLatin1String("true") || m_literal == QLatin1String("false")) {
+        m_operand = Operand::Boolean;
+        m_boolean = m_literal == QLatin1String("true");
+    } else if (const auto n = parseCriterionNumber(rest)) {
+        m_operand = Operand::Number;
+        m_number = *n;
+    } else if (const auto d = parseCriterionDate(rest, date1904)) {
+        m_operand = Operand::Number;
+        m_number = *d;
+    } else {
+        m_operand = Operand::Text;
+        if (m_op == Op::Equal || m_op == Op::NotEqual)
+            compileText(m_literal);
+    }
+}
+
+// Wildcards: "?" one character, "*" any run, "~" makes the next "*", "?" or "~" literal.
+void Criterion::compileText(const QString& folded)
+{
+    QString literal;
+    for (qsizetype i = 0; i < folded.size(); ++i) {
+        const QChar ch = folded[i];
+        if (ch == u'~' && i + 1 < folded.size() &&
+            (folded[i + 1] == u'*' || folded[i + 1] == u'?' || folded[i + 1] == u'~')) {
+            ++i;
+            m_pattern.push_back({Token::Type::Char, folded[i]});
+            literal += folded[i];
+        } else if (ch == u'*') {
+            m_pattern.push_back({Token::Type::AnyRun, {}});
+            m_wildcards = true;
+        } else if (ch == u'?') {
+            m_pattern.push_back({Token::Type::AnyOne, {}});
+            m_wildcards = true;
+        } else {
+            m_pattern.push_back({Token::Type::Char, ch});
+            literal += ch;
+        }
+    }
+    if (!m_wildcards) {
+        m_literal = literal;
+        m_pattern.clear();
+    }
+}
+
+bool Criterion::wildcardMatch(const QString& s) const
+{
+    // Linear matching with one backtrack point for the last "*" seen.
+    qsizetype p = 0;
+    qsizetype i = 0;
+    qsizetype starP = -1;
+    qsizetype starI = 0;
+    const qsizetype n = m_pattern.size();
+    while (i < s.size()) {
+        if (p < n && (m_pattern[p].type == Token::Type::AnyOne ||
+                      (m_pattern[p].type == Token::Type::Char && m_pattern[p].ch == s[i]))) {
+            ++p;
+            ++i;
+        } else if (p < n && m_pattern[p].type == Token::Type::AnyRun) {
+            starP = p++;
+            starI = i;
+        } else if (starP >= 0) {
+            p = starP + 1;
+            i = ++starI;
+        } else {
+            return false;
+        }
+    }
+    while (p < n && m_pattern[p].type == Token::Type::AnyRun)
+        ++p;
+    return p == n;
+}
+
+bool Criterion::equals(const CellKey& cell) const
+{
+    using K = CellKey::Kind;
+    switch (m_operand) {
+    case Operand::Blank:
+        return cell.kind == K::Blank ||
+               (m_blankMatchesEmptyText && cell.kind == K::Text && cell.folded.isEmpty());
+    case Operand::Number:
+        if (cell.kind == K::Number)
+            return cell.number == m_number;
+        if (cell.kind != K::Text)
+            return false;
+        // Text written as a criterion meets text by its letters, so that long digit strings
+        // stay apart; a number meets text that reads as that number.
+        if (m_fromText)
+            return cell.folded == m_literal;
+        return parseCriterionNumber(cell.folded) == m_number;
+    case Operand::Boolean:
+        return (cell.kind == K::Boolean && cell.boolean == m_boolean) ||
+               (m_fromText && cell.kind == K::Text && cell.folded == m_literal);
+    case Operand::Error:
+        return (cell.kind == K::Error && cell.error == m_error) ||
+               (m_fromText && cell.kind == K::Text && cell.folded == m_literal);
+    case Operand::Text:
+        if (cell.kind != K::Text)
+            return false;
+        return m_wildcards ? wildcardMatch(cell.folded) : cell.folded == m_literal;
+    }
+    return false;
+}
+
+bool Criterion::compareResult(int cmp) const
+{
+    switch (m_op) {
+    case Op::Less:
+        return cmp < 0;
+    case Op::LessEqual:
+        return cmp <= 0;
+    case Op::Greater:
+        return cmp > 0;
+    case Op::GreaterEqual:
+        return cmp >= 0;
+    case Op::Equal:
+    case Op::NotEqual:
+        break;
+    }
+    return false;
+}
+
+bool Criterion::compares(const CellKey& cell) const
+{
+    using K = CellKey::Kind;
+    switch (m_operand) {
+    case Operand::Number:
+        return cell.kind == K::Number && compareResult(compareNumbers(cell.number, m_number));
+    case Operand::Text:
+        return cell.kind == K::Text && compareResult(cell.folded.compare(m_literal));
+    case Operand::Boolean:
+        return cell.kind == K::Boolean && compareResult(int(cell.boolean) - int(m_boolean));
+    case Operand::Blank:
+    case Operand::Error:
+        return false;
+    }
+    return false;
+}
+
+bool Criterion::matches(const CellKey& cell) const
+{
+    switch (m_op) {
+    case Op::Equal:
+        return equals(cell);
+    case Op::NotEqual:
+        return !equals(cell);
+    default:
+        return compares(cell);
+    }
+}
+
+qint64 countIfScan(const CellStore& cells, const excel::CellRect& rect, const Criterion& criterion)
+{
+    qint64 stored = 0;
+    qint64 count = 0;
+    const StringPool& strings = cells.context().strings;
+    cells.forEachInRect(rect, [&](int, int, const Cell& cell) {
+        ++stored;
+        if (criterion.matches(CellKey::of(cell, strings)))
+            ++count;
+    });
+    // Cells that hold nothing are all alike: one test stands for all of them.
+    if (criterion.matches(CellKey::blank()))
+        count += rect.cellCount() - stored;
+    return count;
+}
+
+} // namespace embedded

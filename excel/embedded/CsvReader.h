@@ -1,0 +1,19 @@
+#pragma once
+// Reads a comma-separated file (RFC 4180 quoting, UTF-8 with or without a byte-order mark) as a
+// workbook of one sheet named after the file. Fields that read as numbers become numbers; every
+// other field stays text exactly as written; empty fields are empty cells.
+
+#include "ReadLimits.h"
+#include "WorkbookData.h"
+
+#include <QString>
+
+namespace embedded {
+
+WorkbookData readCsv(const QString& path, const ReadLimits& limits = {});
+
+// True for a field the spreadsheet would take as a number: optional sign, digits with an optional
+// decimal point, an optional exponent. Blanks around it or thousands separators make it text.
+bool csvFieldIsNumber(QStringView field, double& value);
+
+} // namespace embedded

@@ -1,0 +1,48 @@
+#pragma once
+// The embedded workbook engine as a running spreadsheet application: the workbooks it hosts,
+// which one is active, and the worksheet functions with the spreadsheet's own rules.
+
+#include "EmbeddedWorkbook.h"
+#include "ReadLimits.h"
+
+#include "excel/Application.h"
+
+#include <memory>
+#include <vector>
+
+namespace embedded {
+
+class EmbeddedApplication : public excel::Application,
+                            public std::enable_shared_from_this<EmbeddedApplication> {
+public:
+    static std::shared_ptr<EmbeddedApplication> create();
+
+    // Reads a workbook file (.xlsx or .csv), hosts it and makes it the active workbook. Raises
+    // excel::Error with the reason when the file is refused.
+    std::shared_ptr<EmbeddedWorkbook> open(const QString& path, const ReadLimits& limits = {});
+    // Hosts a workbook made in memory (tests, tools) and makes it active.
+    std::shared_ptr<EmbeddedWorkbook> host(WorkbookData data);
+
+    std::shared_ptr<excel::Workbook> ActiveWorkbook() override;
+    std::optional<excel::Range> Selection() override;
+    double CountA(const excel::Range& range) override;
+    double CountIf(const excel::Range& range, const excel::Variant& criteria) override;
+    QString Caption() const override;
+    std::shared_ptr<excel::Workbook> workbookNamed(const QString& name) const override;
+    double maxOfRange(const excel::Range& range) override;
+
+    void activateWorkbook(const EmbeddedWorkbook* book);
+    const std::vector<std::shared_ptr<EmbeddedWorkbook>>& workbooks() const { return m_books; }
+
+private:
+    EmbeddedApplication() = default;
+    static const EmbeddedWorksheet& sheetOf(const excel::Range& range, const char* member);
+
+    std::vector<std::shared_ptr<EmbeddedWorkbook>> m_books;
+    int m_active = -1;
+};
+
+// Reads a workbook file by its kind (.xlsx or .csv).
+WorkbookData readWorkbookFile(const QString& path, const ReadLimits& limits = {});
+
+} // namespace embedded

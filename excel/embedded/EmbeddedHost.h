@@ -1,0 +1,23 @@
+#pragma once
+// The embedded engine as a provider of running applications: the program's argument string names
+// a workbook file, and the engine hosts it (or hands back the host already running for it).
+
+#include "ReadLimits.h"
+
+#include "excel/Application.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace embedded {
+
+// The workbook path named by the argument string, or empty when it names none: the whole string,
+// trimmed and without surrounding quotes. A switch such as "/1002" names no file.
+QString workbookPathFromArgument(const QString& argument);
+
+// Registers the embedded engine with excel::activeApplication(). It comes after any provider
+// that reaches a separate running application.
+void registerEmbeddedProvider(const ReadLimits& limits = {});
+
+} // namespace embedded

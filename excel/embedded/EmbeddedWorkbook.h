@@ -1,0 +1,44 @@
+#pragma once
+// A workbook hosted by the embedded engine: its sheets in tab order and the active one.
+
+#include "EmbeddedWorksheet.h"
+#include "WorkbookData.h"
+
+#include "excel/Workbook.h"
+
+#include <memory>
+#include <vector>
+
+namespace embedded {
+
+class EmbeddedApplication;
+
+class EmbeddedWorkbook : public excel::Workbook {
+public:
+    static std::shared_ptr<EmbeddedWorkbook> create(std::weak_ptr<EmbeddedApplication> app,
+                                                    WorkbookData data);
+
+    QString Name() const override { return m_name; }
+    void Activate() override;
+    std::shared_ptr<excel::Worksheet> ActiveSheet() override;
+    int sheetCount() const override { return int(m_sheets.size()); }
+    std::shared_ptr<excel::Worksheet> sheetAt(int index) const override;
+
+    const QString& path() const { return m_path; }
+    bool date1904() const { return m_context->date1904; }
+    bool isActive() const;
+    void activateSheet(const EmbeddedWorksheet* sheet);
+    std::shared_ptr<EmbeddedWorksheet> embeddedSheet(int index) const { return m_sheets.at(size_t(index)); }
+
+private:
+    EmbeddedWorkbook() = default;
+
+    std::weak_ptr<EmbeddedApplication> m_app;
+    QString m_name;
+    QString m_path;
+    std::shared_ptr<BookContext> m_context;
+    std::vector<std::shared_ptr<EmbeddedWorksheet>> m_sheets;
+    int m_activeSheet = 0;
+};
+
+} // namespace embedded

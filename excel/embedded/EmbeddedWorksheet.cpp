@@ -1,0 +1,190 @@
+#include "EmbeddedWorksheet.h"
+
+#include "EmbeddedWorkbook.h"
+
+#include "excel/Error.h"
+
+#include <algorithm>
+
+namespace embedded {
+
+namespace {
+
+// SpecialCells types and value kinds, as the object model numbers them.
+constexpr int kBlanks = 4;
+constexpr int kFormulas = -4123;
+constexpr int kNumbers = 1;
+constexpr int kTextValues = 2;
+constexpr int kLogical = 4;
+constexpr int kErrors = 16;
+
+// A handful of ranges is what one analysis works on; keep their indexes, drop the oldest.
+constexpr size_t kCachedIndexes = 4;
+
+int valueKindOf(const Cell& cell)
+{
+    switch (cell.kind) {
+    case CellKind::Number:
+    case CellKind::Date:
+        return kNumbers;
+    case CellKind::Text:
+    case CellKind::FormulaOnly:
+        return kTextValues;
+    case CellKind::Boolean:
+        return kLogical;
+    case CellKind::Error:
+        return kErrors;
+    }
+    return 0;
+}
+
+// Adds the rows [from, to] of one column as a block, joining it to the previous block when
+// they continue each other.
+void addRun(QVector<excel::CellRect>& out, int column, int from, int to)
+{
+    if (from > to)
+        return;
+    if (!out.isEmpty()) {
+        excel::CellRect& last = out.back();
+        if (last.left == column && last.right == column && last.bottom + 1 == from) {
+            last.bottom = to;
+            return;
+        }
+    }
+    out.push_back({from, column, to, column});
+}
+
+} // namespace
+
+EmbeddedWorksheet::EmbeddedWorksheet(std::weak_ptr<EmbeddedWorkbook> book, SheetData data)
+    : m_book(std::move(book))
+    , m_data(std::move(data))
+{
+}
+
+std::shared_ptr<excel::Workbook> EmbeddedWorksheet::Parent() const { return m_book.lock(); }
+
+void EmbeddedWorksheet::Activate()
+{
+    if (auto book = m_book.lock())
+        book->activateSheet(this);
+}
+
+excel::CellRect EmbeddedWorksheet::usedRect() const
+{
+    // Cells that carry only formatting hold no value and are left out of the used range.
+    return m_data.cells->usedRect();
+}
+
+excel::Variant EmbeddedWorksheet::cellValue(int row, int column) const
+{
+    return m_data.cells->value(row, column);
+}
+
+void EmbeddedWorksheet::readValues(const excel::CellRect& rect, excel::VariantArray& out) const
+{
+    const CellStore& cells = *m_data.cells;
+    cells.forEachInRect(rect, [&](int row, int column, const Cell& cell) {
+        out.at(row - rect.top + 1, column - rect.left + 1) = cells.value(cell);
+    });
+}
+
+QVector<excel::CellRect> EmbeddedWorksheet::specialCells(const QVector<excel::CellRect>& areas,
+                                                         int type, int value) const
+{
+    if (type != kBlanks && type != kFormulas)
+        throw excel::Error(QStringLiteral("SpecialCells"),
+                           QStringLiteral("cell type %1 is not offered").arg(type));
+    const int wanted = value == 0 ? (kNumbers | kTextValues | kLogical | kErrors) : value;
+    const excel::CellRect used = usedRect();
+    QVector<excel::CellRect> found;
+    for (const excel::CellRect& area : areas) {
+        // Blank cells are looked for within the used range only, as the spreadsheet does.
+        const auto rect = type == kBlanks ? area.intersected(used) : std::optional(area);
+        if (!rect)
+            continue;
+        const int lastColumn = std::min(rect->right, type == kBlanks ? rect->right : used.right);
+        for (int column = rect->left; column <= lastColumn; ++column) {
+            const auto& cells = m_data.cells->column(column);
+            auto it = std::lower_bound(cells.begin(), cells.end(), quint32(rect->top),
+                                       [](const Cell& c, quint32 r) { return c.row < r; });
+            int next = rect->top; // first row not yet accounted for
+            for (; it != cells.end() && int(it->row) <= rect->bottom; ++it) {
+                const int row = int(it->row);
+                if (type == kBlanks) {
+                    addRun(found, column, next, row - 1);
+                } else if (it->hasFormula() && (valueKindOf(*it) & wanted)) {
+                    addRun(found, column, row, row);
+                }
+                next = row + 1;
+            }
+            if (type == kBlanks)
+                addRun(found, column, next, rect->bottom);
+        }
+    }
+    return found;
+}
+
+void EmbeddedWorksheet::select(const QVector<excel::CellRect>& areas)
+{
+    auto book = m_book.lock();
+    if (!book || !book->isActive() || book->ActiveSheet().get() != this)
+        throw excel::Error(QStringLiteral("Select"),
+                           QStringLiteral("cells can be selected only on the active sheet; \"%1\" "
+                                          "is not active")
+                               .arg(m_data.name));
+    m_data.selection = areas;
+    m_data.activeCell = excel::CellRect::cell(areas.front().top, areas.front().left);
+}
+
+std::shared_ptr<const CountIfIndex> EmbeddedWorksheet::indexFor(const excel::CellRect& rect) const
+{
+    const quint64 version = m_data.cells->version();
+    for (CachedIndex& c : m_indexes) {
+        if (c.rect == rect && c.version == version) {
+            c.lastUse = ++m_uses;
+            return c.index;
+        }
+    }
+    auto index = std::make_shared<const CountIfIndex>(*m_data.cells, rect);
+    m_indexes.erase(std::remove_if(m_indexes.begin(), m_indexes.end(),
+                                   [&](const CachedIndex& c) { return c.version != version; }),
+                    m_indexes.end());
+    if (m_indexes.size() >= kCachedIndexes) {
+        m_indexes.erase(std::min_element(m_indexes.begin(), m_indexes.end(),
+                                         [](const CachedIndex& a, const CachedIndex& b) {
+                                             return a.lastUse < b.lastUse;
+                                         }));
+    }
+    m_indexes.push_back({rect, version, ++m_uses, index});
+    return index;
+}
+
+qint64 EmbeddedWorksheet::countIf(const excel::CellRect& rect, const Criterion& criterion) const
+{
+    return indexFor(rect)->count(criterion);
+}
+
+qint64 EmbeddedWorksheet::countA(const excel::CellRect& rect) const
+{
+    qint64 n = 0;
+    m_data.cells->forEachInRect(rect, [&](int, int, const Cell&) { ++n; });
+    return n;
+}
+
+std::optional<double> EmbeddedWorksheet::maxOf(const excel::CellRect& rect) const
+{
+    std::optional<double> best;
+    m_data.cells->forEachInRect(rect, [&](int row, int column, const Cell& cell) {
+        if (cell.kind == CellKind::Error)
+            throw excel::Error(QStringLiteral("Max"),
+                               QStringLiteral("the cell %1 holds the error %2")
+                                   .arg(excel::columnLetters(column) + QString::number(row),
+                                        excel::errorText(excel::ErrorValue(cell.error))));
+        if (cell.kind == CellKind::Number || cell.kind == CellKind::Date)
+            best = best ? std::max(*best, cell.number) : cell.number;
+    });
+    return best;
+}
+
+} // namespace embedded

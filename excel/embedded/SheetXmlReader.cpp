@@ -1,0 +1,375 @@
+#include "SheetXmlReader.h"
+
+#include "FileRefusal.h"
+#include "NumberFormats.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace embedded {
+
+namespace {
+
+bool is(const char* name, const char* local) { return std::strcmp(localName(name), local) == 0; }
+
+QString textOf(const std::string& utf8)
+{
+    return decodeEscapes(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+}
+
+} // namespace
+
+SheetXmlReader::SheetXmlReader(const QString& fileName, SheetData& sheet,
+                               const std::vector<bool>& dateStyles, quint32 sharedStrings,
+                               const ReadLimits& limits, qint64& cellBudget)
+    : XmlStream(fileName, sheet.partName)
+    , m_sheet(sheet)
+    , m_dateStyles(dateStyles)
+    , m_sharedStrings(sharedStrings)
+    , m_limits(limits)
+    , m_cellBudget(cellBudget)
+{
+    m_value.reserve(64);
+}
+
+void SheetXmlReader::read(ZipPackage& package)
+{
+    parse(package);
+    m_sheet.cells->finishLoading();
+    applySelection();
+}
+
+bool SheetXmlReader::parseCellRef(const char* ref, int& row, int& column)
+{
+    const char* p = ref;
+    qint64 c = 0;
+    while ((*p >= 'A' && *p <= 'Z') || (*p >= 'a' && *p <= 'z')) {
+        c = c * 26 + ((*p | 0x20) - 'a' + 1);
+        if (c > excel::kMaxColumns)
+            return false;
+        ++p;
+    }
+    qint64 r = 0;
+    const char* digits = p;
+    while (*p >= '0' && *p <= '9') {
+        r = r * 10 + (*p - '0');
+        if (r > excel::kMaxRows)
+            return false;
+        ++p;
+    }
+    if (c == 0 || p == digits || *p != '\0' || r == 0)
+        return false;
+    row = int(r);
+    column = int(c);
+    return true;
+}
+
+QString SheetXmlReader::cellName() const
+{
+    return excel::columnLetters(m_column) + QString::number(m_row);
+}
+
+void SheetXmlReader::startElement(const char* name, const char** attributes)
+{
+    const char* local = localName(name);
+    switch (*local) {
+    case 'c':
+        if (local[1] == '\0')
+            return startCell(attributes);
+        break;
+    case 'v':
+        if (local[1] == '\0' && m_inCell) {
+            m_collect = Collect::Value;
+            return;
+        }
+        break;
+    case 'f':
+        if (local[1] == '\0' && m_inCell) {
+            m_hasFormula = true;
+            m_collect = Collect::Formula;
+            return;
+        }
+        break;
+    case 'r':
+        if (std::strcmp(local, "row") == 0) {
+            m_column = 0;
+            const char* r = attribute(attributes, "r");
+            if (r) {
+                const int row = std::atoi(r);
+                if (row < 1 || row > excel::kMaxRows)
+                    return fail(QStringLiteral("the sheet \"%1\" has a row number %2 beyond the "
+                                               "last row %3")
+                                    .arg(m_sheet.name, QString::fromUtf8(r))
+                                    .arg(excel::kMaxRows));
+                m_row = row;
+            } else {
+                ++m_row;
+            }
+            return;
+        }
+        if (std::strcmp(local, "rPh") == 0)
+            ++m_phoneticDepth;
+        break;
+    case 't':
+        if (local[1] == '\0' && m_inInline && m_phoneticDepth == 0)
+            m_collect = Collect::InlineText;
+        break;
+    case 'i':
+        if (std::strcmp(local, "is") == 0 && m_inCell)
+            m_inInline = true;
+        break;
+    default:
+        break;
+    }
+    if (std::strcmp(local, "sheetView") == 0) {
+        m_inFirstView = ++m_sheetViews == 1;
+    } else if (m_inFirstView && std::strcmp(local, "pane") == 0) {
+        if (const char* pane = attribute(attributes, "activePane"))
+            m_activePane = QString::fromUtf8(pane);
+    } else if (m_inFirstView && std::strcmp(local, "selection") == 0) {
+        const char* pane = attribute(attributes, "pane");
+        const char* active = attribute(attributes, "activeCell");
+        const char* sqref = attribute(attributes, "sqref");
+        m_selections.push_back({pane ? QString::fromUtf8(pane) : QStringLiteral("topLeft"),
+                                active ? QString::fromUtf8(active) : QString(),
+                                sqref ? QString::fromUtf8(sqref) : QString()});
+    } else if (std::strcmp(local, "dimension") == 0) {
+        if (const char* ref = attribute(attributes, "ref"))
+            m_sheet.declaredDimension = QString::fromUtf8(ref);
+    }
+}
+
+void SheetXmlReader::startCell(const char** attributes)
+{
+    m_inCell = true;
+    m_hasFormula = false;
+    m_inInline = false;
+    m_type[0] = '\0';
+    m_style = 0;
+    m_value.clear();
+    m_formula.clear();
+    m_inlineText.clear();
+    if (m_row == 0)
+        m_row = 1; // a cell outside any numbered row belongs to the first
+    for (int i = 0; attributes[i]; i += 2) {
+        const char* key = attributes[i];
+        const char* value = attributes[i + 1];
+        if (key[0] == 'r' && key[1] == '\0') {
+            if (!parseCellRef(value, m_row, m_column))
+                return fail(QStringLiteral("the sheet \"%1\" has a cell reference \"%2\" that is "
+                                           "not a cell within A1:XFD1048576")
+                                .arg(m_sheet.name, QString::fromUtf8(value)));
+            continue;
+        }
+        if (key[0] == 't' && key[1] == '\0') {
+            std::strncpy(m_type, value, sizeof m_type - 1);
+            m_type[sizeof m_type - 1] = '\0';
+        } else if (key[0] == 's' && key[1] == '\0') {
+            m_style = std::atoi(value);
+        }
+    }
+    if (!attribute(attributes, "r")) {
+        if (++m_column > excel::kMaxColumns)
+            return fail(QStringLiteral("the sheet \"%1\" has a cell beyond the last column XFD")
+                            .arg(m_sheet.name));
+    }
+}
+
+void SheetXmlReader::characters(const char* data, int length)
+{
+    switch (m_collect) {
+    case Collect::Value:
+        m_value.append(data, size_t(length));
+        break;
+    case Collect::Formula:
+        m_formula.append(data, size_t(length));
+        break;
+    case Collect::InlineText:
+        m_inlineText.append(data, size_t(length));
+        break;
+    case Collect::None:
+        break;
+    }
+}
+
+void SheetXmlReader::endElement(const char* name)
+{
+    const char* local = localName(name);
+    if (local[1] == '\0') {
+        switch (*local) {
+        case 'c':
+            if (m_inCell)
+                finishCell();
+            m_inCell = false;
+            return;
+        case 'v':
+        case 'f':
+        case 't':
+            m_collect = Collect::None;
+            return;
+        default:
+            return;
+        }
+    }
+    if (std::strcmp(local, "rPh") == 0)
+        --m_phoneticDepth;
+    else if (std::strcmp(local, "is") == 0)
+        m_inInline = false;
+    else if (std::strcmp(local, "sheetView") == 0)
+        m_inFirstView = false;
+}
+
+void SheetXmlReader::storeText(const std::string& utf8, Cell& cell)
+{
+    cell.kind = CellKind::Text;
+    cell.text = m_sheet.cells->sharedContext()->strings.intern(textOf(utf8));
+}
+
+void SheetXmlReader::finishCell()
+{
+    Cell cell;
+    const char* t = m_type;
+    if (*t == '\0' || std::strcmp(t, "n") == 0) {
+        // Trim what a hand-written file may put around a number.
+        size_t b = 0;
+        size_t e = m_value.size();
+        while (b < e && std::isspace(uchar(m_value[b])))
+            ++b;
+        while (e > b && std::isspace(uchar(m_value[e - 1])))
+            --e;
+        if (b == e) {
+            if (!m_hasFormula)
+                return; // a cell that only carries a style holds nothing
+            cell.kind = CellKind::FormulaOnly;
+        } else {
+            const char* first = m_value.data() + b + (m_value[b] == '+' ? 1 : 0);
+            const auto [end, ec] = std::from_chars(first, m_value.data() + e, cell.number);
+            if (ec != std::errc() || end != m_value.data() + e || !std::isfinite(cell.number))
+                return fail(QStringLiteral("the sheet \"%1\" has a cell %2 whose number \"%3\" "
+                                           "cannot be read")
+                                .arg(m_sheet.name, cellName(), QString::fromUtf8(m_value.c_str())));
+            cell.kind = size_t(m_style) < m_dateStyles.size() && m_dateStyles[size_t(m_style)]
+                            ? CellKind::Date
+                            : CellKind::Number;
+        }
+    } else if (std::strcmp(t, "s") == 0) {
+        quint32 index = 0;
+        const auto [end, ec] =
+            std::from_chars(m_value.data(), m_value.data() + m_value.size(), index);
+        if (ec != std::errc() || end != m_value.data() + m_value.size() || index >= m_sharedStrings)
+            return fail(QStringLiteral("the sheet \"%1\" has a cell %2 that refers to shared string "
+                                       "\"%3\", but the workbook has %4")
+                            .arg(m_sheet.name, cellName(), QString::fromUtf8(m_value.c_str()))
+                            .arg(m_sharedStrings));
+        cell.kind = CellKind::Text;
+        cell.text = index;
+    } else if (std::strcmp(t, "inlineStr") == 0) {
+        storeText(m_inlineText, cell);
+    } else if (std::strcmp(t, "str") == 0) {
+        storeText(m_value, cell);
+    } else if (std::strcmp(t, "b") == 0) {
+        cell.kind = CellKind::Boolean;
+        cell.boolean = m_value == "1" || m_value == "true";
+        if (!cell.boolean && m_value != "0" && m_value != "false") {
+            if (!(m_value.empty() && m_hasFormula))
+                return fail(QStringLiteral("the sheet \"%1\" has a cell %2 whose logical value "
+                                           "\"%3\" cannot be read")
+                                .arg(m_sheet.name, cellName(), QString::fromUtf8(m_value.c_str())));
+            cell.kind = CellKind::FormulaOnly;
+        }
+    } else if (std::strcmp(t, "e") == 0) {
+        cell.kind = CellKind::Error;
+        const auto e = excel::errorFromText(QString::fromUtf8(m_value.c_str()).trimmed());
+        cell.error = quint8(e.value_or(excel::ErrorValue::NA));
+    } else if (std::strcmp(t, "d") == 0) {
+        const auto serial = parseIsoDateTime(QString::fromUtf8(m_value.c_str()),
+                                             m_sheet.cells->context().date1904);
+        if (!serial)
+            return fail(QStringLiteral("the sheet \"%1\" has a cell %2 whose date \"%3\" cannot "
+                                       "be read")
+                            .arg(m_sheet.name, cellName(), QString::fromUtf8(m_value.c_str())));
+        cell.kind = CellKind::Date;
+        cell.number = *serial;
+    } else {
+        return fail(QStringLiteral("the sheet \"%1\" has a cell %2 of unknown type \"%3\"")
+                        .arg(m_sheet.name, cellName(), QString::fromUtf8(t)));
+    }
+    if (m_hasFormula)
+        cell.flags |= Cell::kHasFormula;
+    if (++m_cells > m_limits.maxCellsPerSheet)
+        return fail(QStringLiteral("the sheet \"%1\" holds more than %2 cells")
+                        .arg(m_sheet.name)
+                        .arg(m_limits.maxCellsPerSheet));
+    if (--m_cellBudget < 0)
+        return fail(QStringLiteral("the workbook holds more than %1 cells")
+                        .arg(m_limits.maxCellsPerWorkbook));
+    m_sheet.cells->append(m_row, m_column, cell);
+    if (m_hasFormula && !m_formula.empty())
+        m_sheet.cells->setFormula(m_row, m_column, QString::fromUtf8(m_formula.c_str()));
+}
+
+void SheetXmlReader::applySelection()
+{
+    for (const SavedSelection& s : m_selections) {
+        if (s.pane != m_activePane)
+            continue;
+        QVector<excel::CellRect> areas;
+        for (const QString& piece : s.sqref.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const auto parsed = excel::parseReference(piece);
+            if (parsed && parsed->sheet.isEmpty())
+                areas += parsed->areas;
+        }
+        const auto active = excel::parseReference(s.activeCell);
+        if (areas.isEmpty() && active)
+            areas = active->areas;
+        if (areas.isEmpty())
+            continue;
+        m_sheet.selection = areas;
+        m_sheet.activeCell = active && active->areas.size() == 1
+                                 ? excel::CellRect::cell(active->areas.front().top,
+                                                         active->areas.front().left)
+                                 : excel::CellRect::cell(areas.front().top, areas.front().left);
+        return;
+    }
+}
+
+SharedStringsReader::SharedStringsReader(const QString& fileName, const QString& partName,
+                                         StringPool& pool)
+    : XmlStream(fileName, partName)
+    , m_pool(pool)
+{
+}
+
+void SharedStringsReader::startElement(const char* name, const char**)
+{
+    if (is(name, "si")) {
+        m_inItem = true;
+        m_text.clear();
+    } else if (is(name, "rPh")) {
+        ++m_phoneticDepth;
+    } else if (m_inItem && m_phoneticDepth == 0 && is(name, "t")) {
+        m_inText = true;
+    }
+}
+
+void SharedStringsReader::endElement(const char* name)
+{
+    if (is(name, "si")) {
+        m_pool.add(textOf(m_text));
+        m_inItem = false;
+    } else if (is(name, "rPh")) {
+        --m_phoneticDepth;
+    } else if (is(name, "t")) {
+        m_inText = false;
+    }
+}
+
+void SharedStringsReader::characters(const char* data, int length)
+{
+    if (m_inText)
+        m_text.append(data, size_t(length));
+}
+
+} // namespace embedded

@@ -1,0 +1,88 @@
+#pragma once
+// Streams one worksheet part into a cell store, with its saved selection and declared extent;
+// and streams the shared-string table into the workbook's string pool.
+
+#include "ReadLimits.h"
+#include "WorkbookData.h"
+#include "XmlStream.h"
+
+#include <QVector>
+
+#include <string>
+#include <vector>
+
+namespace embedded {
+
+class SheetXmlReader : public XmlStream {
+public:
+    // dateStyles[i] tells whether cell style i shows numbers as dates. cellBudget is what is left
+    // of the workbook's cell cap; the reader lowers it by what it stores.
+    SheetXmlReader(const QString& fileName, SheetData& sheet, const std::vector<bool>& dateStyles,
+                   quint32 sharedStrings, const ReadLimits& limits, qint64& cellBudget);
+
+    void read(ZipPackage& package);
+
+protected:
+    void startElement(const char* name, const char** attributes) override;
+    void endElement(const char* name) override;
+    void characters(const char* data, int length) override;
+
+private:
+    enum class Collect : quint8 { None, Value, Formula, InlineText };
+    struct SavedSelection {
+        QString pane;
+        QString activeCell;
+        QString sqref;
+    };
+
+    void startCell(const char** attributes);
+    void finishCell();
+    void storeText(const std::string& utf8, Cell& cell);
+    bool parseCellRef(const char* ref, int& row, int& column);
+    QString cellName() const;
+    void applySelection();
+
+    SheetData& m_sheet;
+    const std::vector<bool>& m_dateStyles;
+    quint32 m_sharedStrings;
+    ReadLimits m_limits;
+    qint64& m_cellBudget;
+
+    int m_row = 0;
+    int m_column = 0;
+    char m_type[16] = {};
+    int m_style = 0;
+    bool m_hasFormula = false;
+    bool m_inCell = false;
+    bool m_inInline = false;
+    int m_phoneticDepth = 0;
+    Collect m_collect = Collect::None;
+    std::string m_value;
+    std::string m_formula;
+    std::string m_inlineText;
+    qint64 m_cells = 0;
+
+    int m_sheetViews = 0;
+    bool m_inFirstView = false;
+    QString m_activePane = QStringLiteral("topLeft");
+    QVector<SavedSelection> m_selections;
+};
+
+class SharedStringsReader : public XmlStream {
+public:
+    SharedStringsReader(const QString& fileName, const QString& partName, StringPool& pool);
+
+protected:
+    void startElement(const char* name, const char** attributes) override;
+    void endElement(const char* name) override;
+    void characters(const char* data, int length) override;
+
+private:
+    StringPool& m_pool;
+    bool m_inItem = false;
+    bool m_inText = false;
+    int m_phoneticDepth = 0;
+    std::string m_text;
+};
+
+} // namespace embedded

@@ -1,0 +1,149 @@
+#include "XmlStream.h"
+
+#include "FileRefusal.h"
+#include "ZipPackage.h"
+
+#include <expat.h>
+
+#include <cstring>
+
+namespace embedded {
+
+const char* attribute(const char** attributes, const char* local)
+{
+    for (int i = 0; attributes[i]; i += 2) {
+        if (std::strcmp(localName(attributes[i]), local) == 0)
+            return attributes[i + 1];
+    }
+    return nullptr;
+}
+
+XmlStream::XmlStream(QString fileName, QString partName)
+    : m_fileName(std::move(fileName))
+    , m_partName(std::move(partName))
+    , m_parser(XML_ParserCreate(nullptr))
+{
+    XML_SetUserData(m_parser, this);
+    XML_SetElementHandler(m_parser, &XmlStream::onStart, &XmlStream::onEnd);
+    XML_SetCharacterDataHandler(m_parser, &XmlStream::onText);
+    XML_SetStartDoctypeDeclHandler(m_parser, &XmlStream::onDoctype);
+    XML_SetParamEntityParsing(m_parser, XML_PARAM_ENTITY_PARSING_NEVER);
+}
+
+XmlStream::~XmlStream() { XML_ParserFree(m_parser); }
+
+void XmlStream::fail(const QString& reason)
+{
+    if (m_failure.isEmpty())
+        m_failure = reason;
+    XML_StopParser(m_parser, XML_FALSE);
+}
+
+void XmlStream::onStart(void* self, const char* name, const char** attributes)
+{
+    static_cast<XmlStream*>(self)->startElement(name, attributes);
+}
+
+void XmlStream::onEnd(void* self, const char* name) { static_cast<XmlStream*>(self)->endElement(name); }
+
+void XmlStream::onText(void* self, const char* data, int length)
+{
+    static_cast<XmlStream*>(self)->characters(data, length);
+}
+
+void XmlStream::onDoctype(void* self, const char*, const char*, const char*, int)
+{
+    auto* stream = static_cast<XmlStream*>(self);
+    stream->fail(QStringLiteral("its part %1 holds a document type declaration, which workbook "
+                                "files never have; it is refused for safety")
+                     .arg(stream->m_partName));
+}
+
+void XmlStream::feed(const char* data, size_t size, bool final)
+{
+    if (!m_failure.isEmpty())
+        return;
+    const XML_Status status = XML_Parse(m_parser, data, int(size), final ? 1 : 0);
+    if (!m_failure.isEmpty())
+        refuseFile(m_fileName, m_failure);
+    if (status != XML_STATUS_OK)
+        refuseFile(m_fileName, QStringLiteral("its part %1 is not well-formed XML (line %2: %3)")
+                                   .arg(m_partName)
+                                   .arg(XML_GetCurrentLineNumber(m_parser))
+                                   .arg(QString::fromUtf8(XML_ErrorString(XML_GetErrorCode(m_parser)))));
+}
+
+void XmlStream::parse(ZipPackage& package)
+{
+    package.stream(m_partName, [&](const char* data, size_t size) {
+        // Feed in pieces the parser's int length can hold.
+        while (size > 0) {
+            const size_t piece = std::min<size_t>(size, 1 << 20);
+            feed(data, piece, false);
+            data += piece;
+            size -= piece;
+        }
+    });
+    feed("", 0, true);
+}
+
+pugi::xml_document loadPart(ZipPackage& package, const QString& partName)
+{
+    const QByteArray bytes = package.read(partName);
+    pugi::xml_document doc;
+    const pugi::xml_parse_result result =
+        doc.load_buffer(bytes.constData(), size_t(bytes.size()),
+                        pugi::parse_default | pugi::parse_doctype | pugi::parse_ws_pcdata_single);
+    if (!result)
+        refuseFile(package.fileName(), QStringLiteral("its part %1 is not well-formed XML (%2)")
+                                           .arg(partName, QString::fromUtf8(result.description())));
+    for (const pugi::xml_node& node : doc.children()) {
+        if (node.type() == pugi::node_doctype)
+            refuseFile(package.fileName(),
+                       QStringLiteral("its part %1 holds a document type declaration, which "
+                                      "workbook files never have; it is refused for safety")
+                           .arg(partName));
+    }
+    return doc;
+}
+
+pugi::xml_node childNamed(const pugi::xml_node& parent, const char* local)
+{
+    for (const pugi::xml_node& child : parent.children()) {
+        if (child.type() == pugi::node_element && std::strcmp(localName(child.name()), local) == 0)
+            return child;
+    }
+    return {};
+}
+
+pugi::xml_attribute attributeNamed(const pugi::xml_node& node, const char* local)
+{
+    for (const pugi::xml_attribute& a : node.attributes()) {
+        if (std::strcmp(localName(a.name()), local) == 0)
+            return a;
+    }
+    return {};
+}
+
+QString decodeEscapes(const QString& text)
+{
+    if (!text.contains(QLatin1String("_x")))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'_' && i + 6 < text.size() && text[i + 1] == u'x' && text[i + 6] == u'_') {
+            bool ok = false;
+            const uint code = QStringView(text).mid(i + 2, 4).toUInt(&ok, 16);
+            if (ok) {
+                out += QChar(char16_t(code));
+                i += 6;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+} // namespace embedded

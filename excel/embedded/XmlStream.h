@@ -1,0 +1,77 @@
+#pragma once
+// Streaming XML for the large parts (sheets, shared strings) and guarded DOM loading for the
+// small ones. Both refuse any document type declaration: workbook parts never carry one, and it
+// is the door to entity expansion and external entities.
+
+#include <QByteArray>
+#include <QString>
+
+#include <pugixml.hpp>
+
+#include <string>
+
+struct XML_ParserStruct;
+
+namespace embedded {
+
+class ZipPackage;
+
+// The part of an element or attribute name after its prefix: "x:c" gives "c".
+inline const char* localName(const char* name)
+{
+    const char* colon = nullptr;
+    for (const char* p = name; *p; ++p) {
+        if (*p == ':')
+            colon = p;
+    }
+    return colon ? colon + 1 : name;
+}
+
+// The value of an attribute by local name, or null.
+const char* attribute(const char** attributes, const char* local);
+
+class XmlStream {
+public:
+    XmlStream(QString fileName, QString partName);
+    virtual ~XmlStream();
+    XmlStream(const XmlStream&) = delete;
+    XmlStream& operator=(const XmlStream&) = delete;
+
+    // Streams the whole part through the handlers; refuses the file on any error.
+    void parse(ZipPackage& package);
+
+protected:
+    virtual void startElement(const char* name, const char** attributes) = 0;
+    virtual void endElement(const char* name) = 0;
+    virtual void characters(const char* data, int length) = 0;
+
+    // Handlers report a problem here instead of throwing through the parser; the parse stops and
+    // the reason is raised once the parser has returned.
+    void fail(const QString& reason);
+    const QString& fileName() const { return m_fileName; }
+    const QString& partName() const { return m_partName; }
+
+private:
+    static void onStart(void* self, const char* name, const char** attributes);
+    static void onEnd(void* self, const char* name);
+    static void onText(void* self, const char* data, int length);
+    static void onDoctype(void* self, const char*, const char*, const char*, int);
+    void feed(const char* data, size_t size, bool final);
+
+    QString m_fileName;
+    QString m_partName;
+    XML_ParserStruct* m_parser;
+    QString m_failure;
+};
+
+// Loads a small part as a DOM (entities of XML itself decoded, blanks kept where significant).
+pugi::xml_document loadPart(ZipPackage& package, const QString& partName);
+
+// Children and attributes by local name, whatever prefix the producer used.
+pugi::xml_node childNamed(const pugi::xml_node& parent, const char* local);
+pugi::xml_attribute attributeNamed(const pugi::xml_node& node, const char* local);
+
+// Decodes the _xHHHH_ escapes of workbook text ("_x000D_" is a carriage return).
+QString decodeEscapes(const QString& text);
+
+} // namespace embedded

@@ -1,0 +1,173 @@
+#include "ZipPackage.h"
+
+#include "FileRefusal.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <zip.h>
+
+namespace embedded {
+
+namespace {
+
+quint32 le16(const uchar* p) { return quint32(p[0]) | (quint32(p[1]) << 8); }
+quint32 le32(const uchar* p) { return le16(p) | (le16(p + 2) << 16); }
+quint64 le64(const uchar* p) { return quint64(le32(p)) | (quint64(le32(p + 4)) << 32); }
+
+} // namespace
+
+ZipPackage::ZipPackage(const QString& path, const ReadLimits& limits)
+    : m_fileName(QFileInfo(path).fileName())
+    , m_limits(limits)
+{
+    const QFileInfo info(path);
+    if (info.size() > m_limits.maxFileBytes)
+        refuseFile(m_fileName, QStringLiteral("the file is %1, more than the %2 a workbook may be")
+                                   .arg(describeBytes(info.size()), describeBytes(m_limits.maxFileBytes)));
+    checkEntryCount(path);
+    int error = 0;
+    m_zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+    if (!m_zip) {
+        zip_error_t ze;
+        zip_error_init_with_code(&ze, error);
+        const QString why = QString::fromUtf8(zip_error_strerror(&ze));
+        zip_error_fini(&ze);
+        refuseFile(m_fileName,
+                   QStringLiteral("it is not a workbook file, or it is damaged (%1)").arg(why));
+    }
+}
+
+ZipPackage::~ZipPackage()
+{
+    if (m_zip)
+        zip_discard(m_zip);
+}
+
+// The archive's directory is loaded whole when the archive is opened, so an archive with a
+// huge number of entries must be turned away before that: read the entry count from the end
+// record ourselves.
+void ZipPackage::checkEntryCount(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        refuseFile(m_fileName, QStringLiteral("the file cannot be read (%1)").arg(file.errorString()));
+    const qint64 size = file.size();
+    const qint64 tail = std::min<qint64>(size, 65535 + 22);
+    file.seek(size - tail);
+    const QByteArray bytes = file.read(tail);
+    const auto* data = reinterpret_cast<const uchar*>(bytes.constData());
+    qint64 eocd = -1;
+    for (qint64 i = bytes.size() - 22; i >= 0; --i) {
+        if (le32(data + i) == 0x06054b50) {
+            eocd = i;
+            break;
+        }
+    }
+    if (eocd < 0)
+        refuseFile(m_fileName,
+                   QStringLiteral("it is not a workbook file, or it is damaged (no zip directory "
+                                  "at its end; the file may be cut short)"));
+    quint64 entries = le16(data + eocd + 10);
+    if (entries == 0xFFFF && eocd >= 20 && le32(data + eocd - 20) == 0x07064b50) {
+        // Zip64: the locator points at the larger end record.
+        const quint64 at = le64(data + eocd - 20 + 8);
+        uchar record[56];
+        if (file.seek(qint64(at)) && file.read(reinterpret_cast<char*>(record), 56) == 56 &&
+            le32(record) == 0x06064b50)
+            entries = le64(record + 32);
+    }
+    if (entries > quint64(m_limits.maxEntries))
+        refuseFile(m_fileName, QStringLiteral("it holds %1 parts, more than the %2 a workbook may have")
+                                   .arg(entries)
+                                   .arg(m_limits.maxEntries));
+}
+
+qint64 ZipPackage::locate(const QString& partName) const
+{
+    const QByteArray name = partName.toUtf8();
+    zip_int64_t index = zip_name_locate(m_zip, name.constData(), 0);
+    if (index < 0)
+        index = zip_name_locate(m_zip, name.constData(), ZIP_FL_NOCASE);
+    return index;
+}
+
+bool ZipPackage::contains(const QString& partName) const { return locate(partName) >= 0; }
+
+QByteArray ZipPackage::read(const QString& partName)
+{
+    QByteArray out;
+    const qint64 index = locate(partName);
+    if (index >= 0) {
+        zip_stat_t st;
+        zip_stat_init(&st);
+        if (zip_stat_index(m_zip, zip_uint64_t(index), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE) &&
+            st.size > quint64(m_limits.maxSmallPartBytes))
+            refuseFile(m_fileName,
+                       QStringLiteral("its part %1 would unpack to %2, more than the %3 allowed for it")
+                           .arg(partName, describeBytes(qint64(st.size)),
+                                describeBytes(m_limits.maxSmallPartBytes)));
+    }
+    stream(partName, [&](const char* data, size_t size) {
+        if (out.size() + qint64(size) > m_limits.maxSmallPartBytes)
+            refuseFile(m_fileName, QStringLiteral("its part %1 unpacks to more than the %2 allowed for it")
+                                       .arg(partName, describeBytes(m_limits.maxSmallPartBytes)));
+        out.append(data, qsizetype(size));
+    });
+    return out;
+}
+
+void ZipPackage::stream(const QString& partName,
+                        const std::function<void(const char* data, size_t size)>& sink)
+{
+    const qint64 index = locate(partName);
+    if (index < 0)
+        refuseFile(m_fileName, QStringLiteral("it has no part %1").arg(partName));
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat_index(m_zip, zip_uint64_t(index), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE))
+        refuseFile(m_fileName, QStringLiteral("the size of its part %1 cannot be read").arg(partName));
+    const qint64 declared = qint64(std::min<zip_uint64_t>(st.size, zip_uint64_t(1) << 62));
+    if (declared > m_limits.maxPartBytes)
+        refuseFile(m_fileName, QStringLiteral("its part %1 would unpack to %2, more than the %3 "
+                                              "allowed for one part")
+                                   .arg(partName, describeBytes(declared),
+                                        describeBytes(m_limits.maxPartBytes)));
+    if (m_totalRead + declared > m_limits.maxTotalBytes)
+        refuseFile(m_fileName, QStringLiteral("it would unpack to more than %1 in all")
+                                   .arg(describeBytes(m_limits.maxTotalBytes)));
+    zip_file_t* file = zip_fopen_index(m_zip, zip_uint64_t(index), 0);
+    if (!file)
+        refuseFile(m_fileName, QStringLiteral("its part %1 cannot be unpacked (%2)")
+                                   .arg(partName, QString::fromUtf8(zip_strerror(m_zip))));
+    struct Closer {
+        zip_file_t* f;
+        ~Closer() { zip_fclose(f); }
+    } closer{file};
+    // The headers' sizes are not to be trusted: count what really comes out and stop as soon as
+    // it goes past what was declared.
+    static constexpr size_t kChunk = 256 * 1024;
+    std::unique_ptr<char[]> buffer(new char[kChunk]);
+    qint64 actual = 0;
+    while (true) {
+        const zip_int64_t n = zip_fread(file, buffer.get(), kChunk);
+        if (n < 0)
+            refuseFile(m_fileName, QStringLiteral("its part %1 is damaged (%2)")
+                                       .arg(partName, QString::fromUtf8(zip_file_strerror(file))));
+        if (n == 0)
+            break;
+        actual += n;
+        if (actual > declared)
+            refuseFile(m_fileName, QStringLiteral("its part %1 is damaged: it unpacks to more "
+                                                  "bytes than its header declares (%2)")
+                                       .arg(partName, describeBytes(declared)));
+        sink(buffer.get(), size_t(n));
+    }
+    if (actual < declared)
+        refuseFile(m_fileName, QStringLiteral("its part %1 is damaged: it is shorter than its "
+                                              "header declares")
+                                   .arg(partName));
+    m_totalRead += actual;
+}
+
+} // namespace embedded
