@@ -179,6 +179,8 @@ std::optional<CellRect> readArea(Cursor& c)
     if (!first)
         return std::nullopt;
     Endpoint second = *first;
+    if (c.peek() != u':' && (!first->column || !first->row))
+        return std::nullopt; // a lone column or row needs its range form, "A:A" or "3:3"
     if (c.peek() == u':') {
         ++c.i;
         const auto other = readEndpoint(c);

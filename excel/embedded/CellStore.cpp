@@ -32,9 +32,10 @@ double serialToAutomationDate(double serial, bool date1904)
 {
     if (date1904)
         return serial + 1462;
-    // The 1900 system counts a 29 February 1900 that never was: serials before it are one day
-    // ahead of the calendar, and the phantom day itself shows as 28 February.
-    if (serial < 60)
+    // The 1900 system counts a 29 February 1900 that never was: serials from 1 to 59 are one day
+    // ahead of the calendar, and the phantom day itself shows as 28 February. Serials below 1
+    // are times of day without a date.
+    if (serial >= 1 && serial < 60)
         return serial + 1;
     return serial;
 }
@@ -43,7 +44,7 @@ double automationDateToSerial(double automationDate, bool date1904)
 {
     if (date1904)
         return automationDate - 1462;
-    if (automationDate < 61)
+    if (automationDate >= 1 && automationDate < 61)
         return automationDate - 1;
     return automationDate;
 }
@@ -110,6 +111,56 @@ void CellStore::set(int row, int column, const Cell& cell)
         ++m_cellCount;
     }
     ++m_version;
+}
+
+void CellStore::setValue(int row, int column, const excel::Variant& value, bool hasFormula)
+{
+    Cell cell;
+    cell.flags = hasFormula ? Cell::kHasFormula : 0;
+    switch (value.kind()) {
+    case excel::Variant::Kind::Empty:
+    case excel::Variant::Kind::Array:
+        if (!hasFormula)
+            return erase(row, column);
+        cell.kind = CellKind::FormulaOnly;
+        break;
+    case excel::Variant::Kind::Number:
+        cell.kind = CellKind::Number;
+        cell.number = value.number();
+        break;
+    case excel::Variant::Kind::Text:
+        cell.kind = CellKind::Text;
+        cell.text = m_context->strings.intern(value.text());
+        break;
+    case excel::Variant::Kind::Boolean:
+        cell.kind = CellKind::Boolean;
+        cell.boolean = value.boolean();
+        break;
+    case excel::Variant::Kind::Error:
+        cell.kind = CellKind::Error;
+        cell.error = quint8(value.error());
+        break;
+    case excel::Variant::Kind::Date:
+        cell.kind = CellKind::Date;
+        cell.number = automationDateToSerial(value.date().serial, m_context->date1904);
+        break;
+    }
+    set(row, column, cell);
+}
+
+void CellStore::erase(int row, int column)
+{
+    if (column < 1 || size_t(column) > m_columns.size())
+        return;
+    auto& cells = m_columns[size_t(column - 1)];
+    auto it = std::lower_bound(cells.begin(), cells.end(), quint32(row),
+                               [](const Cell& c, quint32 r) { return c.row < r; });
+    if (it != cells.end() && it->row == quint32(row)) {
+        cells.erase(it);
+        --m_cellCount;
+        ++m_version;
+    }
+    m_formulas.remove(cellKey(row, column));
 }
 
 std::vector<Cell>::const_iterator CellStore::lowerBound(const std::vector<Cell>& cells, int row)

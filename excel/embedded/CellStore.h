@@ -78,6 +78,10 @@ public:
     void finishLoading();
     // Editing: puts a cell in place, replacing one that is there.
     void set(int row, int column, const Cell& cell);
+    // Puts a value in a cell; an empty value removes the cell unless it has a formula (then the
+    // formula's value is unknown). Dates are stored as serials of the workbook's date system.
+    void setValue(int row, int column, const excel::Variant& value, bool hasFormula = false);
+    void erase(int row, int column);
 
     const Cell* find(int row, int column) const;
     excel::Variant value(const Cell& cell) const;

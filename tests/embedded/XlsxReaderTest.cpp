@@ -1,0 +1,327 @@
+// Workbook files from four producers read back as a second reader sees them, and the odd or broken
+// files the reader must refuse with a reason.
+
+#include "support/TestFiles.h"
+
+#include "excel/Error.h"
+#include "excel/embedded/XlsxReader.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString refusal(const QString& path, const embedded::ReadLimits& limits = {})
+{
+    try {
+        embedded::readXlsx(path, limits);
+    } catch (const excel::Error& e) {
+        return e.message();
+    }
+    return QString();
+}
+
+class ProducerWorkbook : public ::testing::Test {
+protected:
+    QString dumpOf(const char* name)
+    {
+        const QString dir = testsupport::sharedWorkbooksDir();
+        if (dir.isEmpty())
+            return QString();
+        return testsupport::dump(embedded::readXlsx(dir + "/" + name));
+    }
+    void SetUp() override
+    {
+        if (testsupport::sharedWorkbooksDir().isEmpty())
+            GTEST_SKIP() << "the shared workbooks are not beside this checkout";
+    }
+};
+
+// Rich runs joined without their phonetic runs, _x000D__x000A_ decoded, the selection of the
+// active (bottom-left) pane, the hidden sheet whose claimed dimension is the whole sheet.
+TEST_F(ProducerWorkbook, Handmade)
+{
+    EXPECT_EQ(dumpOf("handmade.xlsx"), R"(active Defects & Causes
+sheet Data selection B3:C5 E7 active B3
+  A1 text Category
+  A2 text Rich bold tail
+  A3 text   padded  
+  A4 text line1\r\nline2
+  A5 text 漢字
+  A6 text Other
+  A7 text Misc & <tags>
+  A8 text Scratch
+  A9 text Dent
+  A10 text 
+  A12 text Other
+  B1 text Count
+  B2 number 42
+  B3 number 3.14159
+  B4 number -1.5E-10
+  B5 number 12
+  B6 number 7
+  B7 number 1
+  B8 number 2
+  B9 number 4
+  B12 number 1E+300
+  C1 text Date
+  C2 date 2024-01-01
+  C3 date 2024-01-01 12:00:00
+  C4 date 1899-12-30 18:00:00
+  C5 date 2023-03-15
+  C7 date 2024-03-01 12:00:00
+  C8 number 3
+  D1 text Flag
+  D2 boolean TRUE
+  D3 boolean FALSE
+  D4 boolean TRUE
+  E1 text Formula
+  E2 number 84
+  E3 text hello
+  E4 number 6
+  E5 number 18
+  E6 number 13
+  F1 text Other
+  F2 error #N/A
+  F3 error #DIV/0!
+  F4 number 0.1234
+  F5 number 1234
+  F6 text Other
+sheet Defects & Causes selection B4 active B4
+  A1 text Cause
+  A2 text Scratch
+  A3 text Dent
+  A4 text Crack
+  A5 text Stain
+  A6 text Warp
+  A7 text Other
+  B1 text Count
+  B2 number 12
+  B3 number 31
+  B4 number 5
+  B5 number 18
+  B6 number 3
+  B7 number 2
+sheet Hidden (hidden) selection A1 active A1
+  C3 number 5
+  XFD1048576 text corner
+)");
+}
+
+
+// Booleans written as formulas with cached values; a date in General format is a number.
+TEST_F(ProducerWorkbook, LibreOffice)
+{
+    EXPECT_EQ(dumpOf("libreoffice.xlsx"), R"(active Defects & Causes
+sheet Data selection A1 active A1
+  A1 text Category
+  A2 text Rich bold tail
+  A3 text   padded  
+  A4 text line1\nline2
+  A5 text 漢字
+  A6 text Other
+  A7 text Misc & <tags>
+  A8 text Scratch
+  A9 text Dent
+  A12 text Other
+  B1 text Count
+  B2 number 42
+  B3 number 3.14159
+  B4 number -1.5E-10
+  B5 number 12
+  B6 number 7
+  B7 number 1
+  B8 number 2
+  B9 number 4
+  B12 number 1E+300
+  C1 text Date
+  C2 date 2024-01-01
+  C3 date 2024-01-01 12:00:00
+  C4 date 1899-12-30 18:00:00
+  C5 date 2023-03-15
+  C7 number 45352.5
+  C8 number 3
+  D1 text Flag
+  D2 boolean TRUE
+  D3 boolean FALSE
+  D4 boolean TRUE
+  E1 text Formula
+  E2 number 84
+  E3 text hello
+  E4 number 5.99999999985
+  E5 number 18
+  E6 number 13
+  F1 text Other
+  F2 error #N/A
+  F3 error #DIV/0!
+  F4 number 0.1234
+  F5 number 1234
+  F6 text Other
+sheet Defects & Causes selection A1 active A1
+  A1 text Cause
+  A2 text Scratch
+  A3 text Dent
+  A4 text Crack
+  A5 text Stain
+  A6 text Warp
+  A7 text Other
+  B1 text Count
+  B2 number 12
+  B3 number 31
+  B4 number 5
+  B5 number 18
+  B6 number 3
+  B7 number 2
+sheet Hidden (hidden) selection A1 active A1
+  C3 number 5
+  XFD1048576 text corner
+)");
+}
+
+
+// Dates with times; the second sheet active.
+TEST_F(ProducerWorkbook, Libxlsxwriter)
+{
+    EXPECT_EQ(dumpOf("libxlsxwriter.xlsx"), R"(active Notes
+sheet Defects selection B3:C5 active B3
+  A1 text Cause
+  A2 text Scratch
+  A3 text Dent
+  A4 text Crack
+  A5 text Stain
+  A6 text Warp
+  A7 text Other
+  B1 text Count
+  B2 number 12
+  B3 number 31
+  B4 number 5
+  B5 number 18
+  B6 number 3
+  B7 number 2
+  B8 number 71
+  C1 text Seen
+  C2 date 2024-01-01 08:30:00
+  C3 date 2024-01-02 08:30:00
+  C4 date 2024-01-03 08:30:00
+  C5 date 2024-01-04 08:30:00
+  C6 date 2024-01-05 08:30:00
+  C7 date 2024-01-06 08:30:00
+  C8 boolean TRUE
+sheet Notes selection A1 active A1
+  A1 text plain red
+  A2 text Other notes
+)");
+}
+
+
+// Absolute relationship targets; a formula without a cached value reads as empty.
+TEST_F(ProducerWorkbook, Openpyxl)
+{
+    EXPECT_EQ(dumpOf("openpyxl.xlsx"), R"(active Second
+sheet Causes selection A1 active A1
+  A1 text Cause
+  A2 text Scratch
+  A3 text Dent
+  A4 text Crack
+  A5 text Stain
+  A6 text Other
+  B1 text Count
+  B2 number 12
+  B3 number 31
+  B4 number 5
+  B5 number 18
+  B6 number 3
+  C1 text When
+  C2 date 2024-01-01
+  C3 date 2024-01-02
+  C4 date 2024-01-03
+  C5 date 2024-01-04
+  C6 date 2024-01-05
+  D2 empty 
+  E2 boolean TRUE
+sheet Second selection A1 active A1
+  A1 text x
+)");
+}
+
+
+
+} // namespace
+
+namespace {
+
+QString bookWithSheetData(const QString& name, const QString& sheetData)
+{
+    testsupport::SheetSpec sheet;
+    sheet.name = "Data";
+    sheet.sheetDataOverride = sheetData;
+    const QString path = testsupport::scratchDir("odd") + "/" + name;
+    testsupport::writeXlsx(path, {sheet});
+    return path;
+}
+
+TEST(XlsxReader, RefusesCellsItCannotReadWithTheCellNamed)
+{
+    const struct {
+        const char* file;
+        const char* sheetData;
+        const char* reason;
+    } cases[] = {
+        {"beyond.xlsx", "<row r=\"1\"><c r=\"XFE1\"><v>1</v></c></row>",
+         "the sheet \"Data\" has a cell reference \"XFE1\" that is not a cell within A1:XFD1048576"},
+        {"deep.xlsx", "<row r=\"1048577\"><c><v>1</v></c></row>",
+         "the sheet \"Data\" has a row number 1048577 beyond the last row 1048576"},
+        {"number.xlsx", "<row r=\"2\"><c r=\"B2\"><v>12abc</v></c></row>",
+         "the sheet \"Data\" has a cell B2 whose number \"12abc\" cannot be read"},
+        {"infinite.xlsx", "<row r=\"2\"><c r=\"B2\"><v>inf</v></c></row>",
+         "the sheet \"Data\" has a cell B2 whose number \"inf\" cannot be read"},
+        {"type.xlsx", "<row r=\"1\"><c r=\"A1\" t=\"q\"><v>1</v></c></row>",
+         "the sheet \"Data\" has a cell A1 of unknown type \"q\""},
+        {"shared.xlsx", "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>3</v></c></row>",
+         "the sheet \"Data\" has a cell A1 that refers to shared string \"3\", but the workbook has 0"},
+        {"broken.xlsx", "<row r=\"1\"><c r=\"A1\"><v>1</v></row>",
+         "its part xl/worksheets/sheet1.xml is not well-formed XML (line 2: mismatched tag)"},
+    };
+    for (const auto& c : cases) {
+        const QString path = bookWithSheetData(c.file, c.sheetData);
+        EXPECT_EQ(refusal(path), QString("The workbook \"%1\" cannot be opened: %2.").arg(c.file, c.reason))
+            << c.file;
+    }
+}
+
+TEST(XlsxReader, CountsCellsAgainstTheCaps)
+{
+    QString rows;
+    for (int r = 1; r <= 10; ++r)
+        rows += QString("<row r=\"%1\"><c r=\"A%1\"><v>%1</v></c></row>").arg(r);
+    const QString path = bookWithSheetData("ten.xlsx", rows);
+    embedded::ReadLimits limits;
+    limits.maxCellsPerSheet = 9;
+    EXPECT_EQ(refusal(path, limits),
+              "The workbook \"ten.xlsx\" cannot be opened: the sheet \"Data\" holds more than 9 cells.");
+    limits.maxCellsPerSheet = 10;
+    EXPECT_EQ(refusal(path, limits), "");
+}
+
+TEST(XlsxReader, ReadsDatesInBothDateSystemsAndKeepsSelections)
+{
+    testsupport::SheetSpec sheet;
+    sheet.name = "Dates";
+    sheet.sheetDataOverride =
+        "<row r=\"1\"><c r=\"A1\" s=\"1\"><v>0</v></c><c r=\"B1\" s=\"1\"><v>45306.5</v></c>"
+        "<c r=\"C1\" t=\"d\"><v>2024-01-15T06:00:00Z</v></c><c r=\"D1\"><f>NOW()</f><v></v></c></row>";
+    sheet.beforeSheetData =
+        "<sheetViews><sheetView workbookViewId=\"0\"><pane ySplit=\"1\" topLeftCell=\"A2\" "
+        "activePane=\"bottomLeft\" state=\"frozen\"/><selection activeCell=\"A1\" sqref=\"A1\"/>"
+        "<selection pane=\"bottomLeft\" activeCell=\"C4\" sqref=\"B3:C5 E7\"/></sheetView></sheetViews>";
+    const QString path = testsupport::scratchDir("dates") + "/dates1904.xlsx";
+    testsupport::writeXlsx(path, {sheet}, 0, true);
+    EXPECT_EQ(testsupport::dump(embedded::readXlsx(path)),
+              "active Dates\n"
+              "sheet Dates selection B3:C5 E7 active C4\n"
+              "  A1 date 1904-01-01\n"
+              "  B1 date 2028-01-16 12:00:00\n"
+              "  C1 date 2024-01-15 06:00:00\n"
+              "  D1 empty \n");
+}
+
+} // namespace

@@ -1,0 +1,54 @@
+#pragma once
+// Helpers shared by the tests: scratch folders, small workbook files written on the spot, and a
+// plain-text dump of what the engine read, for comparing readers and producers.
+
+#include "excel/Variant.h"
+#include "excel/embedded/WorkbookData.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+#include <ostream>
+
+#include <utility>
+#include <vector>
+
+// Lets test failures show texts as text.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
+namespace testsupport {
+
+// Where a test may write: a folder of the running test's own, made fresh per name.
+QString scratchDir(const QString& name);
+// The folder of real workbooks from other producers; empty when it is not there.
+QString sharedWorkbooksDir();
+// Where the fixture scripts leave their files (hostile/, producers/).
+QString generatedDir(const QString& name);
+
+// Writes a zip archive of the given parts, in order.
+void writeZip(const QString& path, const std::vector<std::pair<QString, QByteArray>>& parts);
+
+struct SheetSpec {
+    QString name;
+    // Cells by reference; an excel::Variant date gets a date style. Formulas: see formulas.
+    std::vector<std::pair<QString, excel::Variant>> cells;
+    // Cells that hold a formula (by reference) with the text of the formula; their value is the
+    // one in cells, if any.
+    std::vector<std::pair<QString, QString>> formulas;
+    QString selection = QStringLiteral("A1");
+    bool hidden = false;
+    QString sheetDataOverride; // raw <sheetData> content, for hand-made oddities
+    QString beforeSheetData;   // raw elements placed before <sheetData> (dimension, views)
+};
+
+// A minimal but complete workbook file: content types, relationships, workbook, styles (style 1
+// is a date) and one part per sheet with inline strings.
+void writeXlsx(const QString& path, const std::vector<SheetSpec>& sheets, int activeTab = 0,
+               bool date1904 = false);
+
+// One line per sheet and per stored cell ("  A1 kind value", CR and LF shown as \r and \n),
+// with each sheet's selection.
+QString dump(const embedded::WorkbookData& book);
+
+} // namespace testsupport
