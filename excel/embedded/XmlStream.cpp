@@ -59,32 +59,36 @@ void XmlStream::onDoctype(void* self, const char*, const char*, const char*, int
                      .arg(stream->m_partName));
 }
 
-void XmlStream::feed(const char* data, size_t size, bool final)
+bool XmlStream::feed(const char* data, size_t size, bool final)
 {
-    if (!m_failure.isEmpty())
-        return;
     const XML_Status status = XML_Parse(m_parser, data, int(size), final ? 1 : 0);
     if (!m_failure.isEmpty())
         refuseFile(m_fileName, m_failure);
-    if (status != XML_STATUS_OK)
-        refuseFile(m_fileName, QStringLiteral("its part %1 is not well-formed XML (line %2: %3)")
-                                   .arg(m_partName)
-                                   .arg(XML_GetCurrentLineNumber(m_parser))
-                                   .arg(QString::fromUtf8(XML_ErrorString(XML_GetErrorCode(m_parser)))));
+    if (status == XML_STATUS_OK)
+        return true;
+    m_syntaxError = QStringLiteral("its part %1 is not well-formed XML (line %2: %3)")
+                        .arg(m_partName)
+                        .arg(XML_GetCurrentLineNumber(m_parser))
+                        .arg(QString::fromUtf8(XML_ErrorString(XML_GetErrorCode(m_parser))));
+    return false;
 }
 
 void XmlStream::parse(ZipPackage& package)
 {
     package.stream(m_partName, [&](const char* data, size_t size) {
-        // Feed in pieces the parser's int length can hold.
-        while (size > 0) {
-            const size_t piece = std::min<size_t>(size, 1 << 20);
+        // After a syntax error the rest is still unpacked, unparsed: if the part is damaged, the
+        // unpacking reports that, which is the truer reason.
+        while (size > 0 && m_syntaxError.isEmpty()) {
+            const size_t piece = std::min<size_t>(size, 1 << 20); // what the parser's int holds
             feed(data, piece, false);
             data += piece;
             size -= piece;
         }
     });
-    feed("", 0, true);
+    if (m_syntaxError.isEmpty())
+        feed("", 0, true);
+    if (!m_syntaxError.isEmpty())
+        refuseFile(m_fileName, m_syntaxError);
 }
 
 pugi::xml_document loadPart(ZipPackage& package, const QString& partName)

@@ -56,12 +56,13 @@ private:
     static void onEnd(void* self, const char* name);
     static void onText(void* self, const char* data, int length);
     static void onDoctype(void* self, const char*, const char*, const char*, int);
-    void feed(const char* data, size_t size, bool final);
+    bool feed(const char* data, size_t size, bool final);
 
     QString m_fileName;
     QString m_partName;
     XML_ParserStruct* m_parser;
     QString m_failure;
+    QString m_syntaxError;
 };
 
 // Loads a small part as a DOM (entities of XML itself decoded, blanks kept where significant).

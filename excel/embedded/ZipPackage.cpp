@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 
 #include <zip.h>
 
@@ -79,8 +80,8 @@ void ZipPackage::checkEntryCount(const QString& path)
     }
     if (entries > quint64(m_limits.maxEntries))
         refuseFile(m_fileName, QStringLiteral("it holds %1 parts, more than the %2 a workbook may have")
-                                   .arg(entries)
-                                   .arg(m_limits.maxEntries));
+                                   .arg(QLocale(QLocale::English).toString(entries),
+                                        QLocale(QLocale::English).toString(m_limits.maxEntries)));
 }
 
 qint64 ZipPackage::locate(const QString& partName) const
