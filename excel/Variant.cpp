@@ -70,6 +70,9 @@ QString formatGeneralNumber(double value)
         return QStringLiteral("#NUM!");
     if (value == 0)
         return QStringLiteral("0");
+    // Whole numbers of up to 15 digits are by far the most common: no formatting needed.
+    if (std::fabs(value) < 1e15 && value == std::trunc(value))
+        return QString::number(qint64(value));
     char buffer[40];
     std::snprintf(buffer, sizeof buffer, "%.15G", value);
     QString text = QString::fromLatin1(buffer);

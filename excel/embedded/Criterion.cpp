@@ -90,6 +90,10 @@ std::optional<double> parseCriterionNumber(QStringView text)
 
 std::optional<double> parseCriterionDate(QStringView text, bool date1904)
 {
+    // Every date form read here starts with a digit: most criteria are turned away at once.
+    const QStringView trimmed = text.trimmed();
+    if (trimmed.isEmpty() || !trimmed.front().isDigit())
+        return std::nullopt;
     static const QRegularExpression iso(QStringLiteral(
         R"(^\s*(\d{4})-(\d{1,2})-(\d{1,2})(?:[T ](\d{1,2}):(\d{2})(?::(\d{2}))?)?\s*$)"));
     static const QRegularExpression us(QStringLiteral(
@@ -179,7 +183,8 @@ void Criterion::readOperand(const QString& rest, bool date1904)
 {
     m_fromText = true;
     m_literal = foldCase(rest);
-    if (const auto e = excel::errorFromText(rest)) {
+    if (const auto e = rest.startsWith(QLatin1Char('#')) ? excel::errorFromText(rest)
+                                                          : std::nullopt) {
         m_operand = Operand::Error;
         m_error = *e;
     } else if (m_literal == QLatin1String("true") || m_literal == QLatin1String("false")) {

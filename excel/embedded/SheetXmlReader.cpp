@@ -14,6 +14,19 @@ namespace {
 
 bool is(const char* name, const char* local) { return std::strcmp(localName(name), local) == 0; }
 
+// A row or style number; -1 when it is not a plain number of at most nine digits.
+int parseSmallNumber(const char* text)
+{
+    int n = 0;
+    int digits = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        if (++digits > 9)
+            return -1;
+        n = n * 10 + (*text - '0');
+    }
+    return (*text == '\0' && digits > 0) ? n : -1;
+}
+
 QString textOf(const std::string& utf8)
 {
     return decodeEscapes(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
@@ -97,7 +110,7 @@ void SheetXmlReader::startElement(const char* name, const char** attributes)
             m_column = 0;
             const char* r = attribute(attributes, "r");
             if (r) {
-                const int row = std::atoi(r);
+                const int row = parseSmallNumber(r);
                 if (row < 1 || row > excel::kMaxRows)
                     return fail(QStringLiteral("the sheet \"%1\" has a row number %2 beyond the "
                                                "last row %3")
@@ -153,24 +166,30 @@ void SheetXmlReader::startCell(const char** attributes)
     m_inlineText.clear();
     if (m_row == 0)
         m_row = 1; // a cell outside any numbered row belongs to the first
+    bool hasRef = false;
     for (int i = 0; attributes[i]; i += 2) {
         const char* key = attributes[i];
         const char* value = attributes[i + 1];
-        if (key[0] == 'r' && key[1] == '\0') {
+        if (key[1] != '\0')
+            continue;
+        if (key[0] == 'r') {
             if (!parseCellRef(value, m_row, m_column))
                 return fail(QStringLiteral("the sheet \"%1\" has a cell reference \"%2\" that is "
                                            "not a cell within A1:XFD1048576")
                                 .arg(m_sheet.name, QString::fromUtf8(value)));
-            continue;
-        }
-        if (key[0] == 't' && key[1] == '\0') {
-            std::strncpy(m_type, value, sizeof m_type - 1);
-            m_type[sizeof m_type - 1] = '\0';
-        } else if (key[0] == 's' && key[1] == '\0') {
-            m_style = std::atoi(value);
+            hasRef = true;
+        } else if (key[0] == 't') {
+            size_t n = 0;
+            while (value[n] && n < sizeof m_type - 1) {
+                m_type[n] = value[n];
+                ++n;
+            }
+            m_type[n] = '\0';
+        } else if (key[0] == 's') {
+            m_style = parseSmallNumber(value);
         }
     }
-    if (!attribute(attributes, "r")) {
+    if (!hasRef) {
         if (++m_column > excel::kMaxColumns)
             return fail(QStringLiteral("the sheet \"%1\" has a cell beyond the last column XFD")
                             .arg(m_sheet.name));

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs what the build needs on Debian 12 (only what is missing), then configures and builds.
+#   scripts/setup.sh            build dependencies, configure, build
+#   scripts/setup.sh --tests    also what the tests use (LibreOffice, openpyxl, Xvfb)
+# Environment: BUILD_DIR (default build), TALLYVANE_WERROR=ON to turn warnings into errors.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libzip-dev libexpat1-dev
+                libpugixml-dev libgtest-dev)
+test_packages=(python3 python3-openpyxl libreoffice-calc-nogui)
+
+packages=("${build_packages[@]}")
+if [[ "${1:-}" == "--tests" ]]; then
+    packages+=("${test_packages[@]}")
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    if [[ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" != "install ok installed" ]]; then
+        missing+=("$p")
+    fi
+done
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    sudo=""
+    if [[ $(id -u) -ne 0 ]]; then
+        command -v sudo >/dev/null || { echo "These Debian packages are needed: ${missing[*]} (run as root or install sudo)" >&2; exit 1; }
+        sudo="sudo"
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -qq
+    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+build_dir="${BUILD_DIR:-build}"
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DTALLYVANE_WERROR="${TALLYVANE_WERROR:-OFF}" >/dev/null
+cmake --build "$build_dir" -j2
