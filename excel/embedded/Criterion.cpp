@@ -1,9 +1,10 @@
 #include "Criterion.h"
 
+#include "NumberFormats.h"
+
 #include <QDate>
 #include <QRegularExpression>
 
-#include <charconv>
 
 namespace embedded {
 
@@ -47,43 +48,8 @@ std::optional<double> parseCriterionNumber(QStringView text)
         text.chop(1);
         text = text.trimmed();
     }
-    if (text.isEmpty() || text.size() > 400)
-        return std::nullopt;
-    // Check the shape first: from_chars alone would accept "inf", "nan" and hex forms.
-    qsizetype i = 0;
-    if (text[i] == u'+' || text[i] == u'-')
-        ++i;
-    qsizetype digits = 0;
-    while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128) {
-        ++i;
-        ++digits;
-    }
-    if (i < text.size() && text[i] == u'.') {
-        ++i;
-        while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128) {
-            ++i;
-            ++digits;
-        }
-    }
-    if (digits == 0)
-        return std::nullopt;
-    if (i < text.size() && (text[i] == u'e' || text[i] == u'E')) {
-        ++i;
-        if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-            ++i;
-        const qsizetype start = i;
-        while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128)
-            ++i;
-        if (i == start)
-            return std::nullopt;
-    }
-    if (i != text.size())
-        return std::nullopt;
-    const QByteArray latin = text.toLatin1();
-    const char* begin = latin.constData() + (latin.startsWith('+') ? 1 : 0);
     double value = 0;
-    const auto [end, ec] = std::from_chars(begin, latin.constData() + latin.size(), value);
-    if (ec != std::errc() || end != latin.constData() + latin.size())
+    if (!parsePlainNumber(text, value))
         return std::nullopt;
     return percent ? value / 100 : value;
 }

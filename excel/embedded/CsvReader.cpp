@@ -1,54 +1,14 @@
 #include "CsvReader.h"
 
 #include "FileRefusal.h"
+#include "NumberFormats.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 
-#include <charconv>
-#include <cmath>
 
 namespace embedded {
-
-bool csvFieldIsNumber(QStringView field, double& value)
-{
-    if (field.isEmpty() || field.size() > 64)
-        return false;
-    qsizetype i = 0;
-    if (field[0] == u'-' || field[0] == u'+')
-        ++i;
-    qsizetype digits = 0;
-    while (i < field.size() && field[i] >= u'0' && field[i] <= u'9') {
-        ++i;
-        ++digits;
-    }
-    if (i < field.size() && field[i] == u'.') {
-        ++i;
-        while (i < field.size() && field[i] >= u'0' && field[i] <= u'9') {
-            ++i;
-            ++digits;
-        }
-    }
-    if (digits == 0)
-        return false;
-    if (i < field.size() && (field[i] == u'e' || field[i] == u'E')) {
-        ++i;
-        if (i < field.size() && (field[i] == u'+' || field[i] == u'-'))
-            ++i;
-        const qsizetype start = i;
-        while (i < field.size() && field[i] >= u'0' && field[i] <= u'9')
-            ++i;
-        if (i == start)
-            return false;
-    }
-    if (i != field.size())
-        return false;
-    const QByteArray latin = field.toLatin1();
-    const char* begin = latin.constData() + (latin.startsWith('+') ? 1 : 0);
-    const auto [end, ec] = std::from_chars(begin, latin.constData() + latin.size(), value);
-    return ec == std::errc() && end == latin.constData() + latin.size() && std::isfinite(value);
-}
 
 namespace {
 
@@ -151,7 +111,8 @@ private:
                                        .arg(excel::kMaxRows));
     }
 
-    // Quoted or not, a field that reads as a number is a number, as spreadsheets open it.
+    // Quoted or not, a field that reads as a plain number is a number, as spreadsheets open it;
+    // blanks around it or thousands separators keep it text.
     void store(QStringView field)
     {
         if (field.isEmpty())
@@ -166,7 +127,7 @@ private:
                        QStringLiteral("it holds more than %1 cells").arg(m_limits.maxCellsPerSheet));
         Cell cell;
         double number = 0;
-        if (csvFieldIsNumber(field, number)) {
+        if (parsePlainNumber(field, number)) {
             cell.kind = CellKind::Number;
             cell.number = number;
         } else {

@@ -12,8 +12,4 @@ namespace embedded {
 
 WorkbookData readCsv(const QString& path, const ReadLimits& limits = {});
 
-// True for a field the spreadsheet would take as a number: optional sign, digits with an optional
-// decimal point, an optional exponent. Blanks around it or thousands separators make it text.
-bool csvFieldIsNumber(QStringView field, double& value);
-
 } // namespace embedded

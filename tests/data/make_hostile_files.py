@@ -74,25 +74,16 @@ def lying_sizes(path):
     write_book(path, sheet=sheet)
     data = bytearray(open(path, "rb").read())
     name = b"xl/worksheets/sheet1.xml"
-    # Local header: the uncompressed size is at offset 22. Central directory entry: offset 24.
-    i = 0
-    while True:
-        i = data.find(b"PK\x03\x04", i)
-        if i < 0:
-            break
-        name_len = struct.unpack_from("<H", data, i + 26)[0]
-        if data[i + 30:i + 30 + name_len] == name:
-            struct.pack_into("<I", data, i + 22, 1000)
-        i += 4
-    i = 0
-    while True:
-        i = data.find(b"PK\x01\x02", i)
-        if i < 0:
-            break
-        name_len = struct.unpack_from("<H", data, i + 28)[0]
-        if data[i + 46:i + 46 + name_len] == name:
-            struct.pack_into("<I", data, i + 24, 1000)
-        i += 4
+    # Local headers: name length at 26, name at 30, uncompressed size at 22.
+    # Central directory entries: name length at 28, name at 46, uncompressed size at 24.
+    for signature, name_len_at, name_at, size_at in ((b"PK\x03\x04", 26, 30, 22),
+                                                     (b"PK\x01\x02", 28, 46, 24)):
+        i = data.find(signature)
+        while i >= 0:
+            name_len = struct.unpack_from("<H", data, i + name_len_at)[0]
+            if data[i + name_at:i + name_at + name_len] == name:
+                struct.pack_into("<I", data, i + size_at, 1000)
+            i = data.find(signature, i + 4)
     open(path, "wb").write(bytes(data))
 
 
