@@ -10,8 +10,7 @@
 #include <QStringList>
 #include <QTextStream>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication qapp(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);

@@ -15,15 +15,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
-
-#include <expat.h>
-#include <zip.h>
-
 #include <algorithm>
 #include <cstdio>
+#include <expat.h>
 #include <functional>
 #include <random>
 #include <vector>
+#include <zip.h>
 
 namespace {
 
@@ -31,15 +29,13 @@ constexpr int kCells = 1000000;
 constexpr int kDistinct = 10000;
 
 // Every tenth category is a number, the rest are defect codes.
-excel::Variant categoryValue(int k)
-{
+excel::Variant categoryValue(int k) {
     if (k % 10 == 9)
         return excel::Variant(double(100000 + k));
     return excel::Variant(QStringLiteral("D-%1").arg(k, 5, 10, QLatin1Char('0')));
 }
 
-std::vector<int> zipfColumn()
-{
+std::vector<int> zipfColumn() {
     std::vector<double> cumulative(kDistinct);
     double sum = 0;
     for (int k = 0; k < kDistinct; ++k) {
@@ -50,12 +46,12 @@ std::vector<int> zipfColumn()
     std::uniform_real_distribution<double> u(0, sum);
     std::vector<int> column(kCells);
     for (int& c : column)
-        c = int(std::lower_bound(cumulative.begin(), cumulative.end(), u(rng)) - cumulative.begin());
+        c = int(std::lower_bound(cumulative.begin(), cumulative.end(), u(rng)) -
+                cumulative.begin());
     return column;
 }
 
-double medianSeconds(const std::function<void()>& f)
-{
+double medianSeconds(const std::function<void()>& f) {
     std::vector<double> times;
     for (int i = 0; i < 5; ++i) {
         QElapsedTimer t;
@@ -68,8 +64,7 @@ double medianSeconds(const std::function<void()>& f)
 }
 
 // The label as a criterion that counts exactly the cells holding it.
-QString escapedCriterion(const QString& label)
-{
+QString escapedCriterion(const QString& label) {
     QString out;
     for (QChar c : label)
         out += (c == u'*' || c == u'?' || c == u'~') ? QStringLiteral("~") + c : QString(c);
@@ -78,13 +73,11 @@ QString escapedCriterion(const QString& label)
     return out;
 }
 
-QString escapeXml(QString s)
-{
+QString escapeXml(QString s) {
     return s.replace(u'&', QLatin1String("&amp;")).replace(u'<', QLatin1String("&lt;"));
 }
 
-void writeWorkbook(const QString& path, const std::vector<int>& column)
-{
+void writeWorkbook(const QString& path, const std::vector<int>& column) {
     QByteArray strings = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><sst xmlns=\"http://schemas."
                          "openxmlformats.org/spreadsheetml/2006/main\">";
     std::vector<int> stringIndex(kDistinct, -1);
@@ -97,8 +90,9 @@ void writeWorkbook(const QString& path, const std::vector<int>& column)
         }
     }
     strings += "</sst>";
-    QByteArray sheet = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><worksheet xmlns=\"http://schemas."
-                       "openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
+    QByteArray sheet =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><worksheet xmlns=\"http://schemas."
+        "openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
     sheet.reserve(48 * kCells);
     for (int r = 0; r < kCells; ++r) {
         const int k = column[size_t(r)];
@@ -113,19 +107,28 @@ void writeWorkbook(const QString& path, const std::vector<int>& column)
     sheet += "</sheetData></worksheet>";
     const QByteArray ns = "http://schemas.openxmlformats.org/";
     const std::vector<std::pair<const char*, QByteArray>> parts = {
-        {"[Content_Types].xml", "<?xml version=\"1.0\"?><Types xmlns=\"" + ns + "package/2006/content-types\"/>"},
-        {"_rels/.rels", "<?xml version=\"1.0\"?><Relationships xmlns=\"" + ns + "package/2006/relationships\">"
-                        "<Relationship Id=\"rId1\" Type=\"" + ns + "officeDocument/2006/relationships/"
-                        "officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"},
-        {"xl/workbook.xml", "<?xml version=\"1.0\"?><workbook xmlns=\"" + ns + "spreadsheetml/2006/main\" "
-                            "xmlns:r=\"" + ns + "officeDocument/2006/relationships\"><sheets><sheet "
-                            "name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
-        {"xl/_rels/workbook.xml.rels", "<?xml version=\"1.0\"?><Relationships xmlns=\"" + ns +
-                                       "package/2006/relationships\"><Relationship Id=\"rId1\" Type=\"" + ns +
-                                       "officeDocument/2006/relationships/worksheet\" Target=\"worksheets/"
-                                       "sheet1.xml\"/><Relationship Id=\"rId2\" Type=\"" + ns +
-                                       "officeDocument/2006/relationships/sharedStrings\" Target=\""
-                                       "sharedStrings.xml\"/></Relationships>"},
+        {"[Content_Types].xml",
+         "<?xml version=\"1.0\"?><Types xmlns=\"" + ns + "package/2006/content-types\"/>"},
+        {"_rels/.rels", "<?xml version=\"1.0\"?><Relationships xmlns=\"" + ns +
+                            "package/2006/relationships\">"
+                            "<Relationship Id=\"rId1\" Type=\"" +
+                            ns +
+                            "officeDocument/2006/relationships/"
+                            "officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"},
+        {"xl/workbook.xml", "<?xml version=\"1.0\"?><workbook xmlns=\"" + ns +
+                                "spreadsheetml/2006/main\" "
+                                "xmlns:r=\"" +
+                                ns +
+                                "officeDocument/2006/relationships\"><sheets><sheet "
+                                "name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+        {"xl/_rels/workbook.xml.rels",
+         "<?xml version=\"1.0\"?><Relationships xmlns=\"" + ns +
+             "package/2006/relationships\"><Relationship Id=\"rId1\" Type=\"" + ns +
+             "officeDocument/2006/relationships/worksheet\" Target=\"worksheets/"
+             "sheet1.xml\"/><Relationship Id=\"rId2\" Type=\"" +
+             ns +
+             "officeDocument/2006/relationships/sharedStrings\" Target=\""
+             "sharedStrings.xml\"/></Relationships>"},
         {"xl/sharedStrings.xml", strings},
         {"xl/worksheets/sheet1.xml", sheet},
     };
@@ -139,8 +142,7 @@ void writeWorkbook(const QString& path, const std::vector<int>& column)
 }
 
 // The floor for reading: unpack and tokenize, doing nothing with what is found.
-long bareParse(const QString& path)
-{
+long bareParse(const QString& path) {
     long elements = 0;
     zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, nullptr);
     for (const char* part : {"xl/sharedStrings.xml", "xl/worksheets/sheet1.xml"}) {
@@ -165,8 +167,7 @@ long bareParse(const QString& path)
 
 } // namespace
 
-int main()
-{
+int main() {
     std::printf("Generating %d cells with %d distinct values...\n", kCells, kDistinct);
     const std::vector<int> column = zipfColumn();
     std::vector<QString> texts(kCells);
@@ -229,7 +230,8 @@ int main()
     scanTimer.start();
     for (int k = 0; k < 100; ++k)
         scanned += double(embedded::countIfScan(
-            hosted->cells(), rect, embedded::Criterion::parse(escapedCriterion(labels[size_t(k)]), false)));
+            hosted->cells(), rect,
+            embedded::Criterion::parse(escapedCriterion(labels[size_t(k)]), false)));
     const double c100 = scanTimer.nsecsElapsed() / 1e9;
     const double c = c100 * double(distinctB) / 100.0;
 
@@ -246,14 +248,16 @@ int main()
 
     std::printf("file: %s, %lld bytes\n", qPrintable(path), QFile(path).size());
     std::printf("(a) bare hash count:                 %8.3f s  (%d distinct)\n", a, distinctA);
-    std::printf("(b) distinct + COUNTIF per category: %8.3f s  (%d categories, %.0f cells counted)\n",
-                b, distinctB, countedCells);
+    std::printf(
+        "(b) distinct + COUNTIF per category: %8.3f s  (%d categories, %.0f cells counted)\n", b,
+        distinctB, countedCells);
     std::printf("(c) cell-by-cell COUNTIF, all:       %8.3f s  (100 took %.3f s, %.0f cells)\n", c,
                 c100, scanned);
     std::printf("(d) workbook file through engine:    %8.3f s  (%lld cells)\n", d, cellsRead);
     std::printf("(e) bare libzip + expat parse:       %8.3f s  (%ld elements)\n", e, elements);
     std::printf("b/a = %.2f (goal <= 1.5)   c/b = %.0f (goal >= 100)   d/e = %.2f (goal <= 1.2)\n",
                 b / a, c / b, d / e);
-    if (qEnvironmentVariableIsEmpty("TALLYVANE_BENCH_KEEP")) QFile::remove(path);
+    if (qEnvironmentVariableIsEmpty("TALLYVANE_BENCH_KEEP"))
+        QFile::remove(path);
     return 0;
 }

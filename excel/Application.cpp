@@ -7,26 +7,22 @@
 
 namespace excel {
 
-std::shared_ptr<Worksheet> Application::ActiveSheet()
-{
+std::shared_ptr<Worksheet> Application::ActiveSheet() {
     auto book = ActiveWorkbook();
     if (!book)
         throw Error(QStringLiteral("ActiveSheet"), QStringLiteral("no workbook is open"));
     return book->ActiveSheet();
 }
 
-SheetCollection Application::Worksheets()
-{
+SheetCollection Application::Worksheets() {
     return SheetCollection(ActiveWorkbook(), QStringLiteral("Worksheets"));
 }
 
-SheetCollection Application::Sheets()
-{
+SheetCollection Application::Sheets() {
     return SheetCollection(ActiveWorkbook(), QStringLiteral("Sheets"));
 }
 
-excel::Range Application::Range(const QString& reference)
-{
+excel::Range Application::Range(const QString& reference) {
     const auto parsed = parseReference(reference);
     if (!parsed)
         throw Error(QStringLiteral("Range"),
@@ -40,14 +36,14 @@ excel::Range Application::Range(const QString& reference)
     }
     if (!book)
         throw Error(QStringLiteral("Range"), QStringLiteral("no workbook is open"));
-    std::shared_ptr<Worksheet> sheet = parsed->sheet.isEmpty()
-                                           ? book->ActiveSheet()
-                                           : SheetCollection(book, QStringLiteral("Range"))(parsed->sheet);
+    std::shared_ptr<Worksheet> sheet =
+        parsed->sheet.isEmpty() ? book->ActiveSheet()
+                                : SheetCollection(book, QStringLiteral("Range"))(parsed->sheet);
     return excel::Range(sheet, parsed->areas);
 }
 
-std::optional<excel::Range> Application::Intersect(const excel::Range& a, const excel::Range& b) const
-{
+std::optional<excel::Range> Application::Intersect(const excel::Range& a,
+                                                   const excel::Range& b) const {
     if (a.Worksheet() != b.Worksheet())
         throw Error(QStringLiteral("Intersect"),
                     QStringLiteral("the ranges are on different worksheets"));
@@ -63,10 +59,11 @@ std::optional<excel::Range> Application::Intersect(const excel::Range& a, const 
     return excel::Range(a.Worksheet(), common);
 }
 
-double Application::Max(const excel::Range& range) { return maxOfRange(range); }
+double Application::Max(const excel::Range& range) {
+    return maxOfRange(range);
+}
 
-double Application::Max(const QVector<Variant>& values)
-{
+double Application::Max(const QVector<Variant>& values) {
     // Only numbers of an array take part; text, logical values and empty elements are skipped,
     // and an error value makes the whole function fail, as with cells.
     double best = -std::numeric_limits<double>::infinity();
@@ -84,12 +81,11 @@ double Application::Max(const QVector<Variant>& values)
 }
 
 std::optional<excel::Range> Application::InputBox(const QString& prompt, const QString& title,
-                                                  int type)
-{
+                                                  int type) {
     if (type != 8)
-        throw Error(QStringLiteral("InputBox"),
-                    QStringLiteral("only the range input box (type 8) is offered, not type %1")
-                        .arg(type));
+        throw Error(
+            QStringLiteral("InputBox"),
+            QStringLiteral("only the range input box (type 8) is offered, not type %1").arg(type));
     if (!m_rangeInput)
         throw Error(QStringLiteral("InputBox"),
                     QStringLiteral("this host has no way to ask for a range"));

@@ -8,7 +8,6 @@
 
 #include <QString>
 #include <QVector>
-
 #include <functional>
 #include <memory>
 #include <optional>

@@ -4,17 +4,15 @@
 
 namespace excel {
 
-std::optional<CellRect> CellRect::intersected(const CellRect& other) const
-{
-    CellRect r{std::max(top, other.top), std::max(left, other.left),
-               std::min(bottom, other.bottom), std::min(right, other.right)};
+std::optional<CellRect> CellRect::intersected(const CellRect& other) const {
+    CellRect r{std::max(top, other.top), std::max(left, other.left), std::min(bottom, other.bottom),
+               std::min(right, other.right)};
     if (r.top > r.bottom || r.left > r.right)
         return std::nullopt;
     return r;
 }
 
-QString columnLetters(int column)
-{
+QString columnLetters(int column) {
     QString letters;
     while (column > 0) {
         const int rem = (column - 1) % 26;
@@ -24,8 +22,7 @@ QString columnLetters(int column)
     return letters;
 }
 
-int columnFromLetters(QStringView letters)
-{
+int columnFromLetters(QStringView letters) {
     if (letters.isEmpty() || letters.size() > 3)
         return 0;
     int column = 0;
@@ -38,8 +35,7 @@ int columnFromLetters(QStringView letters)
     return column <= kMaxColumns ? column : 0;
 }
 
-QString formatRect(const CellRect& rect, bool rowAbsolute, bool columnAbsolute)
-{
+QString formatRect(const CellRect& rect, bool rowAbsolute, bool columnAbsolute) {
     const QString rowMark = rowAbsolute ? QStringLiteral("$") : QString();
     const QString colMark = columnAbsolute ? QStringLiteral("$") : QString();
     const auto col = [&](int c) { return colMark + columnLetters(c); };
@@ -56,14 +52,12 @@ QString formatRect(const CellRect& rect, bool rowAbsolute, bool columnAbsolute)
 
 namespace {
 
-bool isPlainNameChar(QChar c)
-{
+bool isPlainNameChar(QChar c) {
     return c.isLetterOrNumber() || c == u'_' || c == u'.';
 }
 
 // "A1", "xfd1048576": letters then digits within the sheet's limits.
-bool readsAsA1Cell(QStringView s)
-{
+bool readsAsA1Cell(QStringView s) {
     qsizetype i = 0;
     while (i < s.size() && s[i].isLetter() && s[i].unicode() < 128)
         ++i;
@@ -76,8 +70,7 @@ bool readsAsA1Cell(QStringView s)
 }
 
 // "R", "C", "R1C1", "RC2", "R3": what R1C1 notation could read as a reference.
-bool readsAsR1C1(QStringView s)
-{
+bool readsAsR1C1(QStringView s) {
     qsizetype i = 0;
     const auto part = [&](char16_t letter) {
         if (i < s.size() && s[i].toUpper() == QChar(letter)) {
@@ -95,8 +88,7 @@ bool readsAsR1C1(QStringView s)
 
 } // namespace
 
-bool sheetNameNeedsQuotes(const QString& name)
-{
+bool sheetNameNeedsQuotes(const QString& name) {
     if (name.isEmpty())
         return true;
     if (name.front().isDigit() || name.front() == u'.')
@@ -106,8 +98,7 @@ bool sheetNameNeedsQuotes(const QString& name)
     return readsAsA1Cell(name) || readsAsR1C1(name);
 }
 
-QString quotedSheetName(const QString& name)
-{
+QString quotedSheetName(const QString& name) {
     if (!sheetNameNeedsQuotes(name))
         return name;
     QString escaped = name;
@@ -115,8 +106,7 @@ QString quotedSheetName(const QString& name)
     return QLatin1Char('\'') + escaped + QLatin1Char('\'');
 }
 
-QString externalSheetPrefix(const QString& bookName, const QString& sheetName)
-{
+QString externalSheetPrefix(const QString& bookName, const QString& sheetName) {
     QString inner = QLatin1Char('[') + bookName + QLatin1Char(']') + sheetName;
     const bool quote = sheetNameNeedsQuotes(sheetName) ||
                        !std::all_of(bookName.begin(), bookName.end(), isPlainNameChar);
@@ -141,8 +131,7 @@ struct Endpoint {
     int row = 0;
 };
 
-std::optional<Endpoint> readEndpoint(Cursor& c)
-{
+std::optional<Endpoint> readEndpoint(Cursor& c) {
     Endpoint e;
     if (c.peek() == u'$')
         ++c.i;
@@ -173,8 +162,7 @@ std::optional<Endpoint> readEndpoint(Cursor& c)
     return e;
 }
 
-std::optional<CellRect> readArea(Cursor& c)
-{
+std::optional<CellRect> readArea(Cursor& c) {
     const auto first = readEndpoint(c);
     if (!first)
         return std::nullopt;
@@ -208,8 +196,7 @@ std::optional<CellRect> readArea(Cursor& c)
 }
 
 // Reads "Sheet1!", "'My sheet'!", "[Book.xlsx]Sheet1!" or "'[My book.xlsx]My sheet'!" if present.
-bool readSheetPrefix(Cursor& c, ParsedReference& out)
-{
+bool readSheetPrefix(Cursor& c, ParsedReference& out) {
     QString name;
     if (c.peek() == u'\'') {
         qsizetype i = 1;
@@ -253,8 +240,7 @@ bool readSheetPrefix(Cursor& c, ParsedReference& out)
 
 } // namespace
 
-std::optional<ParsedReference> parseReference(QStringView text)
-{
+std::optional<ParsedReference> parseReference(QStringView text) {
     const QString trimmed = text.trimmed().toString();
     const QStringView view(trimmed.startsWith(QLatin1Char('=')) ? QStringView(trimmed).mid(1)
                                                                 : QStringView(trimmed));

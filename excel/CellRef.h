@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QVector>
-
 #include <optional>
 
 namespace excel {
@@ -23,12 +22,10 @@ struct CellRect {
     int rows() const { return bottom - top + 1; }
     int columns() const { return right - left + 1; }
     qint64 cellCount() const { return qint64(rows()) * columns(); }
-    bool contains(int row, int column) const
-    {
+    bool contains(int row, int column) const {
         return row >= top && row <= bottom && column >= left && column <= right;
     }
-    bool isValid() const
-    {
+    bool isValid() const {
         return top >= 1 && left >= 1 && top <= bottom && left <= right && bottom <= kMaxRows &&
                right <= kMaxColumns;
     }

@@ -2,7 +2,6 @@
 // The failure of one object-model member: which member failed and why, in words a user can act on.
 
 #include <QString>
-
 #include <stdexcept>
 
 namespace excel {
@@ -12,9 +11,7 @@ public:
     Error(QString member, QString message)
         : std::runtime_error((member + QStringLiteral(": ") + message).toStdString())
         , m_member(std::move(member))
-        , m_message(std::move(message))
-    {
-    }
+        , m_message(std::move(message)) {}
 
     const QString& member() const { return m_member; }
     const QString& message() const { return m_message; }

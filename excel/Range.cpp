@@ -12,8 +12,7 @@ namespace {
 // memory long before, and a whole-sheet read is never what a caller meant.
 constexpr qint64 kMaxCellsPerRead = 16 * 1024 * 1024;
 
-void requireOnSheet(const CellRect& r, const char* member)
-{
+void requireOnSheet(const CellRect& r, const char* member) {
     if (!r.isValid())
         throw Error(QString::fromLatin1(member),
                     QStringLiteral("the reference would fall outside the worksheet"));
@@ -24,13 +23,11 @@ void requireOnSheet(const CellRect& r, const char* member)
 Range::Range(std::shared_ptr<excel::Worksheet> sheet, QVector<CellRect> areas, Axis axis)
     : m_sheet(std::move(sheet))
     , m_areas(std::move(areas))
-    , m_axis(axis)
-{
+    , m_axis(axis) {
     Q_ASSERT(m_sheet && !m_areas.isEmpty());
 }
 
-QString Range::Address(bool rowAbsolute, bool columnAbsolute, bool external) const
-{
+QString Range::Address(bool rowAbsolute, bool columnAbsolute, bool external) const {
     QString text;
     for (const CellRect& r : m_areas) {
         if (!text.isEmpty())
@@ -44,8 +41,7 @@ QString Range::Address(bool rowAbsolute, bool columnAbsolute, bool external) con
            QLatin1Char('!') + text;
 }
 
-Variant Range::Value() const
-{
+Variant Range::Value() const {
     const CellRect& r = m_areas.front();
     if (r.cellCount() == 1)
         return m_sheet->cellValue(r.top, r.left);
@@ -60,8 +56,7 @@ Variant Range::Value() const
     return Variant(std::shared_ptr<const VariantArray>(std::move(array)));
 }
 
-qint64 Range::Count() const
-{
+qint64 Range::Count() const {
     switch (m_axis) {
     case Axis::Rows:
         return m_areas.front().rows();
@@ -76,20 +71,24 @@ qint64 Range::Count() const
     return n;
 }
 
-Range Range::Rows() const { return Range(m_sheet, m_areas, Axis::Rows); }
-Range Range::Columns() const { return Range(m_sheet, m_areas, Axis::Columns); }
-Range Range::Cells() const { return Range(m_sheet, m_areas, Axis::Cells); }
+Range Range::Rows() const {
+    return Range(m_sheet, m_areas, Axis::Rows);
+}
+Range Range::Columns() const {
+    return Range(m_sheet, m_areas, Axis::Columns);
+}
+Range Range::Cells() const {
+    return Range(m_sheet, m_areas, Axis::Cells);
+}
 
-Range Range::Cells(int row, int column) const
-{
+Range Range::Cells(int row, int column) const {
     const CellRect& r = m_areas.front();
     const CellRect cell = CellRect::cell(r.top + row - 1, r.left + column - 1);
     requireOnSheet(cell, "Cells");
     return Range(m_sheet, {cell});
 }
 
-Range Range::Item(int index) const
-{
+Range Range::Item(int index) const {
     const CellRect& r = m_areas.front();
     CellRect item;
     switch (m_axis) {
@@ -111,18 +110,19 @@ Range Range::Item(int index) const
     return Range(m_sheet, {item});
 }
 
-AreaCollection Range::Areas() const { return AreaCollection(*this); }
+AreaCollection Range::Areas() const {
+    return AreaCollection(*this);
+}
 
-Range AreaCollection::Item(int index) const
-{
+Range AreaCollection::Item(int index) const {
     if (index < 1 || index > Count())
-        throw Error(QStringLiteral("Areas"),
-                    QStringLiteral("there is no area %1; the range has %2").arg(index).arg(Count()));
+        throw Error(
+            QStringLiteral("Areas"),
+            QStringLiteral("there is no area %1; the range has %2").arg(index).arg(Count()));
     return Range(m_range.Worksheet(), {m_range.rects().at(index - 1)});
 }
 
-Range Range::Offset(int rowOffset, int columnOffset) const
-{
+Range Range::Offset(int rowOffset, int columnOffset) const {
     QVector<CellRect> moved;
     for (CellRect r : m_areas) {
         r.top += rowOffset;
@@ -135,8 +135,7 @@ Range Range::Offset(int rowOffset, int columnOffset) const
     return Range(m_sheet, moved, m_axis);
 }
 
-Range Range::Resize(int rows, int columns) const
-{
+Range Range::Resize(int rows, int columns) const {
     if (rows < 1 || columns < 1)
         throw Error(QStringLiteral("Resize"),
                     QStringLiteral("a range needs at least one row and one column"));
@@ -146,18 +145,18 @@ Range Range::Resize(int rows, int columns) const
     return Range(m_sheet, {sized});
 }
 
-void Range::Select() const { m_sheet->select(m_areas); }
+void Range::Select() const {
+    m_sheet->select(m_areas);
+}
 
-Range Range::SpecialCells(int type, int value) const
-{
+Range Range::SpecialCells(int type, int value) const {
     const QVector<CellRect> found = m_sheet->specialCells(m_areas, type, value);
     if (found.isEmpty())
         throw Error(QStringLiteral("SpecialCells"), QStringLiteral("No cells were found."));
     return Range(m_sheet, found);
 }
 
-bool Range::operator==(const Range& other) const
-{
+bool Range::operator==(const Range& other) const {
     return m_sheet == other.m_sheet && m_areas == other.m_areas;
 }
 

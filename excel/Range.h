@@ -7,7 +7,6 @@
 #include "Variant.h"
 
 #include <QVector>
-
 #include <memory>
 
 namespace excel {
@@ -20,14 +19,16 @@ public:
     // Rows() and Columns() give the same cells seen as rows or columns: Count and Item follow.
     enum class Axis { Cells, Rows, Columns };
 
-    Range(std::shared_ptr<excel::Worksheet> sheet, QVector<CellRect> areas, Axis axis = Axis::Cells);
+    Range(std::shared_ptr<excel::Worksheet> sheet, QVector<CellRect> areas,
+          Axis axis = Axis::Cells);
 
     const QVector<CellRect>& rects() const { return m_areas; }
     std::shared_ptr<excel::Worksheet> Worksheet() const { return m_sheet; }
 
     // Excel's A1 address: "$A$1:$A$9", "$B:$B", areas joined by ","; with external true the
     // workbook and sheet come first: "[Book.xlsx]Sheet1!$A$1:$A$9".
-    QString Address(bool rowAbsolute = true, bool columnAbsolute = true, bool external = false) const;
+    QString Address(bool rowAbsolute = true, bool columnAbsolute = true,
+                    bool external = false) const;
     // One cell gives its value; a block gives a two-dimensional array (of the first area).
     Variant Value() const;
     qint64 Count() const;
@@ -61,7 +62,8 @@ private:
 
 class AreaCollection {
 public:
-    explicit AreaCollection(Range range) : m_range(std::move(range)) {}
+    explicit AreaCollection(Range range)
+        : m_range(std::move(range)) {}
     int Count() const { return int(m_range.rects().size()); }
     Range Item(int index) const;
     Range operator()(int index) const { return Item(index); }

@@ -13,16 +13,14 @@ struct Entry {
     ApplicationProvider provider;
 };
 
-std::vector<Entry>& providers()
-{
+std::vector<Entry>& providers() {
     static std::vector<Entry> list;
     return list;
 }
 
 } // namespace
 
-void registerApplicationProvider(const QString& name, int priority, ApplicationProvider provider)
-{
+void registerApplicationProvider(const QString& name, int priority, ApplicationProvider provider) {
     unregisterApplicationProvider(name);
     auto& list = providers();
     const auto pos = std::find_if(list.begin(), list.end(),
@@ -30,15 +28,14 @@ void registerApplicationProvider(const QString& name, int priority, ApplicationP
     list.insert(pos, Entry{name, priority, std::move(provider)});
 }
 
-void unregisterApplicationProvider(const QString& name)
-{
+void unregisterApplicationProvider(const QString& name) {
     auto& list = providers();
-    list.erase(std::remove_if(list.begin(), list.end(), [&](const Entry& e) { return e.name == name; }),
-               list.end());
+    list.erase(
+        std::remove_if(list.begin(), list.end(), [&](const Entry& e) { return e.name == name; }),
+        list.end());
 }
 
-std::shared_ptr<Application> activeApplication(const QString& argument)
-{
+std::shared_ptr<Application> activeApplication(const QString& argument) {
     // Copy first: a provider may register another while it runs.
     const std::vector<Entry> list = providers();
     for (const Entry& e : list) {

@@ -5,7 +5,6 @@
 #include "Application.h"
 
 #include <QString>
-
 #include <functional>
 #include <memory>
 

@@ -22,8 +22,7 @@ constexpr ErrorName kErrorNames[] = {
 
 } // namespace
 
-QString errorText(ErrorValue e)
-{
+QString errorText(ErrorValue e) {
     for (const auto& n : kErrorNames) {
         if (n.value == e)
             return QString::fromLatin1(n.text);
@@ -31,8 +30,7 @@ QString errorText(ErrorValue e)
     return QStringLiteral("#N/A");
 }
 
-std::optional<ErrorValue> errorFromText(QStringView text)
-{
+std::optional<ErrorValue> errorFromText(QStringView text) {
     for (const auto& n : kErrorNames) {
         if (text.compare(QLatin1String(n.text), Qt::CaseInsensitive) == 0)
             return n.value;
@@ -40,16 +38,14 @@ std::optional<ErrorValue> errorFromText(QStringView text)
     return std::nullopt;
 }
 
-Variant Variant::fromDateTime(const QDateTime& dt)
-{
+Variant Variant::fromDateTime(const QDateTime& dt) {
     const qint64 days = kAutomationEpoch.daysTo(dt.date());
     const double fraction = dt.time().msecsSinceStartOfDay() / 86400000.0;
     // Automation dates before the epoch count whole days backwards and the time forwards.
     return Variant(DateValue{days >= 0 ? days + fraction : days - fraction});
 }
 
-QDateTime Variant::toDateTime() const
-{
+QDateTime Variant::toDateTime() const {
     if (!isDate())
         return {};
     const double serial = date().serial;
@@ -64,8 +60,7 @@ QDateTime Variant::toDateTime() const
     return QDateTime(kAutomationEpoch.addDays(days), QTime::fromMSecsSinceStartOfDay(int(msecs)));
 }
 
-QString formatGeneralNumber(double value)
-{
+QString formatGeneralNumber(double value) {
     if (std::isnan(value))
         return QStringLiteral("#NUM!");
     if (value == 0)
@@ -93,8 +88,7 @@ QString formatGeneralNumber(double value)
     return mantissa + exponent;
 }
 
-QString Variant::toString() const
-{
+QString Variant::toString() const {
     switch (kind()) {
     case Kind::Empty:
     case Kind::Array:
@@ -117,8 +111,7 @@ QString Variant::toString() const
     return {};
 }
 
-bool Variant::operator==(const Variant& other) const
-{
+bool Variant::operator==(const Variant& other) const {
     if (kind() != other.kind())
         return false;
     if (isArray()) {
@@ -132,12 +125,9 @@ bool Variant::operator==(const Variant& other) const
 VariantArray::VariantArray(int rows, int columns)
     : m_rows(rows)
     , m_columns(columns)
-    , m_cells(size_t(rows) * size_t(columns))
-{
-}
+    , m_cells(size_t(rows) * size_t(columns)) {}
 
-size_t VariantArray::index(int row, int column) const
-{
+size_t VariantArray::index(int row, int column) const {
     Q_ASSERT(row >= 1 && row <= m_rows && column >= 1 && column <= m_columns);
     return size_t(row - 1) * size_t(m_columns) + size_t(column - 1);
 }

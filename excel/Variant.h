@@ -5,7 +5,6 @@
 #include <QDateTime>
 #include <QString>
 #include <QVector>
-
 #include <memory>
 #include <optional>
 #include <variant>
@@ -32,14 +31,22 @@ public:
     enum class Kind { Empty, Number, Text, Boolean, Error, Date, Array };
 
     Variant() = default;
-    Variant(double number) : m_value(number) {}
-    Variant(int number) : m_value(double(number)) {}
-    Variant(const QString& text) : m_value(text) {}
-    Variant(const char* text) : m_value(QString::fromUtf8(text)) {}
-    Variant(bool boolean) : m_value(boolean) {}
-    Variant(ErrorValue error) : m_value(error) {}
-    Variant(DateValue date) : m_value(date) {}
-    Variant(std::shared_ptr<const VariantArray> array) : m_value(std::move(array)) {}
+    Variant(double number)
+        : m_value(number) {}
+    Variant(int number)
+        : m_value(double(number)) {}
+    Variant(const QString& text)
+        : m_value(text) {}
+    Variant(const char* text)
+        : m_value(QString::fromUtf8(text)) {}
+    Variant(bool boolean)
+        : m_value(boolean) {}
+    Variant(ErrorValue error)
+        : m_value(error) {}
+    Variant(DateValue date)
+        : m_value(date) {}
+    Variant(std::shared_ptr<const VariantArray> array)
+        : m_value(std::move(array)) {}
 
     static Variant fromDateTime(const QDateTime& dt);
 
@@ -57,7 +64,9 @@ public:
     bool boolean() const { return std::get<bool>(m_value); }
     ErrorValue error() const { return std::get<ErrorValue>(m_value); }
     DateValue date() const { return std::get<DateValue>(m_value); }
-    const VariantArray& array() const { return *std::get<std::shared_ptr<const VariantArray>>(m_value); }
+    const VariantArray& array() const {
+        return *std::get<std::shared_ptr<const VariantArray>>(m_value);
+    }
 
     // The date as a calendar date and time (no time zone); invalid unless this is a date.
     QDateTime toDateTime() const;

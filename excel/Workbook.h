@@ -4,7 +4,6 @@
 #include "Worksheet.h"
 
 #include <QString>
-
 #include <memory>
 
 namespace excel {

@@ -7,7 +7,6 @@
 #include "Variant.h"
 
 #include <QString>
-
 #include <memory>
 
 namespace excel {

@@ -6,30 +6,29 @@ namespace embedded {
 
 namespace {
 
-quint64 cellKey(int row, int column) { return (quint64(row) << 16) | quint64(column); }
+quint64 cellKey(int row, int column) {
+    return (quint64(row) << 16) | quint64(column);
+}
 
 const std::vector<Cell> kNoCells;
 
 } // namespace
 
-quint32 StringPool::add(const QString& text)
-{
+quint32 StringPool::add(const QString& text) {
     m_strings.push_back(text);
     const quint32 index = quint32(m_strings.size() - 1);
     m_index.insert(text, index);
     return index;
 }
 
-quint32 StringPool::intern(const QString& text)
-{
+quint32 StringPool::intern(const QString& text) {
     const auto it = m_index.constFind(text);
     if (it != m_index.constEnd())
         return it.value();
     return add(text);
 }
 
-double serialToAutomationDate(double serial, bool date1904)
-{
+double serialToAutomationDate(double serial, bool date1904) {
     if (date1904)
         return serial + 1462;
     // The 1900 system counts a 29 February 1900 that never was: serials from 1 to 59 are one day
@@ -40,8 +39,7 @@ double serialToAutomationDate(double serial, bool date1904)
     return serial;
 }
 
-double automationDateToSerial(double automationDate, bool date1904)
-{
+double automationDateToSerial(double automationDate, bool date1904) {
     if (date1904)
         return automationDate - 1462;
     if (automationDate >= 1 && automationDate < 61)
@@ -50,12 +48,9 @@ double automationDateToSerial(double automationDate, bool date1904)
 }
 
 CellStore::CellStore(std::shared_ptr<BookContext> context)
-    : m_context(std::move(context))
-{
-}
+    : m_context(std::move(context)) {}
 
-void CellStore::append(int row, int column, const Cell& cell)
-{
+void CellStore::append(int row, int column, const Cell& cell) {
     if (size_t(column) > m_columns.size()) {
         m_columns.resize(size_t(column));
         m_unsorted.resize(size_t(column));
@@ -70,8 +65,7 @@ void CellStore::append(int row, int column, const Cell& cell)
     ++m_version;
 }
 
-void CellStore::finishLoading()
-{
+void CellStore::finishLoading() {
     for (size_t i = 0; i < m_columns.size(); ++i) {
         if (!m_unsorted[i])
             continue;
@@ -93,8 +87,7 @@ void CellStore::finishLoading()
     ++m_version;
 }
 
-void CellStore::set(int row, int column, const Cell& cell)
-{
+void CellStore::set(int row, int column, const Cell& cell) {
     if (size_t(column) > m_columns.size()) {
         m_columns.resize(size_t(column));
         m_unsorted.resize(size_t(column));
@@ -113,8 +106,7 @@ void CellStore::set(int row, int column, const Cell& cell)
     ++m_version;
 }
 
-void CellStore::setValue(int row, int column, const excel::Variant& value, bool hasFormula)
-{
+void CellStore::setValue(int row, int column, const excel::Variant& value, bool hasFormula) {
     Cell cell;
     cell.flags = hasFormula ? Cell::kHasFormula : 0;
     switch (value.kind()) {
@@ -148,8 +140,7 @@ void CellStore::setValue(int row, int column, const excel::Variant& value, bool 
     set(row, column, cell);
 }
 
-void CellStore::erase(int row, int column)
-{
+void CellStore::erase(int row, int column) {
     if (column < 1 || size_t(column) > m_columns.size())
         return;
     auto& cells = m_columns[size_t(column - 1)];
@@ -163,28 +154,24 @@ void CellStore::erase(int row, int column)
     m_formulas.remove(cellKey(row, column));
 }
 
-std::vector<Cell>::const_iterator CellStore::lowerBound(const std::vector<Cell>& cells, int row)
-{
+std::vector<Cell>::const_iterator CellStore::lowerBound(const std::vector<Cell>& cells, int row) {
     return std::lower_bound(cells.begin(), cells.end(), quint32(row),
                             [](const Cell& c, quint32 r) { return c.row < r; });
 }
 
-const std::vector<Cell>& CellStore::column(int column) const
-{
+const std::vector<Cell>& CellStore::column(int column) const {
     if (column < 1 || size_t(column) > m_columns.size())
         return kNoCells;
     return m_columns[size_t(column - 1)];
 }
 
-const Cell* CellStore::find(int row, int column) const
-{
+const Cell* CellStore::find(int row, int column) const {
     const auto& cells = this->column(column);
     const auto it = lowerBound(cells, row);
     return it != cells.end() && int(it->row) == row ? &*it : nullptr;
 }
 
-excel::Variant CellStore::value(const Cell& cell) const
-{
+excel::Variant CellStore::value(const Cell& cell) const {
     switch (cell.kind) {
     case CellKind::FormulaOnly:
         return {};
@@ -203,24 +190,20 @@ excel::Variant CellStore::value(const Cell& cell) const
     return {};
 }
 
-excel::Variant CellStore::value(int row, int column) const
-{
+excel::Variant CellStore::value(int row, int column) const {
     const Cell* cell = find(row, column);
     return cell ? value(*cell) : excel::Variant();
 }
 
-void CellStore::setFormula(int row, int column, const QString& formula)
-{
+void CellStore::setFormula(int row, int column, const QString& formula) {
     m_formulas.insert(cellKey(row, column), formula);
 }
 
-QString CellStore::formula(int row, int column) const
-{
+QString CellStore::formula(int row, int column) const {
     return m_formulas.value(cellKey(row, column));
 }
 
-excel::CellRect CellStore::usedRect() const
-{
+excel::CellRect CellStore::usedRect() const {
     excel::CellRect r{0, 0, 0, 0};
     bool any = false;
     for (size_t i = 0; i < m_columns.size(); ++i) {

@@ -7,7 +7,6 @@
 
 #include <QHash>
 #include <QString>
-
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -36,7 +35,8 @@ struct Cell {
         bool boolean;
     };
 
-    Cell() : number(0) {}
+    Cell()
+        : number(0) {}
     bool hasFormula() const { return flags & kHasFormula; }
 };
 static_assert(sizeof(Cell) == 16, "cells are kept small: a sheet may hold millions");
@@ -96,8 +96,7 @@ public:
     quint64 version() const { return m_version; }
 
     template <typename F>
-    void forEachInRect(const excel::CellRect& rect, F&& f) const
-    {
+    void forEachInRect(const excel::CellRect& rect, F&& f) const {
         const int last = std::min(rect.right, int(m_columns.size()));
         for (int column = rect.left; column <= last; ++column) {
             const auto& cells = m_columns[size_t(column - 1)];

@@ -5,8 +5,7 @@
 namespace embedded {
 
 CountIfIndex::CountIfIndex(const CellStore& cells, const excel::CellRect& rect)
-    : m_total(rect.cellCount())
-{
+    : m_total(rect.cellCount()) {
     const StringPool& strings = cells.context().strings;
     // Texts are counted by pool entry first, and folded once per distinct entry afterwards.
     std::vector<quint32> perString(strings.size(), 0);
@@ -56,15 +55,13 @@ CountIfIndex::CountIfIndex(const CellStore& cells, const excel::CellRect& rect)
     }
 }
 
-qint64 CountIfIndex::numberCount(double value) const
-{
+qint64 CountIfIndex::numberCount(double value) const {
     const auto it = std::lower_bound(m_numbers.begin(), m_numbers.end(), value,
                                      [](const NumberCount& n, double v) { return n.value < v; });
     return it != m_numbers.end() && it->value == value ? it->count : 0;
 }
 
-qint64 CountIfIndex::count(const Criterion& criterion) const
-{
+qint64 CountIfIndex::count(const Criterion& criterion) const {
     switch (criterion.op()) {
     case Criterion::Op::Equal:
         return equalCount(criterion);
@@ -75,8 +72,7 @@ qint64 CountIfIndex::count(const Criterion& criterion) const
     }
 }
 
-qint64 CountIfIndex::equalCount(const Criterion& c) const
-{
+qint64 CountIfIndex::equalCount(const Criterion& c) const {
     switch (c.operand()) {
     case Criterion::Operand::Blank:
         return m_blank + (c.blankMatchesEmptyText() ? textCount(QString()) : 0);
@@ -104,17 +100,16 @@ qint64 CountIfIndex::equalCount(const Criterion& c) const
     return n;
 }
 
-qint64 CountIfIndex::compareCount(const Criterion& c) const
-{
+qint64 CountIfIndex::compareCount(const Criterion& c) const {
     switch (c.operand()) {
     case Criterion::Operand::Number: {
         const double v = c.number();
-        const auto lower = std::lower_bound(
-            m_numbers.begin(), m_numbers.end(), v,
-            [](const NumberCount& n, double x) { return n.value < x; });
-        const auto upper = std::upper_bound(
-            m_numbers.begin(), m_numbers.end(), v,
-            [](double x, const NumberCount& n) { return x < n.value; });
+        const auto lower =
+            std::lower_bound(m_numbers.begin(), m_numbers.end(), v,
+                             [](const NumberCount& n, double x) { return n.value < x; });
+        const auto upper =
+            std::upper_bound(m_numbers.begin(), m_numbers.end(), v,
+                             [](double x, const NumberCount& n) { return x < n.value; });
         const qint64 below = lower == m_numbers.end() ? m_numberCells : lower->before;
         const qint64 upTo = upper == m_numbers.end() ? m_numberCells : upper->before;
         switch (c.op()) {

@@ -7,7 +7,6 @@
 #include "Criterion.h"
 
 #include <QHash>
-
 #include <unordered_map>
 #include <vector>
 
@@ -36,7 +35,7 @@ private:
     qint64 m_blank = 0;
     qint64 m_booleans[2] = {0, 0};
     qint64 m_errors[8] = {};
-    QHash<QString, qint64> m_text; // folded text -> cells
+    QHash<QString, qint64> m_text;      // folded text -> cells
     std::vector<NumberCount> m_numbers; // ascending, one entry per distinct value
     qint64 m_numberCells = 0;
     std::unordered_map<double, qint64> m_numericText; // value read from text -> cells

@@ -5,13 +5,13 @@
 #include <QDate>
 #include <QRegularExpression>
 
-
 namespace embedded {
 
-QString foldCase(const QString& text) { return text.toCaseFolded(); }
+QString foldCase(const QString& text) {
+    return text.toCaseFolded();
+}
 
-CellKey CellKey::of(const Cell& cell, const StringPool& strings)
-{
+CellKey CellKey::of(const Cell& cell, const StringPool& strings) {
     CellKey key;
     switch (cell.kind) {
     case CellKind::FormulaOnly:
@@ -39,8 +39,7 @@ CellKey CellKey::of(const Cell& cell, const StringPool& strings)
     return key;
 }
 
-std::optional<double> parseCriterionNumber(QStringView text)
-{
+std::optional<double> parseCriterionNumber(QStringView text) {
     text = text.trimmed();
     bool percent = false;
     if (text.endsWith(u'%')) {
@@ -54,8 +53,7 @@ std::optional<double> parseCriterionNumber(QStringView text)
     return percent ? value / 100 : value;
 }
 
-std::optional<double> parseCriterionDate(QStringView text, bool date1904)
-{
+std::optional<double> parseCriterionDate(QStringView text, bool date1904) {
     // Every date form read here starts with a digit: most criteria are turned away at once.
     const QStringView trimmed = text.trimmed();
     if (trimmed.isEmpty() || !trimmed.front().isDigit())
@@ -91,8 +89,7 @@ std::optional<double> parseCriterionDate(QStringView text, bool date1904)
     return automationDateToSerial(automation, date1904);
 }
 
-Criterion Criterion::parse(const excel::Variant& criteria, bool date1904)
-{
+Criterion Criterion::parse(const excel::Variant& criteria, bool date1904) {
     Criterion c;
     switch (criteria.kind()) {
     case excel::Variant::Kind::Number:
@@ -145,12 +142,11 @@ Criterion Criterion::parse(const excel::Variant& criteria, bool date1904)
     return c;
 }
 
-void Criterion::readOperand(const QString& rest, bool date1904)
-{
+void Criterion::readOperand(const QString& rest, bool date1904) {
     m_fromText = true;
     m_literal = foldCase(rest);
-    if (const auto e = rest.startsWith(QLatin1Char('#')) ? excel::errorFromText(rest)
-                                                          : std::nullopt) {
+    if (const auto e =
+            rest.startsWith(QLatin1Char('#')) ? excel::errorFromText(rest) : std::nullopt) {
         m_operand = Operand::Error;
         m_error = *e;
     } else if (m_literal == QLatin1String("true") || m_literal == QLatin1String("false")) {
@@ -170,8 +166,7 @@ void Criterion::readOperand(const QString& rest, bool date1904)
 }
 
 // Wildcards: "?" one character, "*" any run, "~" makes the next "*", "?" or "~" literal.
-void Criterion::compileText(const QString& folded)
-{
+void Criterion::compileText(const QString& folded) {
     QString literal;
     for (qsizetype i = 0; i < folded.size(); ++i) {
         const QChar ch = folded[i];
@@ -197,8 +192,7 @@ void Criterion::compileText(const QString& folded)
     }
 }
 
-bool Criterion::wildcardMatch(const QString& s) const
-{
+bool Criterion::wildcardMatch(const QString& s) const {
     // Linear matching with one backtrack point for the last "*" seen.
     qsizetype p = 0;
     qsizetype i = 0;
@@ -225,8 +219,7 @@ bool Criterion::wildcardMatch(const QString& s) const
     return p == n;
 }
 
-bool Criterion::equals(const CellKey& cell) const
-{
+bool Criterion::equals(const CellKey& cell) const {
     using K = CellKey::Kind;
     switch (m_operand) {
     case Operand::Blank:
@@ -256,8 +249,7 @@ bool Criterion::equals(const CellKey& cell) const
     return false;
 }
 
-bool Criterion::compareResult(int cmp) const
-{
+bool Criterion::compareResult(int cmp) const {
     switch (m_op) {
     case Op::Less:
         return cmp < 0;
@@ -274,8 +266,7 @@ bool Criterion::compareResult(int cmp) const
     return false;
 }
 
-bool Criterion::compares(const CellKey& cell) const
-{
+bool Criterion::compares(const CellKey& cell) const {
     using K = CellKey::Kind;
     switch (m_operand) {
     case Operand::Number:
@@ -291,8 +282,7 @@ bool Criterion::compares(const CellKey& cell) const
     return false;
 }
 
-bool Criterion::matches(const CellKey& cell) const
-{
+bool Criterion::matches(const CellKey& cell) const {
     switch (m_op) {
     case Op::Equal:
         return equals(cell);
@@ -303,8 +293,8 @@ bool Criterion::matches(const CellKey& cell) const
     }
 }
 
-qint64 countIfScan(const CellStore& cells, const excel::CellRect& rect, const Criterion& criterion)
-{
+qint64 countIfScan(const CellStore& cells, const excel::CellRect& rect,
+                   const Criterion& criterion) {
     qint64 stored = 0;
     qint64 count = 0;
     const StringPool& strings = cells.context().strings;

@@ -3,12 +3,10 @@
 // cell-by-cell rule; the per-range index must give the same counts.
 
 #include "CellStore.h"
-
 #include "excel/Variant.h"
 
 #include <QString>
 #include <QVector>
-
 #include <optional>
 
 namespace embedded {

@@ -7,15 +7,13 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
-
 namespace embedded {
 
 namespace {
 
 // A sheet name as the spreadsheet makes one from a file name: at most 31 characters, none of
 // the characters a sheet name cannot hold.
-QString sheetNameFor(const QString& path)
-{
+QString sheetNameFor(const QString& path) {
     QString name = QFileInfo(path).completeBaseName();
     for (QChar& c : name) {
         if (QStringLiteral("[]:*?/\\").contains(c))
@@ -27,16 +25,14 @@ QString sheetNameFor(const QString& path)
 
 class CsvParser {
 public:
-    CsvParser(const QString& text, const QString& fileName, SheetData& sheet, const ReadLimits& limits)
+    CsvParser(const QString& text, const QString& fileName, SheetData& sheet,
+              const ReadLimits& limits)
         : m_text(text)
         , m_fileName(fileName)
         , m_sheet(sheet)
-        , m_limits(limits)
-    {
-    }
+        , m_limits(limits) {}
 
-    void run()
-    {
+    void run() {
         qsizetype i = 0;
         const qsizetype n = m_text.size();
         while (i < n) {
@@ -66,8 +62,7 @@ public:
     }
 
 private:
-    qsizetype readQuoted(qsizetype i)
-    {
+    qsizetype readQuoted(qsizetype i) {
         const int openingLine = m_line;
         QString field;
         ++i;
@@ -100,8 +95,7 @@ private:
         return i;
     }
 
-    void nextRow()
-    {
+    void nextRow() {
         ++m_row;
         ++m_line;
         m_column = 1;
@@ -113,8 +107,7 @@ private:
 
     // Quoted or not, a field that reads as a plain number is a number, as spreadsheets open it;
     // blanks around it or thousands separators keep it text.
-    void store(QStringView field)
-    {
+    void store(QStringView field) {
         if (field.isEmpty())
             return;
         if (m_column > excel::kMaxColumns)
@@ -123,8 +116,9 @@ private:
                                        .arg(m_line)
                                        .arg(excel::kMaxColumns));
         if (++m_cells > m_limits.maxCellsPerSheet)
-            refuseFile(m_fileName,
-                       QStringLiteral("it holds more than %1 cells").arg(m_limits.maxCellsPerSheet));
+            refuseFile(
+                m_fileName,
+                QStringLiteral("it holds more than %1 cells").arg(m_limits.maxCellsPerSheet));
         Cell cell;
         double number = 0;
         if (parsePlainNumber(field, number)) {
@@ -149,16 +143,17 @@ private:
 
 } // namespace
 
-WorkbookData readCsv(const QString& path, const ReadLimits& limits)
-{
+WorkbookData readCsv(const QString& path, const ReadLimits& limits) {
     const QFileInfo info(path);
     const QString fileName = info.fileName();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        refuseFile(fileName, QStringLiteral("the file cannot be read (%1)").arg(file.errorString()));
+        refuseFile(fileName,
+                   QStringLiteral("the file cannot be read (%1)").arg(file.errorString()));
     if (file.size() > limits.maxPartBytes)
-        refuseFile(fileName, QStringLiteral("the file is %1, more than the %2 a text file may be")
-                                 .arg(describeBytes(file.size()), describeBytes(limits.maxPartBytes)));
+        refuseFile(fileName,
+                   QStringLiteral("the file is %1, more than the %2 a text file may be")
+                       .arg(describeBytes(file.size()), describeBytes(limits.maxPartBytes)));
     QByteArray bytes = file.readAll();
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);

@@ -3,15 +3,13 @@
 #include "CsvReader.h"
 #include "FileRefusal.h"
 #include "XlsxReader.h"
-
 #include "excel/Error.h"
 
 #include <QFileInfo>
 
 namespace embedded {
 
-WorkbookData readWorkbookFile(const QString& path, const ReadLimits& limits)
-{
+WorkbookData readWorkbookFile(const QString& path, const ReadLimits& limits) {
     const QFileInfo info(path);
     if (!info.exists())
         throw excel::Error(QStringLiteral("Open"),
@@ -24,45 +22,40 @@ WorkbookData readWorkbookFile(const QString& path, const ReadLimits& limits)
     if (suffix == QLatin1String("xlsx") || suffix == QLatin1String("xlsm"))
         return readXlsx(path, limits);
     refuseFile(info.fileName(), QStringLiteral("only workbook files (.xlsx) and comma-separated "
-                                               "files (.csv) can be opened"));
+                                               "files (.csv) can be opened; save it in one of "
+                                               "those formats and try again"));
 }
 
-std::shared_ptr<EmbeddedApplication> EmbeddedApplication::create()
-{
+std::shared_ptr<EmbeddedApplication> EmbeddedApplication::create() {
     return std::shared_ptr<EmbeddedApplication>(new EmbeddedApplication);
 }
 
 std::shared_ptr<EmbeddedWorkbook> EmbeddedApplication::open(const QString& path,
-                                                            const ReadLimits& limits)
-{
+                                                            const ReadLimits& limits) {
     return host(readWorkbookFile(path, limits));
 }
 
-std::shared_ptr<EmbeddedWorkbook> EmbeddedApplication::host(WorkbookData data)
-{
+std::shared_ptr<EmbeddedWorkbook> EmbeddedApplication::host(WorkbookData data) {
     auto book = EmbeddedWorkbook::create(weak_from_this(), std::move(data));
     m_books.push_back(book);
     m_active = int(m_books.size() - 1);
     return book;
 }
 
-std::shared_ptr<excel::Workbook> EmbeddedApplication::ActiveWorkbook()
-{
+std::shared_ptr<excel::Workbook> EmbeddedApplication::ActiveWorkbook() {
     if (m_active < 0 || size_t(m_active) >= m_books.size())
         return nullptr;
     return m_books[size_t(m_active)];
 }
 
-void EmbeddedApplication::activateWorkbook(const EmbeddedWorkbook* book)
-{
+void EmbeddedApplication::activateWorkbook(const EmbeddedWorkbook* book) {
     for (size_t i = 0; i < m_books.size(); ++i) {
         if (m_books[i].get() == book)
             m_active = int(i);
     }
 }
 
-std::optional<excel::Range> EmbeddedApplication::Selection()
-{
+std::optional<excel::Range> EmbeddedApplication::Selection() {
     auto book = ActiveWorkbook();
     if (!book)
         return std::nullopt;
@@ -70,8 +63,8 @@ std::optional<excel::Range> EmbeddedApplication::Selection()
     return excel::Range(sheet, sheet->data().selection);
 }
 
-const EmbeddedWorksheet& EmbeddedApplication::sheetOf(const excel::Range& range, const char* member)
-{
+const EmbeddedWorksheet& EmbeddedApplication::sheetOf(const excel::Range& range,
+                                                      const char* member) {
     const auto* sheet = dynamic_cast<const EmbeddedWorksheet*>(range.Worksheet().get());
     if (!sheet)
         throw excel::Error(QString::fromLatin1(member),
@@ -79,8 +72,7 @@ const EmbeddedWorksheet& EmbeddedApplication::sheetOf(const excel::Range& range,
     return *sheet;
 }
 
-double EmbeddedApplication::CountA(const excel::Range& range)
-{
+double EmbeddedApplication::CountA(const excel::Range& range) {
     const EmbeddedWorksheet& sheet = sheetOf(range, "CountA");
     qint64 n = 0;
     for (const excel::CellRect& r : range.rects())
@@ -88,8 +80,7 @@ double EmbeddedApplication::CountA(const excel::Range& range)
     return double(n);
 }
 
-double EmbeddedApplication::CountIf(const excel::Range& range, const excel::Variant& criteria)
-{
+double EmbeddedApplication::CountIf(const excel::Range& range, const excel::Variant& criteria) {
     const EmbeddedWorksheet& sheet = sheetOf(range, "CountIf");
     const auto book = std::static_pointer_cast<EmbeddedWorkbook>(sheet.Parent());
     const Criterion criterion = Criterion::parse(criteria, book && book->date1904());
@@ -101,8 +92,7 @@ double EmbeddedApplication::CountIf(const excel::Range& range, const excel::Vari
     return double(n);
 }
 
-double EmbeddedApplication::maxOfRange(const excel::Range& range)
-{
+double EmbeddedApplication::maxOfRange(const excel::Range& range) {
     const EmbeddedWorksheet& sheet = sheetOf(range, "Max");
     std::optional<double> best;
     for (const excel::CellRect& r : range.rects()) {
@@ -112,15 +102,13 @@ double EmbeddedApplication::maxOfRange(const excel::Range& range)
     return best.value_or(0.0);
 }
 
-QString EmbeddedApplication::Caption() const
-{
+QString EmbeddedApplication::Caption() const {
     if (m_active < 0)
         return QStringLiteral("Tallyvane workbook host");
     return m_books[size_t(m_active)]->Name() + QStringLiteral(" - Tallyvane workbook host");
 }
 
-std::shared_ptr<excel::Workbook> EmbeddedApplication::workbookNamed(const QString& name) const
-{
+std::shared_ptr<excel::Workbook> EmbeddedApplication::workbookNamed(const QString& name) const {
     for (const auto& book : m_books) {
         if (book->Name().compare(name, Qt::CaseInsensitive) == 0)
             return book;

@@ -4,7 +4,6 @@
 
 #include "EmbeddedWorkbook.h"
 #include "ReadLimits.h"
-
 #include "excel/Application.h"
 
 #include <memory>

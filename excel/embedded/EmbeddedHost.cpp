@@ -1,7 +1,6 @@
 #include "EmbeddedHost.h"
 
 #include "EmbeddedApplication.h"
-
 #include "excel/RunningApplications.h"
 
 #include <QFileInfo>
@@ -10,8 +9,7 @@
 
 namespace embedded {
 
-QString workbookPathFromArgument(const QString& argument)
-{
+QString workbookPathFromArgument(const QString& argument) {
     QString path = argument.trimmed();
     if (path.size() >= 2 && path.startsWith(QLatin1Char('"')) && path.endsWith(QLatin1Char('"')))
         path = path.mid(1, path.size() - 2).trimmed();
@@ -21,8 +19,7 @@ QString workbookPathFromArgument(const QString& argument)
     return path;
 }
 
-void registerEmbeddedProvider(const ReadLimits& limits)
-{
+void registerEmbeddedProvider(const ReadLimits& limits) {
     excel::registerApplicationProvider(
         QStringLiteral("embedded"), 0, [limits](const QString& argument) {
             // One host per file while it runs, like one spreadsheet window per open workbook.

@@ -3,11 +3,9 @@
 // a workbook file, and the engine hosts it (or hands back the host already running for it).
 
 #include "ReadLimits.h"
-
 #include "excel/Application.h"
 
 #include <QString>
-
 #include <memory>
 
 namespace embedded {

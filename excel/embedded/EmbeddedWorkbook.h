@@ -3,7 +3,6 @@
 
 #include "EmbeddedWorksheet.h"
 #include "WorkbookData.h"
-
 #include "excel/Workbook.h"
 
 #include <memory>
@@ -28,7 +27,9 @@ public:
     bool date1904() const { return m_context->date1904; }
     bool isActive() const;
     void activateSheet(const EmbeddedWorksheet* sheet);
-    std::shared_ptr<EmbeddedWorksheet> embeddedSheet(int index) const { return m_sheets.at(size_t(index)); }
+    std::shared_ptr<EmbeddedWorksheet> embeddedSheet(int index) const {
+        return m_sheets.at(size_t(index));
+    }
 
 private:
     EmbeddedWorkbook() = default;

@@ -1,7 +1,6 @@
 #include "EmbeddedWorksheet.h"
 
 #include "EmbeddedWorkbook.h"
-
 #include "excel/Error.h"
 
 #include <algorithm>
@@ -21,8 +20,7 @@ constexpr int kErrors = 16;
 // A handful of ranges is what one analysis works on; keep their indexes, drop the oldest.
 constexpr size_t kCachedIndexes = 4;
 
-int valueKindOf(const Cell& cell)
-{
+int valueKindOf(const Cell& cell) {
     switch (cell.kind) {
     case CellKind::Number:
     case CellKind::Date:
@@ -40,8 +38,7 @@ int valueKindOf(const Cell& cell)
 
 // Adds the rows [from, to] of one column as a block, joining it to the previous block when
 // they continue each other.
-void addRun(QVector<excel::CellRect>& out, int column, int from, int to)
-{
+void addRun(QVector<excel::CellRect>& out, int column, int from, int to) {
     if (from > to)
         return;
     if (!out.isEmpty()) {
@@ -58,31 +55,27 @@ void addRun(QVector<excel::CellRect>& out, int column, int from, int to)
 
 EmbeddedWorksheet::EmbeddedWorksheet(std::weak_ptr<EmbeddedWorkbook> book, SheetData data)
     : m_book(std::move(book))
-    , m_data(std::move(data))
-{
+    , m_data(std::move(data)) {}
+
+std::shared_ptr<excel::Workbook> EmbeddedWorksheet::Parent() const {
+    return m_book.lock();
 }
 
-std::shared_ptr<excel::Workbook> EmbeddedWorksheet::Parent() const { return m_book.lock(); }
-
-void EmbeddedWorksheet::Activate()
-{
+void EmbeddedWorksheet::Activate() {
     if (auto book = m_book.lock())
         book->activateSheet(this);
 }
 
-excel::CellRect EmbeddedWorksheet::usedRect() const
-{
+excel::CellRect EmbeddedWorksheet::usedRect() const {
     // Cells that carry only formatting hold no value and are left out of the used range.
     return m_data.cells->usedRect();
 }
 
-excel::Variant EmbeddedWorksheet::cellValue(int row, int column) const
-{
+excel::Variant EmbeddedWorksheet::cellValue(int row, int column) const {
     return m_data.cells->value(row, column);
 }
 
-void EmbeddedWorksheet::readValues(const excel::CellRect& rect, excel::VariantArray& out) const
-{
+void EmbeddedWorksheet::readValues(const excel::CellRect& rect, excel::VariantArray& out) const {
     const CellStore& cells = *m_data.cells;
     cells.forEachInRect(rect, [&](int row, int column, const Cell& cell) {
         out.at(row - rect.top + 1, column - rect.left + 1) = cells.value(cell);
@@ -90,8 +83,7 @@ void EmbeddedWorksheet::readValues(const excel::CellRect& rect, excel::VariantAr
 }
 
 QVector<excel::CellRect> EmbeddedWorksheet::specialCells(const QVector<excel::CellRect>& areas,
-                                                         int type, int value) const
-{
+                                                         int type, int value) const {
     if (type != kBlanks && type != kFormulas)
         throw excel::Error(QStringLiteral("SpecialCells"),
                            QStringLiteral("cell type %1 is not offered").arg(type));
@@ -125,8 +117,7 @@ QVector<excel::CellRect> EmbeddedWorksheet::specialCells(const QVector<excel::Ce
     return found;
 }
 
-void EmbeddedWorksheet::select(const QVector<excel::CellRect>& areas)
-{
+void EmbeddedWorksheet::select(const QVector<excel::CellRect>& areas) {
     auto book = m_book.lock();
     if (!book || !book->isActive() || book->ActiveSheet().get() != this)
         throw excel::Error(QStringLiteral("Select"),
@@ -137,8 +128,7 @@ void EmbeddedWorksheet::select(const QVector<excel::CellRect>& areas)
     m_data.activeCell = excel::CellRect::cell(areas.front().top, areas.front().left);
 }
 
-std::shared_ptr<const CountIfIndex> EmbeddedWorksheet::indexFor(const excel::CellRect& rect) const
-{
+std::shared_ptr<const CountIfIndex> EmbeddedWorksheet::indexFor(const excel::CellRect& rect) const {
     const quint64 version = m_data.cells->version();
     for (CachedIndex& c : m_indexes) {
         if (c.rect == rect && c.version == version) {
@@ -151,29 +141,25 @@ std::shared_ptr<const CountIfIndex> EmbeddedWorksheet::indexFor(const excel::Cel
                                    [&](const CachedIndex& c) { return c.version != version; }),
                     m_indexes.end());
     if (m_indexes.size() >= kCachedIndexes) {
-        m_indexes.erase(std::min_element(m_indexes.begin(), m_indexes.end(),
-                                         [](const CachedIndex& a, const CachedIndex& b) {
-                                             return a.lastUse < b.lastUse;
-                                         }));
+        m_indexes.erase(std::min_element(
+            m_indexes.begin(), m_indexes.end(),
+            [](const CachedIndex& a, const CachedIndex& b) { return a.lastUse < b.lastUse; }));
     }
     m_indexes.push_back({rect, version, ++m_uses, index});
     return index;
 }
 
-qint64 EmbeddedWorksheet::countIf(const excel::CellRect& rect, const Criterion& criterion) const
-{
+qint64 EmbeddedWorksheet::countIf(const excel::CellRect& rect, const Criterion& criterion) const {
     return indexFor(rect)->count(criterion);
 }
 
-qint64 EmbeddedWorksheet::countA(const excel::CellRect& rect) const
-{
+qint64 EmbeddedWorksheet::countA(const excel::CellRect& rect) const {
     qint64 n = 0;
     m_data.cells->forEachInRect(rect, [&](int, int, const Cell&) { ++n; });
     return n;
 }
 
-std::optional<double> EmbeddedWorksheet::maxOf(const excel::CellRect& rect) const
-{
+std::optional<double> EmbeddedWorksheet::maxOf(const excel::CellRect& rect) const {
     std::optional<double> best;
     m_data.cells->forEachInRect(rect, [&](int row, int column, const Cell& cell) {
         if (cell.kind == CellKind::Error)

@@ -4,7 +4,6 @@
 
 #include "CountIfIndex.h"
 #include "WorkbookData.h"
-
 #include "excel/Worksheet.h"
 
 #include <memory>

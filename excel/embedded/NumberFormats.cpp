@@ -3,20 +3,17 @@
 #include "CellStore.h"
 
 #include <QDateTime>
-
 #include <charconv>
 #include <cmath>
 
 namespace embedded {
 
-bool isBuiltInDateFormat(int id)
-{
+bool isBuiltInDateFormat(int id) {
     return (id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) ||
            (id >= 50 && id <= 58) || (id >= 71 && id <= 81);
 }
 
-bool isDateFormatCode(const QString& code)
-{
+bool isDateFormatCode(const QString& code) {
     bool inQuotes = false;
     for (qsizetype i = 0; i < code.size(); ++i) {
         const QChar c = code[i];
@@ -58,8 +55,7 @@ bool isDateFormatCode(const QString& code)
     return false;
 }
 
-bool parsePlainNumber(QStringView text, double& value)
-{
+bool parsePlainNumber(QStringView text, double& value) {
     if (text.isEmpty() || text.size() > 400)
         return false;
     const auto digit = [&](qsizetype i) { return text[i] >= u'0' && text[i] <= u'9'; };
@@ -94,8 +90,7 @@ bool parsePlainNumber(QStringView text, double& value)
     return result.ec == std::errc() && result.ptr == end && std::isfinite(value);
 }
 
-std::optional<double> parseIsoDateTime(const QString& text, bool date1904)
-{
+std::optional<double> parseIsoDateTime(const QString& text, bool date1904) {
     QString t = text.trimmed();
     if (t.endsWith(QLatin1Char('Z')))
         t.chop(1);

@@ -2,7 +2,6 @@
 // Which number formats show a number as a date or time, so that such cells read as dates.
 
 #include <QString>
-
 #include <optional>
 
 namespace embedded {

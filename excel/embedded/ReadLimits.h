@@ -8,13 +8,13 @@
 namespace embedded {
 
 struct ReadLimits {
-    qint64 maxFileBytes = qint64(1) << 30;          // the file on disk
-    int maxEntries = 10000;                         // parts in the zip archive
-    qint64 maxPartBytes = qint64(512) << 20;        // one part, unpacked
-    qint64 maxSmallPartBytes = qint64(64) << 20;    // parts read whole: workbook, styles, rels
-    qint64 maxTotalBytes = qint64(2) << 30;         // all parts read, unpacked
-    qint64 maxCellsPerSheet = qint64(32) << 20;     // stored cells of one sheet
-    qint64 maxCellsPerWorkbook = qint64(64) << 20;  // stored cells of the whole workbook
+    qint64 maxFileBytes = qint64(1) << 30;         // the file on disk
+    int maxEntries = 10000;                        // parts in the zip archive
+    qint64 maxPartBytes = qint64(512) << 20;       // one part, unpacked
+    qint64 maxSmallPartBytes = qint64(64) << 20;   // parts read whole: workbook, styles, rels
+    qint64 maxTotalBytes = qint64(2) << 30;        // all parts read, unpacked
+    qint64 maxCellsPerSheet = qint64(32) << 20;    // stored cells of one sheet
+    qint64 maxCellsPerWorkbook = qint64(64) << 20; // stored cells of the whole workbook
 };
 
 } // namespace embedded

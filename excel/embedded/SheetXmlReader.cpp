@@ -12,11 +12,12 @@ namespace embedded {
 
 namespace {
 
-bool is(const char* name, const char* local) { return std::strcmp(localName(name), local) == 0; }
+bool is(const char* name, const char* local) {
+    return std::strcmp(localName(name), local) == 0;
+}
 
 // A row or style number; -1 when it is not a plain number of at most nine digits.
-int parseSmallNumber(const char* text)
-{
+int parseSmallNumber(const char* text) {
     int n = 0;
     int digits = 0;
     for (; *text >= '0' && *text <= '9'; ++text) {
@@ -27,8 +28,7 @@ int parseSmallNumber(const char* text)
     return (*text == '\0' && digits > 0) ? n : -1;
 }
 
-QString textOf(const std::string& utf8)
-{
+QString textOf(const std::string& utf8) {
     return decodeEscapes(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
 }
 
@@ -42,20 +42,17 @@ SheetXmlReader::SheetXmlReader(const QString& fileName, SheetData& sheet,
     , m_dateStyles(dateStyles)
     , m_sharedStrings(sharedStrings)
     , m_limits(limits)
-    , m_cellBudget(cellBudget)
-{
+    , m_cellBudget(cellBudget) {
     m_value.reserve(64);
 }
 
-void SheetXmlReader::read(ZipPackage& package)
-{
+void SheetXmlReader::read(ZipPackage& package) {
     parse(package);
     m_sheet.cells->finishLoading();
     applySelection();
 }
 
-bool SheetXmlReader::parseCellRef(const char* ref, int& row, int& column)
-{
+bool SheetXmlReader::parseCellRef(const char* ref, int& row, int& column) {
     const char* p = ref;
     qint64 c = 0;
     while ((*p >= 'A' && *p <= 'Z') || (*p >= 'a' && *p <= 'z')) {
@@ -79,13 +76,11 @@ bool SheetXmlReader::parseCellRef(const char* ref, int& row, int& column)
     return true;
 }
 
-QString SheetXmlReader::cellName() const
-{
+QString SheetXmlReader::cellName() const {
     return excel::columnLetters(m_column) + QString::number(m_row);
 }
 
-void SheetXmlReader::startElement(const char* name, const char** attributes)
-{
+void SheetXmlReader::startElement(const char* name, const char** attributes) {
     const char* local = localName(name);
     switch (*local) {
     case 'c':
@@ -154,8 +149,7 @@ void SheetXmlReader::startElement(const char* name, const char** attributes)
     }
 }
 
-void SheetXmlReader::startCell(const char** attributes)
-{
+void SheetXmlReader::startCell(const char** attributes) {
     m_inCell = true;
     m_hasFormula = false;
     m_inInline = false;
@@ -196,8 +190,7 @@ void SheetXmlReader::startCell(const char** attributes)
     }
 }
 
-void SheetXmlReader::characters(const char* data, int length)
-{
+void SheetXmlReader::characters(const char* data, int length) {
     switch (m_collect) {
     case Collect::Value:
         m_value.append(data, size_t(length));
@@ -213,8 +206,7 @@ void SheetXmlReader::characters(const char* data, int length)
     }
 }
 
-void SheetXmlReader::endElement(const char* name)
-{
+void SheetXmlReader::endElement(const char* name) {
     const char* local = localName(name);
     if (local[1] == '\0') {
         switch (*local) {
@@ -240,14 +232,12 @@ void SheetXmlReader::endElement(const char* name)
         m_inFirstView = false;
 }
 
-void SheetXmlReader::storeText(const std::string& utf8, Cell& cell)
-{
+void SheetXmlReader::storeText(const std::string& utf8, Cell& cell) {
     cell.kind = CellKind::Text;
     cell.text = m_sheet.cells->sharedContext()->strings.intern(textOf(utf8));
 }
 
-void SheetXmlReader::finishCell()
-{
+void SheetXmlReader::finishCell() {
     Cell cell;
     const char* t = m_type;
     if (*t == '\0' || std::strcmp(t, "n") == 0) {
@@ -278,10 +268,11 @@ void SheetXmlReader::finishCell()
         const auto [end, ec] =
             std::from_chars(m_value.data(), m_value.data() + m_value.size(), index);
         if (ec != std::errc() || end != m_value.data() + m_value.size() || index >= m_sharedStrings)
-            return fail(QStringLiteral("the sheet \"%1\" has a cell %2 that refers to shared string "
-                                       "\"%3\", but the workbook has %4")
-                            .arg(m_sheet.name, cellName(), QString::fromUtf8(m_value.c_str()))
-                            .arg(m_sharedStrings));
+            return fail(
+                QStringLiteral("the sheet \"%1\" has a cell %2 that refers to shared string "
+                               "\"%3\", but the workbook has %4")
+                    .arg(m_sheet.name, cellName(), QString::fromUtf8(m_value.c_str()))
+                    .arg(m_sharedStrings));
         cell.kind = CellKind::Text;
         cell.text = index;
     } else if (std::strcmp(t, "inlineStr") == 0) {
@@ -303,8 +294,8 @@ void SheetXmlReader::finishCell()
         const auto e = excel::errorFromText(QString::fromUtf8(m_value.c_str()).trimmed());
         cell.error = quint8(e.value_or(excel::ErrorValue::NA));
     } else if (std::strcmp(t, "d") == 0) {
-        const auto serial = parseIsoDateTime(QString::fromUtf8(m_value.c_str()),
-                                             m_sheet.cells->context().date1904);
+        const auto serial =
+            parseIsoDateTime(QString::fromUtf8(m_value.c_str()), m_sheet.cells->context().date1904);
         if (!serial)
             return fail(QStringLiteral("the sheet \"%1\" has a cell %2 whose date \"%3\" cannot "
                                        "be read")
@@ -329,8 +320,7 @@ void SheetXmlReader::finishCell()
         m_sheet.cells->setFormula(m_row, m_column, QString::fromUtf8(m_formula.c_str()));
 }
 
-void SheetXmlReader::applySelection()
-{
+void SheetXmlReader::applySelection() {
     for (const SavedSelection& s : m_selections) {
         if (s.pane != m_activePane)
             continue;
@@ -346,10 +336,10 @@ void SheetXmlReader::applySelection()
         if (areas.isEmpty())
             continue;
         m_sheet.selection = areas;
-        m_sheet.activeCell = active && active->areas.size() == 1
-                                 ? excel::CellRect::cell(active->areas.front().top,
-                                                         active->areas.front().left)
-                                 : excel::CellRect::cell(areas.front().top, areas.front().left);
+        m_sheet.activeCell =
+            active && active->areas.size() == 1
+                ? excel::CellRect::cell(active->areas.front().top, active->areas.front().left)
+                : excel::CellRect::cell(areas.front().top, areas.front().left);
         return;
     }
 }
@@ -357,12 +347,9 @@ void SheetXmlReader::applySelection()
 SharedStringsReader::SharedStringsReader(const QString& fileName, const QString& partName,
                                          StringPool& pool)
     : XmlStream(fileName, partName)
-    , m_pool(pool)
-{
-}
+    , m_pool(pool) {}
 
-void SharedStringsReader::startElement(const char* name, const char**)
-{
+void SharedStringsReader::startElement(const char* name, const char**) {
     if (is(name, "si")) {
         m_inItem = true;
         m_text.clear();
@@ -373,8 +360,7 @@ void SharedStringsReader::startElement(const char* name, const char**)
     }
 }
 
-void SharedStringsReader::endElement(const char* name)
-{
+void SharedStringsReader::endElement(const char* name) {
     if (is(name, "si")) {
         m_pool.add(textOf(m_text));
         m_inItem = false;
@@ -385,8 +371,7 @@ void SharedStringsReader::endElement(const char* name)
     }
 }
 
-void SharedStringsReader::characters(const char* data, int length)
-{
+void SharedStringsReader::characters(const char* data, int length) {
     if (m_inText)
         m_text.append(data, size_t(length));
 }

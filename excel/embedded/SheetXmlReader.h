@@ -7,7 +7,6 @@
 #include "XmlStream.h"
 
 #include <QVector>
-
 #include <string>
 #include <vector>
 

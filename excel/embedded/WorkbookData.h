@@ -3,12 +3,10 @@
 // selections, and which sheet is active.
 
 #include "CellStore.h"
-
 #include "excel/CellRef.h"
 
 #include <QString>
 #include <QVector>
-
 #include <memory>
 #include <vector>
 

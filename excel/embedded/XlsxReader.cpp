@@ -8,7 +8,6 @@
 
 #include <QFileInfo>
 #include <QHash>
-
 #include <cstring>
 
 namespace embedded {
@@ -16,13 +15,12 @@ namespace embedded {
 namespace {
 
 struct Relationship {
-    QString type; // the last segment of the type URI: "worksheet", "sharedStrings", ...
+    QString type;   // the last segment of the type URI: "worksheet", "sharedStrings", ...
     QString target; // the part name it resolves to, without a leading "/"
 };
 
 // "xl/worksheets/../sharedStrings.xml" -> "xl/sharedStrings.xml".
-QString normalizePath(const QString& path)
-{
+QString normalizePath(const QString& path) {
     QStringList out;
     for (const QString& piece : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         if (piece == QLatin1String("."))
@@ -37,16 +35,14 @@ QString normalizePath(const QString& path)
     return out.join(QLatin1Char('/'));
 }
 
-QString folderOf(const QString& partName)
-{
+QString folderOf(const QString& partName) {
     const qsizetype slash = partName.lastIndexOf(QLatin1Char('/'));
     return slash < 0 ? QString() : partName.left(slash + 1);
 }
 
 // The relationships of a part, keyed by id. Targets are resolved against the part's folder;
 // absolute targets ("/xl/...") against the package root.
-QHash<QString, Relationship> readRelationships(ZipPackage& package, const QString& partName)
-{
+QHash<QString, Relationship> readRelationships(ZipPackage& package, const QString& partName) {
     QHash<QString, Relationship> rels;
     const QString relsName = folderOf(partName) + QStringLiteral("_rels/") +
                              partName.mid(folderOf(partName).size()) + QStringLiteral(".rels");
@@ -70,8 +66,7 @@ QHash<QString, Relationship> readRelationships(ZipPackage& package, const QStrin
     return rels;
 }
 
-QString findByType(const QHash<QString, Relationship>& rels, const char* type)
-{
+QString findByType(const QHash<QString, Relationship>& rels, const char* type) {
     for (const Relationship& r : rels) {
         if (r.type == QLatin1String(type))
             return r.target;
@@ -80,8 +75,7 @@ QString findByType(const QHash<QString, Relationship>& rels, const char* type)
 }
 
 // Which cell styles show numbers as dates.
-std::vector<bool> readDateStyles(ZipPackage& package, const QString& partName)
-{
+std::vector<bool> readDateStyles(ZipPackage& package, const QString& partName) {
     std::vector<bool> dateStyles;
     if (partName.isEmpty() || !package.contains(partName))
         return dateStyles;
@@ -104,16 +98,14 @@ std::vector<bool> readDateStyles(ZipPackage& package, const QString& partName)
     return dateStyles;
 }
 
-bool isTrue(const pugi::xml_attribute& a)
-{
+bool isTrue(const pugi::xml_attribute& a) {
     const QString v = QString::fromUtf8(a.value()).trimmed().toLower();
     return v == QLatin1String("1") || v == QLatin1String("true");
 }
 
 } // namespace
 
-WorkbookData readXlsx(const QString& path, const ReadLimits& limits)
-{
+WorkbookData readXlsx(const QString& path, const ReadLimits& limits) {
     ZipPackage package(path, limits);
     const QString fileName = package.fileName();
     WorkbookData book;
@@ -124,7 +116,8 @@ WorkbookData readXlsx(const QString& path, const ReadLimits& limits)
     if (workbookPart.isEmpty() && package.contains(QStringLiteral("xl/workbook.xml")))
         workbookPart = QStringLiteral("xl/workbook.xml");
     if (workbookPart.isEmpty() || !package.contains(workbookPart))
-        refuseFile(fileName, QStringLiteral("it is not a spreadsheet workbook (it has no workbook part)"));
+        refuseFile(fileName,
+                   QStringLiteral("it is not a spreadsheet workbook (it has no workbook part)"));
 
     const pugi::xml_document workbookDoc = loadPart(package, workbookPart);
     const pugi::xml_node workbook = childNamed(workbookDoc, "workbook");
@@ -132,8 +125,9 @@ WorkbookData readXlsx(const QString& path, const ReadLimits& limits)
         refuseFile(fileName, QStringLiteral("its part %1 is not a workbook").arg(workbookPart));
     const auto rels = readRelationships(package, workbookPart);
     book.context->date1904 = isTrue(childNamed(workbook, "workbookPr").attribute("date1904"));
-    const int activeTab =
-        childNamed(childNamed(workbook, "bookViews"), "workbookView").attribute("activeTab").as_int(0);
+    const int activeTab = childNamed(childNamed(workbook, "bookViews"), "workbookView")
+                              .attribute("activeTab")
+                              .as_int(0);
 
     const std::vector<bool> dateStyles = readDateStyles(package, findByType(rels, "styles"));
     const QString sharedStringsPart = findByType(rels, "sharedStrings");
@@ -157,7 +151,8 @@ WorkbookData readXlsx(const QString& path, const ReadLimits& limits)
         sheet.hidden = state == QLatin1String("hidden") || state == QLatin1String("veryHidden");
         sheet.partName = rel->target;
         sheet.cells = std::make_shared<CellStore>(book.context);
-        SheetXmlReader(fileName, sheet, dateStyles, sharedStrings, limits, cellBudget).read(package);
+        SheetXmlReader(fileName, sheet, dateStyles, sharedStrings, limits, cellBudget)
+            .read(package);
         if (thisTab <= activeTab)
             book.activeSheet = int(book.sheets.size());
         book.sheets.push_back(std::move(sheet));

@@ -3,14 +3,12 @@
 #include "FileRefusal.h"
 #include "ZipPackage.h"
 
-#include <expat.h>
-
 #include <cstring>
+#include <expat.h>
 
 namespace embedded {
 
-const char* attribute(const char** attributes, const char* local)
-{
+const char* attribute(const char** attributes, const char* local) {
     for (int i = 0; attributes[i]; i += 2) {
         if (std::strcmp(localName(attributes[i]), local) == 0)
             return attributes[i + 1];
@@ -21,8 +19,7 @@ const char* attribute(const char** attributes, const char* local)
 XmlStream::XmlStream(QString fileName, QString partName)
     : m_fileName(std::move(fileName))
     , m_partName(std::move(partName))
-    , m_parser(XML_ParserCreate(nullptr))
-{
+    , m_parser(XML_ParserCreate(nullptr)) {
     XML_SetUserData(m_parser, this);
     XML_SetElementHandler(m_parser, &XmlStream::onStart, &XmlStream::onEnd);
     XML_SetCharacterDataHandler(m_parser, &XmlStream::onText);
@@ -30,37 +27,36 @@ XmlStream::XmlStream(QString fileName, QString partName)
     XML_SetParamEntityParsing(m_parser, XML_PARAM_ENTITY_PARSING_NEVER);
 }
 
-XmlStream::~XmlStream() { XML_ParserFree(m_parser); }
+XmlStream::~XmlStream() {
+    XML_ParserFree(m_parser);
+}
 
-void XmlStream::fail(const QString& reason)
-{
+void XmlStream::fail(const QString& reason) {
     if (m_failure.isEmpty())
         m_failure = reason;
     XML_StopParser(m_parser, XML_FALSE);
 }
 
-void XmlStream::onStart(void* self, const char* name, const char** attributes)
-{
+void XmlStream::onStart(void* self, const char* name, const char** attributes) {
     static_cast<XmlStream*>(self)->startElement(name, attributes);
 }
 
-void XmlStream::onEnd(void* self, const char* name) { static_cast<XmlStream*>(self)->endElement(name); }
+void XmlStream::onEnd(void* self, const char* name) {
+    static_cast<XmlStream*>(self)->endElement(name);
+}
 
-void XmlStream::onText(void* self, const char* data, int length)
-{
+void XmlStream::onText(void* self, const char* data, int length) {
     static_cast<XmlStream*>(self)->characters(data, length);
 }
 
-void XmlStream::onDoctype(void* self, const char*, const char*, const char*, int)
-{
+void XmlStream::onDoctype(void* self, const char*, const char*, const char*, int) {
     auto* stream = static_cast<XmlStream*>(self);
     stream->fail(QStringLiteral("its part %1 holds a document type declaration, which workbook "
                                 "files never have; it is refused for safety")
                      .arg(stream->m_partName));
 }
 
-bool XmlStream::feed(const char* data, size_t size, bool final)
-{
+bool XmlStream::feed(const char* data, size_t size, bool final) {
     const XML_Status status = XML_Parse(m_parser, data, int(size), final ? 1 : 0);
     if (!m_failure.isEmpty())
         refuseFile(m_fileName, m_failure);
@@ -73,8 +69,7 @@ bool XmlStream::feed(const char* data, size_t size, bool final)
     return false;
 }
 
-void XmlStream::parse(ZipPackage& package)
-{
+void XmlStream::parse(ZipPackage& package) {
     package.stream(m_partName, [&](const char* data, size_t size) {
         // After a syntax error the rest is still unpacked, unparsed: if the part is damaged, the
         // unpacking reports that, which is the truer reason.
@@ -91,8 +86,7 @@ void XmlStream::parse(ZipPackage& package)
         refuseFile(m_fileName, m_syntaxError);
 }
 
-pugi::xml_document loadPart(ZipPackage& package, const QString& partName)
-{
+pugi::xml_document loadPart(ZipPackage& package, const QString& partName) {
     const QByteArray bytes = package.read(partName);
     pugi::xml_document doc;
     const pugi::xml_parse_result result =
@@ -111,8 +105,7 @@ pugi::xml_document loadPart(ZipPackage& package, const QString& partName)
     return doc;
 }
 
-pugi::xml_node childNamed(const pugi::xml_node& parent, const char* local)
-{
+pugi::xml_node childNamed(const pugi::xml_node& parent, const char* local) {
     for (const pugi::xml_node& child : parent.children()) {
         if (child.type() == pugi::node_element && std::strcmp(localName(child.name()), local) == 0)
             return child;
@@ -120,8 +113,7 @@ pugi::xml_node childNamed(const pugi::xml_node& parent, const char* local)
     return {};
 }
 
-pugi::xml_attribute attributeNamed(const pugi::xml_node& node, const char* local)
-{
+pugi::xml_attribute attributeNamed(const pugi::xml_node& node, const char* local) {
     for (const pugi::xml_attribute& a : node.attributes()) {
         if (std::strcmp(localName(a.name()), local) == 0)
             return a;
@@ -129,8 +121,7 @@ pugi::xml_attribute attributeNamed(const pugi::xml_node& node, const char* local
     return {};
 }
 
-QString decodeEscapes(const QString& text)
-{
+QString decodeEscapes(const QString& text) {
     if (!text.contains(QLatin1String("_x")))
         return text;
     QString out;

@@ -5,9 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <pugixml.hpp>
-
 #include <string>
 
 struct XML_ParserStruct;
@@ -17,8 +15,7 @@ namespace embedded {
 class ZipPackage;
 
 // The part of an element or attribute name after its prefix: "x:c" gives "c".
-inline const char* localName(const char* name)
-{
+inline const char* localName(const char* name) {
     const char* colon = nullptr;
     for (const char* p = name; *p; ++p) {
         if (*p == ':')

@@ -5,27 +5,32 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-
 #include <zip.h>
 
 namespace embedded {
 
 namespace {
 
-quint32 le16(const uchar* p) { return quint32(p[0]) | (quint32(p[1]) << 8); }
-quint32 le32(const uchar* p) { return le16(p) | (le16(p + 2) << 16); }
-quint64 le64(const uchar* p) { return quint64(le32(p)) | (quint64(le32(p + 4)) << 32); }
+quint32 le16(const uchar* p) {
+    return quint32(p[0]) | (quint32(p[1]) << 8);
+}
+quint32 le32(const uchar* p) {
+    return le16(p) | (le16(p + 2) << 16);
+}
+quint64 le64(const uchar* p) {
+    return quint64(le32(p)) | (quint64(le32(p + 4)) << 32);
+}
 
 } // namespace
 
 ZipPackage::ZipPackage(const QString& path, const ReadLimits& limits)
     : m_fileName(QFileInfo(path).fileName())
-    , m_limits(limits)
-{
+    , m_limits(limits) {
     const QFileInfo info(path);
     if (info.size() > m_limits.maxFileBytes)
-        refuseFile(m_fileName, QStringLiteral("the file is %1, more than the %2 a workbook may be")
-                                   .arg(describeBytes(info.size()), describeBytes(m_limits.maxFileBytes)));
+        refuseFile(m_fileName,
+                   QStringLiteral("the file is %1, more than the %2 a workbook may be")
+                       .arg(describeBytes(info.size()), describeBytes(m_limits.maxFileBytes)));
     checkEntryCount(path);
     int error = 0;
     m_zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
@@ -39,8 +44,7 @@ ZipPackage::ZipPackage(const QString& path, const ReadLimits& limits)
     }
 }
 
-ZipPackage::~ZipPackage()
-{
+ZipPackage::~ZipPackage() {
     if (m_zip)
         zip_discard(m_zip);
 }
@@ -48,11 +52,18 @@ ZipPackage::~ZipPackage()
 // The archive's directory is loaded whole when the archive is opened, so an archive with a
 // huge number of entries must be turned away before that: read the entry count from the end
 // record ourselves.
-void ZipPackage::checkEntryCount(const QString& path)
-{
+void ZipPackage::checkEntryCount(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        refuseFile(m_fileName, QStringLiteral("the file cannot be read (%1)").arg(file.errorString()));
+        refuseFile(m_fileName,
+                   QStringLiteral("the file cannot be read (%1)").arg(file.errorString()));
+    // Password-protected workbooks and old .xls files are compound documents, not zip packages:
+    // say so, rather than calling them damaged.
+    if (file.peek(8) == QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8))
+        refuseFile(m_fileName,
+                   QStringLiteral("it is protected with a password, or it is in the old "
+                                  ".xls format; save it without a password as an .xlsx "
+                                  "workbook and try again"));
     const qint64 size = file.size();
     const qint64 tail = std::min<qint64>(size, 65535 + 22);
     file.seek(size - tail);
@@ -79,13 +90,13 @@ void ZipPackage::checkEntryCount(const QString& path)
             entries = le64(record + 32);
     }
     if (entries > quint64(m_limits.maxEntries))
-        refuseFile(m_fileName, QStringLiteral("it holds %1 parts, more than the %2 a workbook may have")
-                                   .arg(QLocale(QLocale::English).toString(entries),
-                                        QLocale(QLocale::English).toString(m_limits.maxEntries)));
+        refuseFile(m_fileName,
+                   QStringLiteral("it holds %1 parts, more than the %2 a workbook may have")
+                       .arg(QLocale(QLocale::English).toString(entries),
+                            QLocale(QLocale::English).toString(m_limits.maxEntries)));
 }
 
-qint64 ZipPackage::locate(const QString& partName) const
-{
+qint64 ZipPackage::locate(const QString& partName) const {
     const QByteArray name = partName.toUtf8();
     zip_int64_t index = zip_name_locate(m_zip, name.constData(), 0);
     if (index < 0)
@@ -93,10 +104,11 @@ qint64 ZipPackage::locate(const QString& partName) const
     return index;
 }
 
-bool ZipPackage::contains(const QString& partName) const { return locate(partName) >= 0; }
+bool ZipPackage::contains(const QString& partName) const {
+    return locate(partName) >= 0;
+}
 
-QByteArray ZipPackage::read(const QString& partName)
-{
+QByteArray ZipPackage::read(const QString& partName) {
     QByteArray out;
     const qint64 index = locate(partName);
     if (index >= 0) {
@@ -104,30 +116,32 @@ QByteArray ZipPackage::read(const QString& partName)
         zip_stat_init(&st);
         if (zip_stat_index(m_zip, zip_uint64_t(index), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE) &&
             st.size > quint64(m_limits.maxSmallPartBytes))
-            refuseFile(m_fileName,
-                       QStringLiteral("its part %1 would unpack to %2, more than the %3 allowed for it")
-                           .arg(partName, describeBytes(qint64(st.size)),
-                                describeBytes(m_limits.maxSmallPartBytes)));
+            refuseFile(
+                m_fileName,
+                QStringLiteral("its part %1 would unpack to %2, more than the %3 allowed for it")
+                    .arg(partName, describeBytes(qint64(st.size)),
+                         describeBytes(m_limits.maxSmallPartBytes)));
     }
     stream(partName, [&](const char* data, size_t size) {
         if (out.size() + qint64(size) > m_limits.maxSmallPartBytes)
-            refuseFile(m_fileName, QStringLiteral("its part %1 unpacks to more than the %2 allowed for it")
-                                       .arg(partName, describeBytes(m_limits.maxSmallPartBytes)));
+            refuseFile(m_fileName,
+                       QStringLiteral("its part %1 unpacks to more than the %2 allowed for it")
+                           .arg(partName, describeBytes(m_limits.maxSmallPartBytes)));
         out.append(data, qsizetype(size));
     });
     return out;
 }
 
 void ZipPackage::stream(const QString& partName,
-                        const std::function<void(const char* data, size_t size)>& sink)
-{
+                        const std::function<void(const char* data, size_t size)>& sink) {
     const qint64 index = locate(partName);
     if (index < 0)
         refuseFile(m_fileName, QStringLiteral("it has no part %1").arg(partName));
     zip_stat_t st;
     zip_stat_init(&st);
     if (zip_stat_index(m_zip, zip_uint64_t(index), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE))
-        refuseFile(m_fileName, QStringLiteral("the size of its part %1 cannot be read").arg(partName));
+        refuseFile(m_fileName,
+                   QStringLiteral("the size of its part %1 cannot be read").arg(partName));
     const qint64 declared = qint64(std::min<zip_uint64_t>(st.size, zip_uint64_t(1) << 62));
     if (declared > m_limits.maxPartBytes)
         refuseFile(m_fileName, QStringLiteral("its part %1 would unpack to %2, more than the %3 "

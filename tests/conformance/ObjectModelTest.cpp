@@ -1,33 +1,40 @@
 // The object model as callers use it, run against every backend that can run here. Each backend
 // attaches to the same workbook file written by the test.
 
-#include "support/TestFiles.h"
-
 #include "excel/Application.h"
 #include "excel/Error.h"
 #include "excel/RunningApplications.h"
 #include "excel/embedded/EmbeddedHost.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
 #include <gtest/gtest.h>
 
 using excel::Variant;
 
 namespace {
 
-QString conformanceWorkbook()
-{
+QString conformanceWorkbook() {
     static const QString path = [] {
         const QString file = testsupport::scratchDir("conformance") + "/conformance.xlsx";
         testsupport::SheetSpec data;
         data.name = "Data";
-        data.cells = {{"A1", "Defect"},  {"A2", "Scratch"}, {"A3", "Dent"},   {"A4", "scratch"},
-                      {"A6", "Crack"},   {"A7", 1.0},       {"A8", "1"},      {"A9", excel::ErrorValue::Div0},
-                      {"A10", "Dent"},   {"B1", "Minutes"}, {"B2", 5.0},      {"B3", 7.5},
-                      {"B5", 3.0},       {"B6", excel::ErrorValue::NA},
+        data.cells = {{"A1", "Defect"},
+                      {"A2", "Scratch"},
+                      {"A3", "Dent"},
+                      {"A4", "scratch"},
+                      {"A6", "Crack"},
+                      {"A7", 1.0},
+                      {"A8", "1"},
+                      {"A9", excel::ErrorValue::Div0},
+                      {"A10", "Dent"},
+                      {"B1", "Minutes"},
+                      {"B2", 5.0},
+                      {"B3", 7.5},
+                      {"B5", 3.0},
+                      {"B6", excel::ErrorValue::NA},
                       {"C2", Variant(excel::DateValue{45306})}};
         data.formulas = {{"A9", "1/0"}};
         data.selection = "A1:A10";
@@ -44,8 +51,7 @@ QString conformanceWorkbook()
     return path;
 }
 
-std::shared_ptr<excel::Application> attach(const std::string& backend, const QString& path)
-{
+std::shared_ptr<excel::Application> attach(const std::string& backend, const QString& path) {
     if (backend == "embedded") {
         embedded::registerEmbeddedProvider();
         return excel::activeApplication(path);
@@ -55,8 +61,7 @@ std::shared_ptr<excel::Application> attach(const std::string& backend, const QSt
 
 class ObjectModel : public ::testing::TestWithParam<std::string> {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         // A fresh copy per test: members such as Select change the workbook's state.
         const QString copy = testsupport::scratchDir("book") + "/book.xlsx";
         QFile::copy(conformanceWorkbook(), copy);
@@ -69,8 +74,7 @@ protected:
     std::shared_ptr<excel::Application> app;
 };
 
-TEST_P(ObjectModel, AttachesToTheWorkbookWithItsSelection)
-{
+TEST_P(ObjectModel, AttachesToTheWorkbookWithItsSelection) {
     EXPECT_EQ(app->ActiveWorkbook()->Name(), "book.xlsx");
     EXPECT_EQ(app->ActiveSheet()->Name(), "Data");
     const auto selection = app->Selection();
@@ -92,8 +96,7 @@ TEST_P(ObjectModel, AttachesToTheWorkbookWithItsSelection)
     }
 }
 
-TEST_P(ObjectModel, ReadsValuesAsSingleValuesOrArrays)
-{
+TEST_P(ObjectModel, ReadsValuesAsSingleValuesOrArrays) {
     EXPECT_EQ(range("A2").Value(), Variant("Scratch"));
     EXPECT_TRUE(range("A5").Value().isEmpty());
     EXPECT_TRUE(range("C2").Value().isDate());
@@ -111,8 +114,7 @@ TEST_P(ObjectModel, ReadsValuesAsSingleValuesOrArrays)
     EXPECT_EQ(used->Address(), "$A$1:$A$10");
 }
 
-TEST_P(ObjectModel, WorksOutGeometryLikeTheSpreadsheet)
-{
+TEST_P(ObjectModel, WorksOutGeometryLikeTheSpreadsheet) {
     const excel::Range r = range("A1:B3");
     EXPECT_EQ(r.Count(), 6);
     EXPECT_EQ(r.Rows().Count(), 3);
@@ -135,8 +137,7 @@ TEST_P(ObjectModel, WorksOutGeometryLikeTheSpreadsheet)
     EXPECT_THROW(app->Intersect(r, app->Worksheets()("My sheet")->Range("A1")), excel::Error);
 }
 
-TEST_P(ObjectModel, FindsBlankAndErrorFormulaCells)
-{
+TEST_P(ObjectModel, FindsBlankAndErrorFormulaCells) {
     EXPECT_EQ(range("A1:A10").SpecialCells(4).Address(), "$A$5");
     EXPECT_EQ(range("A1:B10").SpecialCells(4).Count(), 6);
     EXPECT_EQ(range("A1:A10").SpecialCells(-4123, 16).Address(), "$A$9");
@@ -150,8 +151,7 @@ TEST_P(ObjectModel, FindsBlankAndErrorFormulaCells)
     EXPECT_EQ(range("A:A").SpecialCells(4).Address(), "$A$5");
 }
 
-TEST_P(ObjectModel, SelectsAndActivates)
-{
+TEST_P(ObjectModel, SelectsAndActivates) {
     range("A2:A4").Select();
     EXPECT_EQ(app->Selection()->Address(), "$A$2:$A$4");
     EXPECT_THROW(app->Worksheets()("My sheet")->Range("A1").Select(), excel::Error);
@@ -162,8 +162,7 @@ TEST_P(ObjectModel, SelectsAndActivates)
     EXPECT_EQ(app->ActiveWorkbook()->ActiveSheet()->Name(), "My sheet");
 }
 
-TEST_P(ObjectModel, EvaluatesWorksheetFunctions)
-{
+TEST_P(ObjectModel, EvaluatesWorksheetFunctions) {
     const excel::Range column = range("A1:A10");
     EXPECT_EQ(app->CountA(column), 9);
     EXPECT_EQ(app->CountIf(column, "scratch"), 2);
@@ -176,8 +175,7 @@ TEST_P(ObjectModel, EvaluatesWorksheetFunctions)
     EXPECT_EQ(app->Max(QVector<Variant>{}), 0.0);
 }
 
-TEST_P(ObjectModel, AsksForARangeThroughTheHostsInputBox)
-{
+TEST_P(ObjectModel, AsksForARangeThroughTheHostsInputBox) {
     EXPECT_THROW(app->InputBox("Select a range"), excel::Error);
     QString askedWith;
     app->setRangeInputHandler([&](excel::Application& a, const QString& prompt, const QString&) {
@@ -197,8 +195,7 @@ TEST_P(ObjectModel, AsksForARangeThroughTheHostsInputBox)
 
 INSTANTIATE_TEST_SUITE_P(Backends, ObjectModel, ::testing::Values("embedded"));
 
-TEST(RunningApplications, TheArgumentNamesTheWorkbookOrNothing)
-{
+TEST(RunningApplications, TheArgumentNamesTheWorkbookOrNothing) {
     embedded::registerEmbeddedProvider();
     EXPECT_FALSE(excel::activeApplication(""));
     EXPECT_FALSE(excel::activeApplication("/1002"));
@@ -224,7 +221,8 @@ TEST(RunningApplications, TheArgumentNamesTheWorkbookOrNothing)
         FAIL() << "a file of another kind must be refused";
     } catch (const excel::Error& e) {
         EXPECT_EQ(e.message(), "The workbook \"notes.txt\" cannot be opened: only workbook files "
-                               "(.xlsx) and comma-separated files (.csv) can be opened.");
+                               "(.xlsx) and comma-separated files (.csv) can be opened; save it in "
+                               "one of those formats and try again.");
     }
 }
 

@@ -5,7 +5,6 @@
 #include "excel/embedded/Criterion.h"
 
 #include <gtest/gtest.h>
-
 #include <random>
 
 using embedded::CellStore;
@@ -17,18 +16,24 @@ using excel::Variant;
 namespace {
 
 // Column A, rows 1..30; rows 18, 29 and 30 are truly empty.
-std::shared_ptr<CellStore> tellingColumn()
-{
+std::shared_ptr<CellStore> tellingColumn() {
     auto cells = std::make_shared<CellStore>(std::make_shared<embedded::BookContext>());
     const std::vector<Variant> values = {
-        1.0,                                    // 1
-        "1",                                    // 2
-        true,                                   // 3
-        5.0,                                    // 4
-        10.0,                                   // 5
-        Variant(excel::DateValue{45306}),       // 6: 2024-01-15
-        "apple", "Apple", "APPLE", "apples",    // 7-10
-        "pineapple", "a*b", "a?b", "axb", "a~b", // 11-15
+        1.0,                              // 1
+        "1",                              // 2
+        true,                             // 3
+        5.0,                              // 4
+        10.0,                             // 5
+        Variant(excel::DateValue{45306}), // 6: 2024-01-15
+        "apple",
+        "Apple",
+        "APPLE",
+        "apples", // 7-10
+        "pineapple",
+        "a*b",
+        "a?b",
+        "axb",
+        "a~b", // 11-15
     };
     for (size_t i = 0; i < values.size(); ++i)
         cells->setValue(int(i + 1), 1, values[i]);
@@ -53,8 +58,7 @@ struct Case {
     const char* why;
 };
 
-TEST(Criteria, EveryRuleOnTellingCells)
-{
+TEST(Criteria, EveryRuleOnTellingCells) {
     const auto cells = tellingColumn();
     const CellRect rect{1, 1, 30, 1};
     const CountIfIndex index(*cells, rect);
@@ -108,8 +112,7 @@ TEST(Criteria, EveryRuleOnTellingCells)
     }
 }
 
-TEST(Criteria, DatesFollowTheWorkbookDateSystem)
-{
+TEST(Criteria, DatesFollowTheWorkbookDateSystem) {
     auto context = std::make_shared<embedded::BookContext>();
     context->date1904 = true;
     CellStore cells(context);
@@ -120,8 +123,7 @@ TEST(Criteria, DatesFollowTheWorkbookDateSystem)
     EXPECT_EQ(embedded::countIfScan(cells, rect, Criterion::parse(45306.0, true)), 0);
 }
 
-TEST(Criteria, EscapedLabelsCountExactlyTheirOwnCells)
-{
+TEST(Criteria, EscapedLabelsCountExactlyTheirOwnCells) {
     auto cells = std::make_shared<CellStore>(std::make_shared<embedded::BookContext>());
     const QStringList labels = {"A*", "Apple", "?", "x", "~x", ">5", "=3", "6", "3"};
     for (int i = 0; i < labels.size(); ++i)
@@ -141,32 +143,63 @@ TEST(Criteria, EscapedLabelsCountExactlyTheirOwnCells)
 }
 
 // Random cells from a small vocabulary, so that criteria hit often.
-std::shared_ptr<CellStore> randomSheet(std::mt19937& rng)
-{
+std::shared_ptr<CellStore> randomSheet(std::mt19937& rng) {
     static const std::vector<Variant> vocabulary = {
-        1.0, 2.0, 5.0, -3.0, 0.0, 0.5, 1e15, "1", "2", " 5", "05", "1.0", "apple", "Apple",
-        "APPLE", "apples", "a*b", "a?b", "a~b", "", "abc", "ABC d", "true", "#N/A", "2024-01-15",
-        "Ärger", "ärger", "ß", "SS", true, false, excel::ErrorValue::NA, excel::ErrorValue::Div0,
-        Variant(excel::DateValue{45306}), Variant(excel::DateValue{45306.5}),
+        1.0,
+        2.0,
+        5.0,
+        -3.0,
+        0.0,
+        0.5,
+        1e15,
+        "1",
+        "2",
+        " 5",
+        "05",
+        "1.0",
+        "apple",
+        "Apple",
+        "APPLE",
+        "apples",
+        "a*b",
+        "a?b",
+        "a~b",
+        "",
+        "abc",
+        "ABC d",
+        "true",
+        "#N/A",
+        "2024-01-15",
+        "Ärger",
+        "ärger",
+        "ß",
+        "SS",
+        true,
+        false,
+        excel::ErrorValue::NA,
+        excel::ErrorValue::Div0,
+        Variant(excel::DateValue{45306}),
+        Variant(excel::DateValue{45306.5}),
     };
     auto cells = std::make_shared<CellStore>(std::make_shared<embedded::BookContext>());
-    std::uniform_int_distribution<int> row(1, 40), column(1, 6), word(0, int(vocabulary.size()) - 1);
+    std::uniform_int_distribution<int> row(1, 40), column(1, 6),
+        word(0, int(vocabulary.size()) - 1);
     std::uniform_int_distribution<int> coin(0, 9);
     for (int i = 0; i < 150; ++i) {
         const bool formula = coin(rng) == 0;
-        cells->setValue(row(rng), column(rng), coin(rng) == 1 ? Variant() : vocabulary[size_t(word(rng))],
-                        formula);
+        cells->setValue(row(rng), column(rng),
+                        coin(rng) == 1 ? Variant() : vocabulary[size_t(word(rng))], formula);
     }
     return cells;
 }
 
-Variant randomCriterion(std::mt19937& rng)
-{
+Variant randomCriterion(std::mt19937& rng) {
     static const QStringList operators = {"", "", "", "=", "<>", "<", "<=", ">", ">="};
     static const QStringList operands = {
-        "", "1", "2", "5", "-3", "0", "0.5", "1e15", "05", " 5", "apple", "APPLE", "a*", "*p*",
-        "a?b", "a~*b", "a~?b", "a~~b", "*", "?", "?*", "~", "abc", "true", "FALSE", "#N/A",
-        "#DIV/0!", "2024-01-15", "1/15/2024", "ärger", "ss", "50%", "b", "z",
+        "",           "1",         "2",     "5",  "-3",  "0",    "0.5",   "1e15", "05",
+        " 5",         "apple",     "APPLE", "a*", "*p*", "a?b",  "a~*b",  "a~?b", "a~~b",
+        "*",          "?",         "?*",    "~",  "abc", "true", "FALSE", "#N/A", "#DIV/0!",
+        "2024-01-15", "1/15/2024", "ärger", "ss", "50%", "b",    "z",
     };
     std::uniform_int_distribution<int> kind(0, 5);
     std::uniform_int_distribution<int> op(0, int(operators.size()) - 1);
@@ -181,15 +214,15 @@ Variant randomCriterion(std::mt19937& rng)
     }
 }
 
-TEST(Criteria, IndexEqualsCellByCellOnRandomRangesAndCriteria)
-{
+TEST(Criteria, IndexEqualsCellByCellOnRandomRangesAndCriteria) {
     std::mt19937 rng(20261206);
     int compared = 0;
     for (int sheet = 0; sheet < 40; ++sheet) {
         const auto cells = randomSheet(rng);
         for (int range = 0; range < 25; ++range) {
             std::uniform_int_distribution<int> rowPick(1, 45), columnPick(1, 8);
-            int top = rowPick(rng), bottom = rowPick(rng), left = columnPick(rng), right = columnPick(rng);
+            int top = rowPick(rng), bottom = rowPick(rng), left = columnPick(rng),
+                right = columnPick(rng);
             const CellRect rect{std::min(top, bottom), std::min(left, right), std::max(top, bottom),
                                 std::max(left, right)};
             const CountIfIndex index(*cells, rect);

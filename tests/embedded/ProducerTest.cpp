@@ -1,19 +1,16 @@
 // One workbook written by openpyxl and written again by LibreOffice: the reader must get the same
 // values, types, active sheet and selections from both producers' dialects.
 
-#include "support/TestFiles.h"
-
 #include "excel/embedded/XlsxReader.h"
+#include "support/TestFiles.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
-
 #include <gtest/gtest.h>
 
 namespace {
 
-QString producerFile(const char* relative)
-{
+QString producerFile(const char* relative) {
     return testsupport::generatedDir("producers") + "/" + relative;
 }
 
@@ -59,15 +56,13 @@ sheet Notes & more selection B2:C3 active C3
   C3 number 3
 )";
 
-TEST(Producers, OpenpyxlFileReadsAsAuthored)
-{
+TEST(Producers, OpenpyxlFileReadsAsAuthored) {
     const QString path = producerFile("openpyxl.xlsx");
     ASSERT_TRUE(QFileInfo::exists(path)) << "the fixture script did not run";
     EXPECT_EQ(testsupport::dump(embedded::readXlsx(path)), kAuthored);
 }
 
-TEST(Producers, LibreOfficeFileReadsTheSameAsOpenpyxlFile)
-{
+TEST(Producers, LibreOfficeFileReadsTheSameAsOpenpyxlFile) {
     const QString path = producerFile("libreoffice/openpyxl.xlsx");
     if (!QFileInfo::exists(path))
         GTEST_SKIP() << "LibreOffice is not installed here";
@@ -75,7 +70,8 @@ TEST(Producers, LibreOfficeFileReadsTheSameAsOpenpyxlFile)
     // as the selection of every sheet, and that is what must be read. Values, types and the
     // active sheet must be the same.
     QString expected = kAuthored;
-    expected.replace(QRegularExpression(R"(selection [^\n]* active \S+)"), "selection A1 active A1");
+    expected.replace(QRegularExpression(R"(selection [^\n]* active \S+)"),
+                     "selection A1 active A1");
     EXPECT_EQ(testsupport::dump(embedded::readXlsx(path)), expected);
 }
 

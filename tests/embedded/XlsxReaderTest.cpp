@@ -1,17 +1,17 @@
 // Workbook files from four producers read back as a second reader sees them, and the odd or broken
 // files the reader must refuse with a reason.
 
-#include "support/TestFiles.h"
-
-#include "excel/Error.h"
 #include "excel/embedded/XlsxReader.h"
 
+#include "excel/Error.h"
+#include "support/TestFiles.h"
+
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
 
-QString refusal(const QString& path, const embedded::ReadLimits& limits = {})
-{
+QString refusal(const QString& path, const embedded::ReadLimits& limits = {}) {
     try {
         embedded::readXlsx(path, limits);
     } catch (const excel::Error& e) {
@@ -22,15 +22,13 @@ QString refusal(const QString& path, const embedded::ReadLimits& limits = {})
 
 class ProducerWorkbook : public ::testing::Test {
 protected:
-    QString dumpOf(const char* name)
-    {
+    QString dumpOf(const char* name) {
         const QString dir = testsupport::sharedWorkbooksDir();
         if (dir.isEmpty())
             return QString();
         return testsupport::dump(embedded::readXlsx(dir + "/" + name));
     }
-    void SetUp() override
-    {
+    void SetUp() override {
         if (testsupport::sharedWorkbooksDir().isEmpty())
             GTEST_SKIP() << "the shared workbooks are not beside this checkout";
     }
@@ -38,8 +36,7 @@ protected:
 
 // Rich runs joined without their phonetic runs, _x000D__x000A_ decoded, the selection of the
 // active (bottom-left) pane, the hidden sheet whose claimed dimension is the whole sheet.
-TEST_F(ProducerWorkbook, Handmade)
-{
+TEST_F(ProducerWorkbook, Handmade) {
     EXPECT_EQ(dumpOf("handmade.xlsx"), R"(active Defects & Causes
 sheet Data selection B3:C5 E7 active B3
   A1 text Category
@@ -107,10 +104,8 @@ sheet Hidden (hidden) selection A1 active A1
 )");
 }
 
-
 // Booleans written as formulas with cached values; a date in General format is a number.
-TEST_F(ProducerWorkbook, LibreOffice)
-{
+TEST_F(ProducerWorkbook, LibreOffice) {
     EXPECT_EQ(dumpOf("libreoffice.xlsx"), R"(active Defects & Causes
 sheet Data selection A1 active A1
   A1 text Category
@@ -177,10 +172,8 @@ sheet Hidden (hidden) selection A1 active A1
 )");
 }
 
-
 // Dates with times; the second sheet active.
-TEST_F(ProducerWorkbook, Libxlsxwriter)
-{
+TEST_F(ProducerWorkbook, Libxlsxwriter) {
     EXPECT_EQ(dumpOf("libxlsxwriter.xlsx"), R"(active Notes
 sheet Defects selection B3:C5 active B3
   A1 text Cause
@@ -212,10 +205,8 @@ sheet Notes selection A1 active A1
 )");
 }
 
-
 // Absolute relationship targets; a formula without a cached value reads as empty.
-TEST_F(ProducerWorkbook, Openpyxl)
-{
+TEST_F(ProducerWorkbook, Openpyxl) {
     EXPECT_EQ(dumpOf("openpyxl.xlsx"), R"(active Second
 sheet Causes selection A1 active A1
   A1 text Cause
@@ -243,14 +234,11 @@ sheet Second selection A1 active A1
 )");
 }
 
-
-
 } // namespace
 
 namespace {
 
-QString bookWithSheetData(const QString& name, const QString& sheetData)
-{
+QString bookWithSheetData(const QString& name, const QString& sheetData) {
     testsupport::SheetSpec sheet;
     sheet.name = "Data";
     sheet.sheetDataOverride = sheetData;
@@ -259,15 +247,15 @@ QString bookWithSheetData(const QString& name, const QString& sheetData)
     return path;
 }
 
-TEST(XlsxReader, RefusesCellsItCannotReadWithTheCellNamed)
-{
+TEST(XlsxReader, RefusesCellsItCannotReadWithTheCellNamed) {
     const struct {
         const char* file;
         const char* sheetData;
         const char* reason;
     } cases[] = {
         {"beyond.xlsx", "<row r=\"1\"><c r=\"XFE1\"><v>1</v></c></row>",
-         "the sheet \"Data\" has a cell reference \"XFE1\" that is not a cell within A1:XFD1048576"},
+         "the sheet \"Data\" has a cell reference \"XFE1\" that is not a cell within "
+         "A1:XFD1048576"},
         {"deep.xlsx", "<row r=\"1048577\"><c><v>1</v></c></row>",
          "the sheet \"Data\" has a row number 1048577 beyond the last row 1048576"},
         {"number.xlsx", "<row r=\"2\"><c r=\"B2\"><v>12abc</v></c></row>",
@@ -277,42 +265,56 @@ TEST(XlsxReader, RefusesCellsItCannotReadWithTheCellNamed)
         {"type.xlsx", "<row r=\"1\"><c r=\"A1\" t=\"q\"><v>1</v></c></row>",
          "the sheet \"Data\" has a cell A1 of unknown type \"q\""},
         {"shared.xlsx", "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>3</v></c></row>",
-         "the sheet \"Data\" has a cell A1 that refers to shared string \"3\", but the workbook has 0"},
+         "the sheet \"Data\" has a cell A1 that refers to shared string \"3\", but the workbook "
+         "has 0"},
         {"broken.xlsx", "<row r=\"1\"><c r=\"A1\"><v>1</v></row>",
          "its part xl/worksheets/sheet1.xml is not well-formed XML (line 2: mismatched tag)"},
     };
     for (const auto& c : cases) {
         const QString path = bookWithSheetData(c.file, c.sheetData);
-        EXPECT_EQ(refusal(path), QString("The workbook \"%1\" cannot be opened: %2.").arg(c.file, c.reason))
+        EXPECT_EQ(refusal(path),
+                  QString("The workbook \"%1\" cannot be opened: %2.").arg(c.file, c.reason))
             << c.file;
     }
 }
 
-TEST(XlsxReader, CountsCellsAgainstTheCaps)
-{
+TEST(XlsxReader, TellsProtectedAndOldWorkbooksFromDamagedOnes) {
+    const QString path = testsupport::scratchDir("cfb") + "/protected.xlsx";
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(504, '\0'));
+    f.close();
+    EXPECT_EQ(refusal(path), "The workbook \"protected.xlsx\" cannot be opened: it is protected "
+                             "with a password, or it is in the old .xls format; save it without a "
+                             "password as an .xlsx workbook and try again.");
+}
+
+TEST(XlsxReader, CountsCellsAgainstTheCaps) {
     QString rows;
     for (int r = 1; r <= 10; ++r)
         rows += QString("<row r=\"%1\"><c r=\"A%1\"><v>%1</v></c></row>").arg(r);
     const QString path = bookWithSheetData("ten.xlsx", rows);
     embedded::ReadLimits limits;
     limits.maxCellsPerSheet = 9;
-    EXPECT_EQ(refusal(path, limits),
-              "The workbook \"ten.xlsx\" cannot be opened: the sheet \"Data\" holds more than 9 cells.");
+    EXPECT_EQ(
+        refusal(path, limits),
+        "The workbook \"ten.xlsx\" cannot be opened: the sheet \"Data\" holds more than 9 cells.");
     limits.maxCellsPerSheet = 10;
     EXPECT_EQ(refusal(path, limits), "");
 }
 
-TEST(XlsxReader, ReadsDatesInBothDateSystemsAndKeepsSelections)
-{
+TEST(XlsxReader, ReadsDatesInBothDateSystemsAndKeepsSelections) {
     testsupport::SheetSpec sheet;
     sheet.name = "Dates";
     sheet.sheetDataOverride =
         "<row r=\"1\"><c r=\"A1\" s=\"1\"><v>0</v></c><c r=\"B1\" s=\"1\"><v>45306.5</v></c>"
-        "<c r=\"C1\" t=\"d\"><v>2024-01-15T06:00:00Z</v></c><c r=\"D1\"><f>NOW()</f><v></v></c></row>";
+        "<c r=\"C1\" t=\"d\"><v>2024-01-15T06:00:00Z</v></c><c "
+        "r=\"D1\"><f>NOW()</f><v></v></c></row>";
     sheet.beforeSheetData =
         "<sheetViews><sheetView workbookViewId=\"0\"><pane ySplit=\"1\" topLeftCell=\"A2\" "
         "activePane=\"bottomLeft\" state=\"frozen\"/><selection activeCell=\"A1\" sqref=\"A1\"/>"
-        "<selection pane=\"bottomLeft\" activeCell=\"C4\" sqref=\"B3:C5 E7\"/></sheetView></sheetViews>";
+        "<selection pane=\"bottomLeft\" activeCell=\"C4\" sqref=\"B3:C5 "
+        "E7\"/></sheetView></sheetViews>";
     const QString path = testsupport::scratchDir("dates") + "/dates1904.xlsx";
     testsupport::writeXlsx(path, {sheet}, 0, true);
     EXPECT_EQ(testsupport::dump(embedded::readXlsx(path)),

@@ -8,8 +8,7 @@ using namespace excel;
 
 namespace {
 
-TEST(CellRef, ParsesWhatTheRangeBoxAccepts)
-{
+TEST(CellRef, ParsesWhatTheRangeBoxAccepts) {
     struct Case {
         const char* text;
         const char* sheet;
@@ -24,7 +23,10 @@ TEST(CellRef, ParsesWhatTheRangeBoxAccepts)
         {"'My sheet'!B2:B9", "My sheet", "", {{2, 2, 9, 2}}},
         {"'It''s'!C3", "It's", "", {{3, 3, 3, 3}}},
         {"[Book.xlsx]Data!A1", "Data", "Book.xlsx", {{1, 1, 1, 1}}},
-        {"'[My book.xlsx]Defects & Causes'!$A$1:$B$7", "Defects & Causes", "My book.xlsx", {{1, 1, 7, 2}}},
+        {"'[My book.xlsx]Defects & Causes'!$A$1:$B$7",
+         "Defects & Causes",
+         "My book.xlsx",
+         {{1, 1, 7, 2}}},
         {"A9:A1", "", "", {{1, 1, 9, 1}}},
         {"2:5", "", "", {{2, 1, 5, kMaxColumns}}},
         {"A1:A3,C1", "", "", {{1, 1, 3, 1}, {1, 3, 1, 3}}},
@@ -39,16 +41,14 @@ TEST(CellRef, ParsesWhatTheRangeBoxAccepts)
     }
 }
 
-TEST(CellRef, RefusesWhatIsNoReference)
-{
+TEST(CellRef, RefusesWhatIsNoReference) {
     for (const char* text : {"", "A", "1A", "A0", "XFE1", "A1048577", "A1:", "My sheet!A1",
                              "'Open!A1", "A1 B2", "Sheet1!", "$", "A1:B", "R1C1x"}) {
         EXPECT_FALSE(parseReference(QString::fromUtf8(text))) << text;
     }
 }
 
-TEST(CellRef, FormatsAddressesAsTheSpreadsheetDoes)
-{
+TEST(CellRef, FormatsAddressesAsTheSpreadsheetDoes) {
     EXPECT_EQ(formatRect({1, 1, 1, 1}), "$A$1");
     EXPECT_EQ(formatRect({1, 1, 9, 1}), "$A$1:$A$9");
     EXPECT_EQ(formatRect({1, 2, kMaxRows, 3}), "$B:$C");
@@ -60,8 +60,7 @@ TEST(CellRef, FormatsAddressesAsTheSpreadsheetDoes)
     EXPECT_EQ(columnFromLetters(u"XFE"), 0);
 }
 
-TEST(CellRef, QuotesSheetNamesWhereTheSpreadsheetDoes)
-{
+TEST(CellRef, QuotesSheetNamesWhereTheSpreadsheetDoes) {
     for (const char* plain : {"Sheet1", "Data", "Données", "_x", "a.b", "漢字"})
         EXPECT_FALSE(sheetNameNeedsQuotes(QString::fromUtf8(plain))) << plain;
     for (const char* quoted : {"My sheet", "Defects & Causes", "2024", "A1", "xfd1", "R1C1", "R",

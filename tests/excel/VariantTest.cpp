@@ -8,8 +8,7 @@ using namespace excel;
 
 namespace {
 
-TEST(Variant, TextFormOfNumbersKeepsFifteenDigits)
-{
+TEST(Variant, TextFormOfNumbersKeepsFifteenDigits) {
     EXPECT_EQ(formatGeneralNumber(42), "42");
     EXPECT_EQ(formatGeneralNumber(-1.5), "-1.5");
     EXPECT_EQ(formatGeneralNumber(0.1 + 0.2), "0.3");
@@ -21,8 +20,7 @@ TEST(Variant, TextFormOfNumbersKeepsFifteenDigits)
     EXPECT_EQ(Variant(ErrorValue::Div0).toString(), "#DIV/0!");
 }
 
-TEST(Variant, DatesConvertBothWays)
-{
+TEST(Variant, DatesConvertBothWays) {
     const Variant d(DateValue{45306.5});
     EXPECT_EQ(d.toDateTime(), QDateTime(QDate(2024, 1, 15), QTime(12, 0)));
     EXPECT_EQ(Variant::fromDateTime(QDateTime(QDate(2024, 1, 15), QTime(12, 0))), d);

@@ -4,16 +4,13 @@
 
 #include <QDir>
 #include <QFile>
-
 #include <gtest/gtest.h>
-#include <zip.h>
-
 #include <stdexcept>
+#include <zip.h>
 
 namespace testsupport {
 
-QString scratchDir(const QString& name)
-{
+QString scratchDir(const QString& name) {
     // Tests run in parallel processes: each test gets folders of its own.
     QString test = QStringLiteral("global");
     if (const auto* info = ::testing::UnitTest::GetInstance()->current_test_info())
@@ -26,16 +23,16 @@ QString scratchDir(const QString& name)
     return dir.path();
 }
 
-QString sharedWorkbooksDir()
-{
+QString sharedWorkbooksDir() {
     const QString dir = QStringLiteral(TALLYVANE_SHARED_DIR "/data/workbooks");
     return QDir(dir).exists() ? dir : QString();
 }
 
-QString generatedDir(const QString& name) { return QStringLiteral(TALLYVANE_TEST_OUTPUT "/") + name; }
+QString generatedDir(const QString& name) {
+    return QStringLiteral(TALLYVANE_TEST_OUTPUT "/") + name;
+}
 
-void writeZip(const QString& path, const std::vector<std::pair<QString, QByteArray>>& parts)
-{
+void writeZip(const QString& path, const std::vector<std::pair<QString, QByteArray>>& parts) {
     int error = 0;
     zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     if (!z)
@@ -53,8 +50,7 @@ void writeZip(const QString& path, const std::vector<std::pair<QString, QByteArr
 
 namespace {
 
-QString escapeXml(QString s)
-{
+QString escapeXml(QString s) {
     s.replace(QLatin1Char('&'), QLatin1String("&amp;"));
     s.replace(QLatin1Char('<'), QLatin1String("&lt;"));
     s.replace(QLatin1Char('>'), QLatin1String("&gt;"));
@@ -62,25 +58,29 @@ QString escapeXml(QString s)
     return s;
 }
 
-QString cellXml(const QString& ref, const excel::Variant& v, const QString& formula)
-{
-    const QString f = formula.isNull() ? QString()
-                                       : QStringLiteral("<f>%1</f>").arg(escapeXml(formula));
+QString cellXml(const QString& ref, const excel::Variant& v, const QString& formula) {
+    const QString f =
+        formula.isNull() ? QString() : QStringLiteral("<f>%1</f>").arg(escapeXml(formula));
     switch (v.kind()) {
     case excel::Variant::Kind::Number:
-        return QStringLiteral("<c r=\"%1\">%2<v>%3</v></c>").arg(ref, f, QString::number(v.number(), 'g', 17));
+        return QStringLiteral("<c r=\"%1\">%2<v>%3</v></c>")
+            .arg(ref, f, QString::number(v.number(), 'g', 17));
     case excel::Variant::Kind::Date:
         return QStringLiteral("<c r=\"%1\" s=\"1\">%2<v>%3</v></c>")
             .arg(ref, f, QString::number(v.date().serial, 'g', 17));
     case excel::Variant::Kind::Text:
         if (!f.isEmpty())
-            return QStringLiteral("<c r=\"%1\" t=\"str\">%2<v>%3</v></c>").arg(ref, f, escapeXml(v.text()));
-        return QStringLiteral("<c r=\"%1\" t=\"inlineStr\"><is><t xml:space=\"preserve\">%2</t></is></c>")
+            return QStringLiteral("<c r=\"%1\" t=\"str\">%2<v>%3</v></c>")
+                .arg(ref, f, escapeXml(v.text()));
+        return QStringLiteral(
+                   "<c r=\"%1\" t=\"inlineStr\"><is><t xml:space=\"preserve\">%2</t></is></c>")
             .arg(ref, escapeXml(v.text()));
     case excel::Variant::Kind::Boolean:
-        return QStringLiteral("<c r=\"%1\" t=\"b\">%2<v>%3</v></c>").arg(ref, f, v.boolean() ? "1" : "0");
+        return QStringLiteral("<c r=\"%1\" t=\"b\">%2<v>%3</v></c>")
+            .arg(ref, f, v.boolean() ? "1" : "0");
     case excel::Variant::Kind::Error:
-        return QStringLiteral("<c r=\"%1\" t=\"e\">%2<v>%3</v></c>").arg(ref, f, excel::errorText(v.error()));
+        return QStringLiteral("<c r=\"%1\" t=\"e\">%2<v>%3</v></c>")
+            .arg(ref, f, excel::errorText(v.error()));
     case excel::Variant::Kind::Empty:
     case excel::Variant::Kind::Array:
         break;
@@ -88,14 +88,14 @@ QString cellXml(const QString& ref, const excel::Variant& v, const QString& form
     return QStringLiteral("<c r=\"%1\">%2</c>").arg(ref, f);
 }
 
-QByteArray sheetXml(const SheetSpec& sheet)
-{
+QByteArray sheetXml(const SheetSpec& sheet) {
     QString data = sheet.sheetDataOverride;
     if (data.isNull()) {
         // Group cells by row, in row order, as producers write them.
         std::vector<std::pair<QString, excel::Variant>> cells = sheet.cells;
         for (const auto& [ref, text] : sheet.formulas) {
-            if (std::none_of(cells.begin(), cells.end(), [&](const auto& c) { return c.first == ref; }))
+            if (std::none_of(cells.begin(), cells.end(),
+                             [&](const auto& c) { return c.first == ref; }))
                 cells.push_back({ref, excel::Variant()});
         }
         std::map<int, std::map<int, QString>> rows;
@@ -116,17 +116,19 @@ QByteArray sheetXml(const SheetSpec& sheet)
             data += QStringLiteral("</row>");
         }
     }
-    const QString views = sheet.beforeSheetData.isNull()
-                              ? QStringLiteral("<sheetViews><sheetView workbookViewId=\"0\"><selection "
-                                               "activeCell=\"%1\" sqref=\"%2\"/></sheetView></sheetViews>")
-                                    .arg(sheet.selection.section(QLatin1Char(' '), 0, 0)
-                                             .section(QLatin1Char(':'), 0, 0),
-                                         sheet.selection)
-                              : sheet.beforeSheetData;
-    return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-                          "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-                          "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
-                          "%1<sheetData>%2</sheetData></worksheet>")
+    const QString views =
+        sheet.beforeSheetData.isNull()
+            ? QStringLiteral("<sheetViews><sheetView workbookViewId=\"0\"><selection "
+                             "activeCell=\"%1\" sqref=\"%2\"/></sheetView></sheetViews>")
+                  .arg(sheet.selection.section(QLatin1Char(' '), 0, 0)
+                           .section(QLatin1Char(':'), 0, 0),
+                       sheet.selection)
+            : sheet.beforeSheetData;
+    return QStringLiteral(
+               "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+               "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+               "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+               "%1<sheetData>%2</sheetData></worksheet>")
         .arg(views, data)
         .toUtf8();
 }
@@ -134,72 +136,86 @@ QByteArray sheetXml(const SheetSpec& sheet)
 } // namespace
 
 void writeXlsx(const QString& path, const std::vector<SheetSpec>& sheets, int activeTab,
-               bool date1904)
-{
+               bool date1904) {
     const QString ns = QStringLiteral("http://schemas.openxmlformats.org/");
-    QString types = QStringLiteral(
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Types xmlns=\"%1package/2006/content-types\">"
-        "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-        "<Override PartName=\"/xl/workbook.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
-        "<Override PartName=\"/xl/styles.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>")
-                        .arg(ns);
+    QString types =
+        QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><Types "
+                       "xmlns=\"%1package/2006/content-types\">"
+                       "<Default Extension=\"rels\" "
+                       "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+                       "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+                       "<Override PartName=\"/xl/workbook.xml\" "
+                       "ContentType=\"application/"
+                       "vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+                       "<Override PartName=\"/xl/styles.xml\" "
+                       "ContentType=\"application/"
+                       "vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>")
+            .arg(ns);
     QString workbookSheets;
-    QString workbookRels = QStringLiteral(
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships xmlns=\"%1package/2006/relationships\">"
-        "<Relationship Id=\"rIdStyles\" Type=\"%1officeDocument/2006/relationships/styles\" Target=\"styles.xml\"/>")
-                               .arg(ns);
+    QString workbookRels =
+        QStringLiteral(
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
+            "xmlns=\"%1package/2006/relationships\">"
+            "<Relationship Id=\"rIdStyles\" Type=\"%1officeDocument/2006/relationships/styles\" "
+            "Target=\"styles.xml\"/>")
+            .arg(ns);
     std::vector<std::pair<QString, QByteArray>> parts;
     for (size_t i = 0; i < sheets.size(); ++i) {
         const int n = int(i + 1);
-        types += QStringLiteral("<Override PartName=\"/xl/worksheets/sheet%1.xml\" ContentType=\"application/"
-                                "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>")
+        types += QStringLiteral(
+                     "<Override PartName=\"/xl/worksheets/sheet%1.xml\" ContentType=\"application/"
+                     "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>")
                      .arg(n);
-        workbookSheets += QStringLiteral("<sheet name=\"%1\" sheetId=\"%2\" r:id=\"rId%2\"%3/>")
-                              .arg(escapeXml(sheets[i].name))
-                              .arg(n)
-                              .arg(sheets[i].hidden ? QStringLiteral(" state=\"hidden\"") : QString());
-        workbookRels += QStringLiteral("<Relationship Id=\"rId%1\" Type=\"%2officeDocument/2006/"
-                                       "relationships/worksheet\" Target=\"worksheets/sheet%1.xml\"/>")
-                            .arg(n)
-                            .arg(ns);
+        workbookSheets +=
+            QStringLiteral("<sheet name=\"%1\" sheetId=\"%2\" r:id=\"rId%2\"%3/>")
+                .arg(escapeXml(sheets[i].name))
+                .arg(n)
+                .arg(sheets[i].hidden ? QStringLiteral(" state=\"hidden\"") : QString());
+        workbookRels +=
+            QStringLiteral("<Relationship Id=\"rId%1\" Type=\"%2officeDocument/2006/"
+                           "relationships/worksheet\" Target=\"worksheets/sheet%1.xml\"/>")
+                .arg(n)
+                .arg(ns);
     }
     types += QStringLiteral("</Types>");
     workbookRels += QStringLiteral("</Relationships>");
     parts.push_back({QStringLiteral("[Content_Types].xml"), types.toUtf8()});
-    parts.push_back({QStringLiteral("_rels/.rels"),
-                     QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
-                                    "xmlns=\"%1package/2006/relationships\"><Relationship Id=\"rId1\" "
-                                    "Type=\"%1officeDocument/2006/relationships/officeDocument\" "
-                                    "Target=\"xl/workbook.xml\"/></Relationships>")
-                         .arg(ns)
-                         .toUtf8()});
-    parts.push_back({QStringLiteral("xl/workbook.xml"),
-                     QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><workbook "
-                                    "xmlns=\"%1spreadsheetml/2006/main\" xmlns:r=\"%1officeDocument/"
-                                    "2006/relationships\">%4<bookViews><workbookView activeTab=\"%2\"/>"
-                                    "</bookViews><sheets>%3</sheets></workbook>")
-                         .arg(ns)
-                         .arg(activeTab)
-                         .arg(workbookSheets)
-                         .arg(date1904 ? QStringLiteral("<workbookPr date1904=\"1\"/>") : QString())
-                         .toUtf8()});
+    parts.push_back(
+        {QStringLiteral("_rels/.rels"),
+         QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
+                        "xmlns=\"%1package/2006/relationships\"><Relationship Id=\"rId1\" "
+                        "Type=\"%1officeDocument/2006/relationships/officeDocument\" "
+                        "Target=\"xl/workbook.xml\"/></Relationships>")
+             .arg(ns)
+             .toUtf8()});
+    parts.push_back(
+        {QStringLiteral("xl/workbook.xml"),
+         QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><workbook "
+                        "xmlns=\"%1spreadsheetml/2006/main\" xmlns:r=\"%1officeDocument/"
+                        "2006/relationships\">%4<bookViews><workbookView activeTab=\"%2\"/>"
+                        "</bookViews><sheets>%3</sheets></workbook>")
+             .arg(ns)
+             .arg(activeTab)
+             .arg(workbookSheets)
+             .arg(date1904 ? QStringLiteral("<workbookPr date1904=\"1\"/>") : QString())
+             .toUtf8()});
     parts.push_back({QStringLiteral("xl/_rels/workbook.xml.rels"), workbookRels.toUtf8()});
-    parts.push_back({QStringLiteral("xl/styles.xml"),
-                     QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><styleSheet "
-                                    "xmlns=\"%1spreadsheetml/2006/main\"><fonts count=\"1\"><font/></fonts>"
-                                    "<fills count=\"1\"><fill/></fills><borders count=\"1\"><border/>"
-                                    "</borders><cellXfs count=\"2\"><xf numFmtId=\"0\"/><xf "
-                                    "numFmtId=\"14\" applyNumberFormat=\"1\"/></cellXfs></styleSheet>")
-                         .arg(ns)
-                         .toUtf8()});
+    parts.push_back(
+        {QStringLiteral("xl/styles.xml"),
+         QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><styleSheet "
+                        "xmlns=\"%1spreadsheetml/2006/main\"><fonts count=\"1\"><font/></fonts>"
+                        "<fills count=\"1\"><fill/></fills><borders count=\"1\"><border/>"
+                        "</borders><cellXfs count=\"2\"><xf numFmtId=\"0\"/><xf "
+                        "numFmtId=\"14\" applyNumberFormat=\"1\"/></cellXfs></styleSheet>")
+             .arg(ns)
+             .toUtf8()});
     for (size_t i = 0; i < sheets.size(); ++i)
-        parts.push_back({QStringLiteral("xl/worksheets/sheet%1.xml").arg(i + 1), sheetXml(sheets[i])});
+        parts.push_back(
+            {QStringLiteral("xl/worksheets/sheet%1.xml").arg(i + 1), sheetXml(sheets[i])});
     writeZip(path, parts);
 }
 
-QString dump(const embedded::WorkbookData& book)
-{
+QString dump(const embedded::WorkbookData& book) {
     QString out;
     out += QStringLiteral("active %1\n").arg(book.sheets.at(size_t(book.activeSheet)).name);
     for (const auto& sheet : book.sheets) {
@@ -214,8 +230,10 @@ QString dump(const embedded::WorkbookData& book)
         sheet.cells->forEachInRect(used, [&](int row, int column, const embedded::Cell& cell) {
             const excel::Variant v = sheet.cells->value(cell);
             QString text = v.toString();
-            text.replace(QLatin1Char('\r'), QLatin1String("\\r")).replace(QLatin1Char('\n'), QLatin1String("\\n"));
-            static const char* kinds[] = {"empty", "number", "text", "boolean", "error", "date", "array"};
+            text.replace(QLatin1Char('\r'), QLatin1String("\\r"))
+                .replace(QLatin1Char('\n'), QLatin1String("\\n"));
+            static const char* kinds[] = {"empty", "number", "text", "boolean",
+                                          "error", "date",   "array"};
             out += QStringLiteral("  %1%2 %3 %4\n")
                        .arg(excel::columnLetters(column))
                        .arg(row)

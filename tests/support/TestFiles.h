@@ -8,14 +8,14 @@
 #include <QByteArray>
 #include <QString>
 #include <QVector>
-
 #include <ostream>
-
 #include <utility>
 #include <vector>
 
 // Lets test failures show texts as text.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace testsupport {
 
