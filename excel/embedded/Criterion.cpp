@@ -1,9 +1,8 @@
 #include "Criterion.h"
 
-#include "NumberFormats.h"
+#include "excel/TextForm.h"
 
 #include <QDate>
-#include <QRegularExpression>
 
 namespace embedded {
 
@@ -47,45 +46,20 @@ std::optional<double> parseCriterionNumber(QStringView text) {
         text.chop(1);
         text = text.trimmed();
     }
-    double value = 0;
-    if (!parsePlainNumber(text, value))
+    // Criteria are read in the user's locale, as the spreadsheet reads them: "1,5" is a number
+    // where the comma is the decimal separator.
+    const auto value = excel::parseNumberText(text);
+    if (!value)
         return std::nullopt;
-    return percent ? value / 100 : value;
+    return percent ? *value / 100 : *value;
 }
 
 std::optional<double> parseCriterionDate(QStringView text, bool date1904) {
-    // Every date form read here starts with a digit: most criteria are turned away at once.
-    const QStringView trimmed = text.trimmed();
-    if (trimmed.isEmpty() || !trimmed.front().isDigit())
+    const auto dt = excel::parseDateText(text);
+    if (!dt)
         return std::nullopt;
-    static const QRegularExpression iso(QStringLiteral(
-        R"(^\s*(\d{4})-(\d{1,2})-(\d{1,2})(?:[T ](\d{1,2}):(\d{2})(?::(\d{2}))?)?\s*$)"));
-    static const QRegularExpression us(QStringLiteral(
-        R"(^\s*(\d{1,2})/(\d{1,2})/(\d{4})(?: (\d{1,2}):(\d{2})(?::(\d{2}))?)?\s*$)"));
-    int y = 0;
-    int m = 0;
-    int d = 0;
-    QRegularExpressionMatch match = iso.match(text.toString());
-    if (match.hasMatch()) {
-        y = match.captured(1).toInt();
-        m = match.captured(2).toInt();
-        d = match.captured(3).toInt();
-    } else {
-        match = us.match(text.toString());
-        if (!match.hasMatch())
-            return std::nullopt;
-        m = match.captured(1).toInt();
-        d = match.captured(2).toInt();
-        y = match.captured(3).toInt();
-    }
-    const QDate date(y, m, d);
-    const int hh = match.captured(4).toInt();
-    const int mm = match.captured(5).toInt();
-    const int ss = match.captured(6).toInt();
-    if (!date.isValid() || hh > 23 || mm > 59 || ss > 59)
-        return std::nullopt;
-    const double automation =
-        double(QDate(1899, 12, 30).daysTo(date)) + (hh * 3600 + mm * 60 + ss) / 86400.0;
+    const double automation = double(QDate(1899, 12, 30).daysTo(dt->date())) +
+                              dt->time().msecsSinceStartOfDay() / 86400000.0;
     return automationDateToSerial(automation, date1904);
 }
 

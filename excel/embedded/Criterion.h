@@ -28,7 +28,8 @@ QString foldCase(const QString& text);
 // A number as criteria read one: optional sign, digits with an optional decimal point, an
 // optional exponent and an optional trailing percent sign; blanks around it are allowed.
 std::optional<double> parseCriterionNumber(QStringView text);
-// An ISO date (2024-01-15, optionally with a time) or a US one (1/15/2024) as a workbook serial.
+// A date as the locale writes it, or in ISO (2024-01-15) or US (1/15/2024) form, optionally with
+// a time, as a serial of the workbook's date system.
 std::optional<double> parseCriterionDate(QStringView text, bool date1904);
 
 class Criterion {

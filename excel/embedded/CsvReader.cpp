@@ -1,7 +1,7 @@
 #include "CsvReader.h"
 
 #include "FileRefusal.h"
-#include "NumberFormats.h"
+#include "excel/TextForm.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -121,7 +121,7 @@ private:
                 QStringLiteral("it holds more than %1 cells").arg(m_limits.maxCellsPerSheet));
         Cell cell;
         double number = 0;
-        if (parsePlainNumber(field, number)) {
+        if (excel::parsePlainNumber(field, number)) {
             cell.kind = CellKind::Number;
             cell.number = number;
         } else {

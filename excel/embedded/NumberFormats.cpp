@@ -3,8 +3,6 @@
 #include "CellStore.h"
 
 #include <QDateTime>
-#include <charconv>
-#include <cmath>
 
 namespace embedded {
 
@@ -53,41 +51,6 @@ bool isDateFormatCode(const QString& code) {
         }
     }
     return false;
-}
-
-bool parsePlainNumber(QStringView text, double& value) {
-    if (text.isEmpty() || text.size() > 400)
-        return false;
-    const auto digit = [&](qsizetype i) { return text[i] >= u'0' && text[i] <= u'9'; };
-    qsizetype i = 0;
-    if (text[0] == u'-' || text[0] == u'+')
-        ++i;
-    qsizetype digits = 0;
-    for (; i < text.size() && digit(i); ++i)
-        ++digits;
-    if (i < text.size() && text[i] == u'.') {
-        for (++i; i < text.size() && digit(i); ++i)
-            ++digits;
-    }
-    if (digits == 0)
-        return false;
-    if (i < text.size() && (text[i] == u'e' || text[i] == u'E')) {
-        ++i;
-        if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-            ++i;
-        const qsizetype start = i;
-        while (i < text.size() && digit(i))
-            ++i;
-        if (i == start)
-            return false;
-    }
-    if (i != text.size())
-        return false;
-    const QByteArray latin = text.toLatin1();
-    const char* begin = latin.constData() + (latin.startsWith('+') ? 1 : 0);
-    const char* end = latin.constData() + latin.size();
-    const auto result = std::from_chars(begin, end, value);
-    return result.ec == std::errc() && result.ptr == end && std::isfinite(value);
 }
 
 std::optional<double> parseIsoDateTime(const QString& text, bool date1904) {

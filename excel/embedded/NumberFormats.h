@@ -11,10 +11,6 @@ bool isBuiltInDateFormat(int numFmtId);
 // code outside quotes, escapes and brackets (elapsed-time brackets such as [h] count).
 bool isDateFormatCode(const QString& code);
 
-// A number as plainly written: optional sign, digits with an optional decimal point, an optional
-// exponent. Nothing else is allowed, blanks included; "inf", "nan" and hex forms are not numbers.
-bool parsePlainNumber(QStringView text, double& value);
-
 // An ISO 8601 date or date and time ("2024-01-15", "2024-01-15T10:30:00Z") as a serial number of
 // the workbook's date system.
 std::optional<double> parseIsoDateTime(const QString& text, bool date1904);

@@ -3,6 +3,7 @@
 
 #include "excel/embedded/CountIfIndex.h"
 #include "excel/embedded/Criterion.h"
+#include "support/LocaleGuard.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -121,6 +122,25 @@ TEST(Criteria, DatesFollowTheWorkbookDateSystem) {
     EXPECT_EQ(embedded::countIfScan(cells, rect, Criterion::parse("2024-01-15", true)), 1);
     EXPECT_EQ(embedded::countIfScan(cells, rect, Criterion::parse(45306.0 - 1462, true)), 1);
     EXPECT_EQ(embedded::countIfScan(cells, rect, Criterion::parse(45306.0, true)), 0);
+}
+
+TEST(Criteria, NumbersAndDatesAreReadInTheUsersLocale) {
+    auto cells = std::make_shared<CellStore>(std::make_shared<embedded::BookContext>());
+    cells->setValue(1, 1, 1.5);
+    cells->setValue(2, 1, "1,5");
+    cells->setValue(3, 1, Variant(excel::DateValue{45306}));
+    const CellRect rect{1, 1, 3, 1};
+    const auto count = [&](const char* criterion) {
+        return embedded::countIfScan(*cells, rect,
+                                     Criterion::parse(QString::fromUtf8(criterion), false));
+    };
+    EXPECT_EQ(count("1,5"), 1) << "in English the comma is no decimal separator";
+    EXPECT_EQ(count("1/15/2024"), 1);
+    testsupport::LocaleGuard german(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(count("1,5"), 2) << "the number 1.5 and the text 1,5";
+    EXPECT_EQ(count("1.5"), 1);
+    EXPECT_EQ(count("15.01.2024"), 1);
+    EXPECT_EQ(count(">1,2"), 2) << "the number and the date";
 }
 
 TEST(Criteria, EscapedLabelsCountExactlyTheirOwnCells) {

@@ -3,7 +3,7 @@
 #include "excel/embedded/CsvReader.h"
 
 #include "excel/Error.h"
-#include "excel/embedded/NumberFormats.h"
+#include "excel/TextForm.h"
 #include "support/TestFiles.h"
 
 #include <QFile>
@@ -81,10 +81,10 @@ TEST(CsvReader, RefusesWhatIsNotUtf8TextOrIsCutOff) {
 TEST(CsvReader, TellsNumbersFromText) {
     double v = 0;
     for (const char* number : {"0", "-1", "+2", "3.5", ".5", "5.", "1e3", "1E-3", "007"})
-        EXPECT_TRUE(embedded::parsePlainNumber(QString::fromUtf8(number), v)) << number;
+        EXPECT_TRUE(excel::parsePlainNumber(QString::fromUtf8(number), v)) << number;
     for (const char* text :
          {"", " 1", "1 ", "1,000", "1e", "e3", "-", ".", "inf", "nan", "0x1F", "1.2.3", "1e999"})
-        EXPECT_FALSE(embedded::parsePlainNumber(QString::fromUtf8(text), v)) << text;
+        EXPECT_FALSE(excel::parsePlainNumber(QString::fromUtf8(text), v)) << text;
 }
 
 } // namespace

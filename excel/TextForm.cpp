@@ -1,0 +1,140 @@
+#include "TextForm.h"
+
+#include <QRegularExpression>
+#include <charconv>
+#include <cmath>
+
+namespace excel {
+
+namespace {
+
+// The locale's short date format, with the year in four digits as the spreadsheet shows it.
+QString shortDateFormat(const QLocale& locale) {
+    QString format = locale.dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy")))
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return format;
+}
+
+// The locale's time format with seconds and without a time zone.
+QString timeFormat(const QLocale& locale) {
+    QString format = locale.timeFormat(QLocale::LongFormat);
+    format.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
+    return format.trimmed();
+}
+
+} // namespace
+
+bool parsePlainNumber(QStringView text, double& value) {
+    if (text.isEmpty() || text.size() > 400)
+        return false;
+    const auto digit = [&](qsizetype i) { return text[i] >= u'0' && text[i] <= u'9'; };
+    qsizetype i = 0;
+    if (text[0] == u'-' || text[0] == u'+')
+        ++i;
+    qsizetype digits = 0;
+    for (; i < text.size() && digit(i); ++i)
+        ++digits;
+    if (i < text.size() && text[i] == u'.') {
+        for (++i; i < text.size() && digit(i); ++i)
+            ++digits;
+    }
+    if (digits == 0)
+        return false;
+    if (i < text.size() && (text[i] == u'e' || text[i] == u'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+            ++i;
+        const qsizetype start = i;
+        while (i < text.size() && digit(i))
+            ++i;
+        if (i == start)
+            return false;
+    }
+    if (i != text.size())
+        return false;
+    const QByteArray latin = text.toLatin1();
+    const char* begin = latin.constData() + (latin.startsWith('+') ? 1 : 0);
+    const char* end = latin.constData() + latin.size();
+    const auto result = std::from_chars(begin, end, value);
+    return result.ec == std::errc() && result.ptr == end && std::isfinite(value);
+}
+
+QString dateText(const QDateTime& dateTime, const QLocale& locale) {
+    const QTime time = dateTime.time();
+    const bool timeOnly = dateTime.date() == QDate(1899, 12, 30);
+    const bool noTime = time.msecsSinceStartOfDay() == 0;
+    if (timeOnly && !noTime)
+        return locale.toString(time, timeFormat(locale));
+    const QString date = locale.toString(dateTime.date(), shortDateFormat(locale));
+    return noTime ? date : date + QLatin1Char(' ') + locale.toString(time, timeFormat(locale));
+}
+
+std::optional<QDateTime> parseDateText(QStringView text, const QLocale& locale) {
+    const QString t = text.trimmed().toString();
+    if (t.isEmpty() || !t.front().isDigit())
+        return std::nullopt;
+    const QString date = shortDateFormat(locale);
+    const QString time = timeFormat(locale);
+    for (const QString& format : {date + QLatin1Char(' ') + time, date}) {
+        const QDateTime dt = locale.toDateTime(t, format);
+        if (dt.isValid())
+            return dt;
+    }
+    static const QStringList fixed = {
+        QStringLiteral("yyyy-MM-dd HH:mm:ss"),
+        QStringLiteral("yyyy-MM-dd HH:mm"),
+        QStringLiteral("yyyy-MM-ddTHH:mm:ss"),
+        QStringLiteral("yyyy-M-d"),
+        QStringLiteral("M/d/yyyy H:mm:ss"),
+        QStringLiteral("M/d/yyyy H:mm"),
+        QStringLiteral("M/d/yyyy"),
+    };
+    for (const QString& format : fixed) {
+        const QDateTime dt = QDateTime::fromString(t, format);
+        if (dt.isValid())
+            return dt;
+        const QDate d = QDate::fromString(t, format);
+        if (d.isValid())
+            return QDateTime(d, QTime(0, 0));
+    }
+    return std::nullopt;
+}
+
+std::optional<double> parseNumberText(QStringView text, const QLocale& locale) {
+    double value = 0;
+    if (parsePlainNumber(text, value))
+        return value;
+    const QString point = locale.decimalPoint();
+    if (point == QLatin1String(".") || !text.contains(point) || text.contains(u'.'))
+        return std::nullopt;
+    QString swapped = text.toString();
+    swapped.replace(point, QLatin1String("."));
+    if (parsePlainNumber(swapped, value))
+        return value;
+    return std::nullopt;
+}
+
+QString textForm(const Variant& value, const QLocale& locale) {
+    switch (value.kind()) {
+    case Variant::Kind::Number: {
+        QString text = formatGeneralNumber(value.number());
+        const QString point = locale.decimalPoint();
+        if (point != QLatin1String("."))
+            text.replace(QLatin1Char('.'), point);
+        return text;
+    }
+    case Variant::Kind::Boolean:
+        return value.boolean() ? QStringLiteral("True") : QStringLiteral("False");
+    case Variant::Kind::Date:
+        return dateText(value.toDateTime(), locale);
+    case Variant::Kind::Empty:
+    case Variant::Kind::Text:
+    case Variant::Kind::Error:
+    case Variant::Kind::Array:
+        break;
+    }
+    return value.toString();
+}
+
+} // namespace excel
