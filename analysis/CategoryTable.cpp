@@ -1,0 +1,217 @@
+#include "CategoryTable.h"
+
+#include "SortListView.h"
+#include "excel/Error.h"
+#include "excel/TextForm.h"
+
+#include <QHash>
+#include <QLocale>
+#include <cmath>
+
+namespace analysis {
+
+namespace {
+
+const QString kBlank = QStringLiteral("<blank>");
+
+QString plainNumber(double value) {
+    return QString::number(qint64(std::llround(value)));
+}
+
+} // namespace
+
+QString criterionForLabel(const QString& label) {
+    QString criterion;
+    criterion.reserve(label.size() + 2);
+    for (QChar c : label) {
+        if (c == u'*' || c == u'?' || c == u'~')
+            criterion += u'~';
+        criterion += c;
+    }
+    if (criterion.startsWith(u'=') || criterion.startsWith(u'<') || criterion.startsWith(u'>'))
+        criterion.prepend(u'=');
+    return criterion;
+}
+
+QString formatPercent(double fraction) {
+    const double tenths = std::round(fraction * 1000.0); // halves away from zero
+    return QLocale().toString(tenths / 10.0, 'f', 1) + QLatin1Char('%');
+}
+
+CategoryTable::CategoryTable(std::shared_ptr<excel::Application> app,
+                             platform::ListViewModel& included, platform::ListViewModel& main,
+                             AnalysisUi& ui)
+    : m_app(std::move(app))
+    , m_included(included)
+    , m_main(main)
+    , m_ui(ui) {}
+
+void CategoryTable::prepareLists() {
+    if (m_main.columns() == 0) {
+        for (const char* caption :
+             {"Category", "Count", "Count(%)", "Cum(%)", "Bar chart of Count(%)"})
+            m_main.addColumn(QString::fromLatin1(caption));
+    }
+    if (m_included.columns() == 0)
+        m_included.addColumn(QStringLiteral("Categories to include"), 4000,
+                             QStringLiteral("STRING"));
+    m_included.setCheckBoxes(true);
+    m_included.setColumnIcon(0, QStringLiteral("down"));
+    m_main.setColumnIcon(0, QStringLiteral("down"));
+    m_main.setColumnIcon(1, QStringLiteral("down"));
+}
+
+RangeProblem CategoryTable::takeRange(const excel::Range& range,
+                                      const std::shared_ptr<excel::Workbook>& source,
+                                      bool checkAreas) {
+    const auto active = m_app->ActiveWorkbook();
+    if (!source || !active || source->Name() != active->Name()) {
+        if (source)
+            source->Activate();
+        return RangeProblem::AnotherWorkbook;
+    }
+    const auto sheet = source->Worksheets()(range.Worksheet()->Name());
+    AnalysedRange = m_app->Intersect(range, sheet->UsedRange());
+    if (!AnalysedRange)
+        return RangeProblem::NoValues;
+    if (checkAreas && AnalysedRange->Areas().Count() >= 2)
+        return RangeProblem::SeveralAreas;
+    try {
+        AnalysedRange->SpecialCells(-4123, 16);
+        return RangeProblem::ErrorCells;
+    } catch (const excel::Error&) {
+        // None found: the spreadsheet reports that as an error.
+    }
+    return RangeProblem::None;
+}
+
+QVector<excel::Variant> CategoryTable::flattenedValues() const {
+    const excel::Variant value = AnalysedRange->Value();
+    if (!value.isArray())
+        return {value};
+    const auto& cells = value.array().values(); // already row by row
+    return QVector<excel::Variant>(cells.begin(), cells.end());
+}
+
+void CategoryTable::CollectUniqueValues(const QVector<excel::Variant>& values) {
+    // Keys compare without regard to case: the first spelling met stands for the category.
+    QHash<QString, bool> keys;
+    UniqueValues.clear();
+    for (const excel::Variant& v : values) {
+        const qsizetype before = keys.size();
+        keys.insert(excel::textForm(v).toCaseFolded(), true);
+        if (keys.size() > before)
+            UniqueValues.push_back(v);
+    }
+}
+
+bool CategoryTable::DetectUniqueCategories() {
+    const qsizetype found = UniqueValues.size();
+    if (found > kMaxCategories) {
+        m_ui.showMessage(QStringLiteral("The range holds %1 different values, more than the %2 "
+                                        "categories one analysis can list. Choose a smaller range.")
+                             .arg(QLocale().toString(found), QLocale().toString(kMaxCategories)));
+        return false;
+    }
+    m_included.clear();
+    CategoryCount = int(found);
+    if (CategoryCount >= kAskFrom) {
+        m_ui.setWindowState(1);
+        const bool goOn = m_ui.askYesNo(
+            QStringLiteral("%1 unique categories detected! The operation mat require some time to "
+                           "finish. Would you want to continue?")
+                .arg(CategoryCount),
+            QStringLiteral("Quit"));
+        if (!goOn) {
+            m_ui.endProgram();
+            return false;
+        }
+        m_ui.setProgressVisible(true);
+        m_ui.setWindowState(0);
+    }
+    for (int i = CategoryCount; i >= 1; --i) {
+        const QString text = excel::textForm(UniqueValues[i - 1]);
+        m_included.add(1, QStringLiteral("K%1").arg(i), text.isEmpty() ? kBlank : text);
+    }
+    for (int row = 0; row < m_included.count(); ++row)
+        m_included.setChecked(row, m_included.text(row) != kBlank);
+    m_ui.setCategoriesText(QStringLiteral("%1 categories selected").arg(CategoryCount));
+    return true;
+}
+
+double CategoryTable::countOf(const QString& label) const {
+    // A count the spreadsheet cannot give is taken as 0, and counting goes on.
+    try {
+        if (label == kBlank)
+            return double(AnalysedRange->SpecialCells(4).Count());
+        return m_app->CountIf(*AnalysedRange, criterionForLabel(label));
+    } catch (const excel::Error&) {
+        return 0;
+    }
+}
+
+void CategoryTable::CountDiscrete() {
+    m_main.clear();
+    m_ui.setProgressVisible(true);
+    CountLabels.clear();
+    CountValues.clear();
+    const int rows = std::min(CategoryCount, m_included.count());
+    int k = 0;
+    for (int i = rows; i >= 1; --i) {
+        if (!m_included.checked(i - 1))
+            continue;
+        ++k;
+        const QString label = m_included.text(i - 1);
+        const int value = k * 100 / std::max(1, CategoryCount);
+        m_ui.setProgress(value,
+                         QStringLiteral("%1% of %2 categories").arg(value).arg(CategoryCount));
+        CountLabels.push_back(label);
+        CountValues.push_back(countOf(label));
+    }
+    m_ui.setProgressVisible(false);
+
+    TotalCount = 0;
+    for (double c : CountValues)
+        TotalCount += c;
+    if (TotalCount == 0)
+        return;
+
+    QVector<excel::Variant> counts;
+    for (double c : CountValues)
+        counts.push_back(excel::Variant(c));
+    const double largest = m_app->Max(counts);
+    for (k = 0; k < CountValues.size(); ++k) {
+        const int row = m_main.add(1, QStringLiteral("K%1").arg(k + 1), CountLabels[k]);
+        const double count = CountValues[k];
+        m_main.setSubItem(row, 1, plainNumber(count));
+        m_main.setSubItem(row, 2, formatPercent(count / TotalCount));
+        m_main.setSubItem(row, 4, QString(int(std::floor(30 * count / largest)), QLatin1Char('*')));
+    }
+    m_main.clearSelection();
+    m_ui.setTotalText(QStringLiteral("Total of count: ") + plainNumber(TotalCount));
+    SortByColumn(m_main, 2, 1, NumberSort, m_ui);
+    AddToListView();
+}
+
+void CategoryTable::AddToListView() {
+    m_main.setSorted(false);
+    double running = 0;
+    for (int row = 0; row < m_main.count(); ++row) {
+        running += m_main.subItem(row, 1).toDouble();
+        m_main.setSubItem(row, 3, formatPercent(running / TotalCount));
+    }
+}
+
+void CategoryTable::Refresh() {
+    int ticked = 0;
+    for (int row = 0; row < m_included.count(); ++row)
+        ticked += m_included.checked(row) ? 1 : 0;
+    if (ticked == 0)
+        return;
+    m_ui.processEvents();
+    CountDiscrete();
+    m_ui.setCategoriesText(QStringLiteral("%1 categories selected").arg(ticked));
+    m_ui.clearStatistics();
+}
+
+} // namespace analysis
