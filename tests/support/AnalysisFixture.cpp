@@ -1,0 +1,54 @@
+#include "AnalysisFixture.h"
+
+namespace testsupport {
+
+std::shared_ptr<embedded::EmbeddedApplication> hostColumn(const QVector<excel::Variant>& values) {
+    embedded::WorkbookData data;
+    data.name = QStringLiteral("Book.xlsx");
+    embedded::SheetData sheet;
+    sheet.name = QStringLiteral("Data");
+    sheet.cells = std::make_shared<embedded::CellStore>(data.context);
+    for (int i = 0; i < values.size(); ++i)
+        sheet.cells->setValue(i + 1, 1, values[i]);
+    sheet.selection = {excel::CellRect{1, 1, int(values.size()), 1}};
+    data.sheets.push_back(std::move(sheet));
+    auto app = embedded::EmbeddedApplication::create();
+    app->host(std::move(data));
+    return app;
+}
+
+Analysis::Analysis(const QVector<excel::Variant>& column)
+    : app(hostColumn(column))
+    , table(app, included, main, ui)
+    , rows(int(column.size())) {
+    table.prepareLists();
+}
+
+void Analysis::analyse() {
+    const auto range = app->Range(QStringLiteral("A1:A%1").arg(rows));
+    table.takeRange(range, app->ActiveWorkbook(), true);
+    table.CollectUniqueValues(table.flattenedValues());
+    if (table.DetectUniqueCategories())
+        table.Refresh();
+}
+
+QStringList Analysis::results() const {
+    QStringList lines;
+    for (int row = 0; row < main.count(); ++row) {
+        QStringList cells{main.text(row)};
+        for (int c = 1; c < main.columns(); ++c)
+            cells << main.subItem(row, c);
+        lines << cells.join(QLatin1Char(' '));
+    }
+    return lines;
+}
+
+int Analysis::rowOf(const QString& label) const {
+    for (int row = 0; row < included.count(); ++row) {
+        if (included.text(row) == label)
+            return row;
+    }
+    return -1;
+}
+
+} // namespace testsupport
