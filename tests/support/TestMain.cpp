@@ -1,11 +1,25 @@
 // The tests' entry: every test runs in the same pinned locale (US English), whatever the machine's
-// own; tests of other locales set theirs and put it back.
+// own; tests of other locales set theirs and put it back. Widget tests also get an application
+// object, on the offscreen platform when there is no display.
 
 #include <QLocale>
+
+#ifdef TALLYVANE_TEST_WIDGETS
+#include <QApplication>
+#endif
+
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+#ifdef TALLYVANE_TEST_WIDGETS
+    // Listing the tests (at test discovery) needs no window system.
+    if (::testing::GTEST_FLAG(list_tests))
+        return RUN_ALL_TESTS();
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+#endif
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,92 @@
+// tallyvane-batch run as a program: what it prints for a workbook, and how it refuses bad input.
+
+#include "support/TestFiles.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct BatchRun {
+    int code;
+    QString out;
+    QString err;
+};
+
+BatchRun batch(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(TALLYVANE_BATCH), args);
+    p.waitForFinished(60000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+QString defectBook() {
+    testsupport::SheetSpec sheet;
+    sheet.name = "Defect log";
+    sheet.cells = {{"A1", "Defect"}, {"A2", "Scratch"}, {"A3", "dent"},    {"A4", "Dent"},
+                   {"A6", "A*"},     {"A7", "Scratch"}, {"A8", "scratch"}, {"A9", 404.0},
+                   {"A10", "404"},   {"B1", "Minutes"}, {"B2", 5.0}};
+    sheet.selection = "A1:A10";
+    const QString path = testsupport::scratchDir("batch") + "/defects.xlsx";
+    testsupport::writeXlsx(path, {sheet});
+    return path;
+}
+
+TEST(Batch, PrintsTheRankedCategoriesAsTabSeparatedText) {
+    const QString book = defectBook();
+    const BatchRun run = batch({book});
+    EXPECT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "Category\tCount\tCount(%)\tCum(%)\tBar chart of Count(%)\t\r\n"
+                       "Scratch\t3\t33.3%\t33.3%\t******************************\r\n"
+                       "dent\t2\t22.2%\t55.6%\t********************\r\n"
+                       "404\t2\t22.2%\t77.8%\t********************\r\n"
+                       "Defect\t1\t11.1%\t88.9%\t**********\r\n"
+                       "A*\t1\t11.1%\t100.0%\t**********\r\n"
+                       "\r\n");
+    const BatchRun some = batch({book, "--range", "'Defect log'!A:A", "--include-blank",
+                                 "--exclude", "Defect", "--exclude", "404"});
+    EXPECT_EQ(some.code, 0) << some.err.toStdString();
+    EXPECT_EQ(some.out, "Category\tCount\tCount(%)\tCum(%)\tBar chart of Count(%)\t\r\n"
+                        "Scratch\t3\t42.9%\t42.9%\t******************************\r\n"
+                        "dent\t2\t28.6%\t71.4%\t********************\r\n"
+                        "<blank>\t1\t14.3%\t85.7%\t**********\r\n"
+                        "A*\t1\t14.3%\t100.0%\t**********\r\n"
+                        "\r\n");
+}
+
+TEST(Batch, RefusesBadInputWithAReasonAndPrintsNothing) {
+    const QString book = defectBook();
+    const struct {
+        QStringList args;
+        int code;
+        QString message;
+    } cases[] = {
+        {{}, 2, "Name the workbook to analyse."},
+        {{book, "--range"}, 2, "--range needs a value."},
+        {{book, "--colour", "red"}, 2, "Unknown option --colour."},
+        {{book, book},
+         2,
+         QString("Only one workbook can be analysed at a time; \"%1\" is one too many.").arg(book)},
+        {{book, "--exclude", "Nope"},
+         2,
+         "There is no category \"Nope\" in '[defects.xlsx]Defect log'!A1:A10."},
+        {{book, "--range", "Q1:Q9"}, 1, "The range Q1:Q9 holds no values."},
+        {{book, "--range", "A1:A3,A6:A9"},
+         1,
+         "The range '[defects.xlsx]Defect log'!A1:A3,A6:A9 is made of several blocks; give one "
+         "block of one column."},
+        {{book, "--range", "nonsense!!"}, 1, "\"nonsense!!\" is not a cell reference"},
+        {{"/no/such.xlsx"}, 1, "There is no workbook file \"/no/such.xlsx\"."},
+    };
+    for (const auto& c : cases) {
+        const BatchRun run = batch(c.args);
+        EXPECT_EQ(run.code, c.code) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(run.err.endsWith("tallyvane-batch: " + c.message + "\n"))
+            << run.err.toStdString();
+        EXPECT_EQ(run.out, "") << c.args.join(' ').toStdString();
+    }
+}
+
+} // namespace
