@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QLocale>
+#include <QSet>
 #include <cmath>
 
 namespace analysis {
@@ -33,9 +34,9 @@ QString criterionForLabel(const QString& label) {
     return criterion;
 }
 
-QString formatPercent(double fraction) {
+QString formatPercent(double fraction, const QLocale& locale) {
     const double tenths = std::round(fraction * 1000.0); // halves away from zero
-    return QLocale().toString(tenths / 10.0, 'f', 1) + QLatin1Char('%');
+    return locale.toString(tenths / 10.0, 'f', 1) + QLatin1Char('%');
 }
 
 CategoryTable::CategoryTable(std::shared_ptr<excel::Application> app,
@@ -95,11 +96,26 @@ QVector<excel::Variant> CategoryTable::flattenedValues() const {
 
 void CategoryTable::CollectUniqueValues(const QVector<excel::Variant>& values) {
     // Keys compare without regard to case: the first spelling met stands for the category.
+    const QLocale locale;
     QHash<QString, bool> keys;
+    // Texts that share their characters with one already seen are that same text: the engine's
+    // cells share one copy of each distinct text, so most cells are settled without folding.
+    QSet<const QChar*> seenTexts;
     UniqueValues.clear();
     for (const excel::Variant& v : values) {
+        QString key;
+        if (v.isText()) {
+            const QChar* characters = v.text().constData();
+            const qsizetype before = seenTexts.size();
+            seenTexts.insert(characters);
+            if (seenTexts.size() == before)
+                continue;
+            key = v.text().toCaseFolded();
+        } else {
+            key = excel::textForm(v, locale).toCaseFolded();
+        }
         const qsizetype before = keys.size();
-        keys.insert(excel::textForm(v).toCaseFolded(), true);
+        keys.insert(key, true);
         if (keys.size() > before)
             UniqueValues.push_back(v);
     }
@@ -180,11 +196,12 @@ void CategoryTable::CountDiscrete() {
     for (double c : CountValues)
         counts.push_back(excel::Variant(c));
     const double largest = m_app->Max(counts);
+    const QLocale locale;
     for (k = 0; k < CountValues.size(); ++k) {
         const int row = m_main.add(1, QStringLiteral("K%1").arg(k + 1), CountLabels[k]);
         const double count = CountValues[k];
         m_main.setSubItem(row, 1, plainNumber(count));
-        m_main.setSubItem(row, 2, formatPercent(count / TotalCount));
+        m_main.setSubItem(row, 2, formatPercent(count / TotalCount, locale));
         m_main.setSubItem(row, 4, QString(int(std::floor(30 * count / largest)), QLatin1Char('*')));
     }
     m_main.clearSelection();
@@ -195,10 +212,11 @@ void CategoryTable::CountDiscrete() {
 
 void CategoryTable::AddToListView() {
     m_main.setSorted(false);
+    const QLocale locale;
     double running = 0;
     for (int row = 0; row < m_main.count(); ++row) {
         running += m_main.subItem(row, 1).toDouble();
-        m_main.setSubItem(row, 3, formatPercent(running / TotalCount));
+        m_main.setSubItem(row, 3, formatPercent(running / TotalCount, locale));
     }
 }
 

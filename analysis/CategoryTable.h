@@ -7,6 +7,7 @@
 #include "excel/Application.h"
 #include "platform/ListViewModel.h"
 
+#include <QLocale>
 #include <QStringList>
 #include <QVector>
 #include <memory>
@@ -22,7 +23,7 @@ enum class RangeProblem { None, NoValues, AnotherWorkbook, SeveralAreas, ErrorCe
 QString criterionForLabel(const QString& label);
 // "0.0%": one decimal and a percent sign, the locale's decimal separator, halves rounded away
 // from zero.
-QString formatPercent(double fraction);
+QString formatPercent(double fraction, const QLocale& locale = QLocale());
 
 class CategoryTable {
 public:

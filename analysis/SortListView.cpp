@@ -26,9 +26,9 @@ void setCell(platform::ListViewModel& list, int row, int column, const QString& 
     list.setCellText(row, column <= 1 ? 0 : column - 1, text);
 }
 
-double numberOf(const QString& text) {
+double numberOf(const QString& text, const QLocale& locale) {
     bool ok = false;
-    const double value = QLocale().toDouble(text.trimmed(), &ok);
+    const double value = locale.toDouble(text.trimmed(), &ok);
     if (!ok)
         throw SortFailure{13, QStringLiteral("Type mismatch")};
     return value;
@@ -42,8 +42,8 @@ QDateTime dateOf(const QString& text) {
 }
 
 // The text of the whole-number part (rounded towards minus infinity), sign included.
-QString integerPart(const QString& text) {
-    return excel::formatGeneralNumber(std::floor(numberOf(text)));
+QString integerPart(const QString& text, const QLocale& locale) {
+    return excel::formatGeneralNumber(std::floor(numberOf(text, locale)));
 }
 
 void checkRowCount(const platform::ListViewModel& list) {
@@ -53,11 +53,12 @@ void checkRowCount(const platform::ListViewModel& list) {
 
 void sortNumbers(platform::ListViewModel& list, int column, int order) {
     checkRowCount(list);
+    const QLocale locale; // the user's, read once
     qsizetype widest = 0;
     for (int row = 0; row < list.count(); ++row) {
         const QString text = cell(list, row, column);
         if (!text.isEmpty())
-            widest = std::max(widest, integerPart(text).size());
+            widest = std::max(widest, integerPart(text, locale).size());
     }
     list.setVisible(false);
     for (int row = 0; row < list.count(); ++row) {
@@ -66,14 +67,15 @@ void sortNumbers(platform::ListViewModel& list, int column, int order) {
             setCell(list, row, column, QStringLiteral("0"));
             continue;
         }
-        const qsizetype length = integerPart(text).size();
+        const qsizetype length = integerPart(text, locale).size();
         if (length < widest)
             setCell(list, row, column, QString(widest - length, QLatin1Char('0')) + text);
     }
     ApplySort(list, order, column - 1);
     for (int row = 0; row < list.count(); ++row) {
-        const double value = numberOf(cell(list, row, column));
-        setCell(list, row, column, value == 0 ? QString() : excel::textForm(excel::Variant(value)));
+        const double value = numberOf(cell(list, row, column), locale);
+        setCell(list, row, column,
+                value == 0 ? QString() : excel::textForm(excel::Variant(value), locale));
     }
 }
 

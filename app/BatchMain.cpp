@@ -9,6 +9,7 @@
 #include "report/ListText.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <QStringList>
 #include <cstdio>
 
@@ -102,6 +103,9 @@ int fail(const QString& message, int code) {
 
 int main(int argc, char** argv) {
     QCoreApplication qapp(argc, argv);
+    // The system's locale by name: numbers and dates in its forms, without asking the system again
+    // for every number formatted.
+    QLocale::setDefault(QLocale(QLocale::system().name()));
     Options options;
     const QStringList args = QCoreApplication::arguments().mid(1);
     if (args.contains(QLatin1String("--help"))) {

@@ -7,6 +7,8 @@
 //   (e) the bare libzip + expat parse of the same file
 // Each figure but (c) is the median of five repetitions.
 
+#include "BenchData.h"
+#include "analysis/CategoryTable.h"
 #include "excel/embedded/Criterion.h"
 #include "excel/embedded/EmbeddedApplication.h"
 #include "excel/embedded/XlsxReader.h"
@@ -23,55 +25,9 @@
 #include <vector>
 #include <zip.h>
 
+using namespace bench;
+
 namespace {
-
-constexpr int kCells = 1000000;
-constexpr int kDistinct = 10000;
-
-// Every tenth category is a number, the rest are defect codes.
-excel::Variant categoryValue(int k) {
-    if (k % 10 == 9)
-        return excel::Variant(double(100000 + k));
-    return excel::Variant(QStringLiteral("D-%1").arg(k, 5, 10, QLatin1Char('0')));
-}
-
-std::vector<int> zipfColumn() {
-    std::vector<double> cumulative(kDistinct);
-    double sum = 0;
-    for (int k = 0; k < kDistinct; ++k) {
-        sum += 1.0 / (k + 1);
-        cumulative[size_t(k)] = sum;
-    }
-    std::mt19937 rng(42);
-    std::uniform_real_distribution<double> u(0, sum);
-    std::vector<int> column(kCells);
-    for (int& c : column)
-        c = int(std::lower_bound(cumulative.begin(), cumulative.end(), u(rng)) -
-                cumulative.begin());
-    return column;
-}
-
-double medianSeconds(const std::function<void()>& f) {
-    std::vector<double> times;
-    for (int i = 0; i < 5; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        times.push_back(t.nsecsElapsed() / 1e9);
-    }
-    std::sort(times.begin(), times.end());
-    return times[2];
-}
-
-// The label as a criterion that counts exactly the cells holding it.
-QString escapedCriterion(const QString& label) {
-    QString out;
-    for (QChar c : label)
-        out += (c == u'*' || c == u'?' || c == u'~') ? QStringLiteral("~") + c : QString(c);
-    if (out.startsWith(u'=') || out.startsWith(u'<') || out.startsWith(u'>'))
-        out.prepend(u'=');
-    return out;
-}
 
 QString escapeXml(QString s) {
     return s.replace(u'&', QLatin1String("&amp;")).replace(u'<', QLatin1String("&lt;"));
@@ -170,30 +126,13 @@ long bareParse(const QString& path) {
 int main() {
     std::printf("Generating %d cells with %d distinct values...\n", kCells, kDistinct);
     const std::vector<int> column = zipfColumn();
-    std::vector<QString> texts(kCells);
-    for (int r = 0; r < kCells; ++r)
-        texts[size_t(r)] = categoryValue(column[size_t(r)]).toString();
 
     // (a) the bare hash count
     int distinctA = 0;
-    const double a = medianSeconds([&] {
-        QHash<QString, int> counts;
-        for (const QString& t : texts)
-            ++counts[t.toCaseFolded()];
-        distinctA = int(counts.size());
-    });
+    const double a = bench::bareHashCount(column, &distinctA);
 
     // The same column hosted by the engine.
-    embedded::WorkbookData data;
-    data.name = QStringLiteral("bench.xlsx");
-    embedded::SheetData sheet;
-    sheet.name = QStringLiteral("Data");
-    sheet.cells = std::make_shared<embedded::CellStore>(data.context);
-    for (int r = 0; r < kCells; ++r)
-        sheet.cells->setValue(r + 1, 1, categoryValue(column[size_t(r)]));
-    data.sheets.push_back(std::move(sheet));
-    auto app = embedded::EmbeddedApplication::create();
-    app->host(std::move(data));
+    auto app = bench::hostColumn(column);
     const excel::Range range = app->Range(QStringLiteral("A1:A%1").arg(kCells));
 
     // (b) distinct values (first occurrence, case folded) and one COUNTIF per category
@@ -218,7 +157,7 @@ int main() {
         }
         countedCells = 0;
         for (const QString& label : labels)
-            countedCells += app->CountIf(range, escapedCriterion(label));
+            countedCells += app->CountIf(range, analysis::criterionForLabel(label));
         distinctB = int(labels.size());
     });
 
@@ -231,7 +170,7 @@ int main() {
     for (int k = 0; k < 100; ++k)
         scanned += double(embedded::countIfScan(
             hosted->cells(), rect,
-            embedded::Criterion::parse(escapedCriterion(labels[size_t(k)]), false)));
+            embedded::Criterion::parse(analysis::criterionForLabel(labels[size_t(k)]), false)));
     const double c100 = scanTimer.nsecsElapsed() / 1e9;
     const double c = c100 * double(distinctB) / 100.0;
 

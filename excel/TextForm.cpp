@@ -119,9 +119,11 @@ QString textForm(const Variant& value, const QLocale& locale) {
     switch (value.kind()) {
     case Variant::Kind::Number: {
         QString text = formatGeneralNumber(value.number());
-        const QString point = locale.decimalPoint();
-        if (point != QLatin1String("."))
-            text.replace(QLatin1Char('.'), point);
+        if (text.contains(QLatin1Char('.'))) {
+            const QString point = locale.decimalPoint();
+            if (point != QLatin1String("."))
+                text.replace(QLatin1Char('.'), point);
+        }
         return text;
     }
     case Variant::Kind::Boolean:

@@ -21,8 +21,9 @@ void ListViewModel::setColumnIcon(int index, const QString& iconKey) {
 }
 
 bool ListViewModel::lessThan(const Row& a, const Row& b) const {
-    const QString& x = size_t(m_sortKey) < size_t(a.cells.size()) ? a.cells[m_sortKey] : QString();
-    const QString& y = size_t(m_sortKey) < size_t(b.cells.size()) ? b.cells[m_sortKey] : QString();
+    static const QString kNone;
+    const QString& x = m_sortKey < a.cells.size() ? a.cells[m_sortKey] : kNone;
+    const QString& y = m_sortKey < b.cells.size() ? b.cells[m_sortKey] : kNone;
     const int cmp = x.compare(y, Qt::CaseInsensitive);
     return m_sortOrder == 1 ? cmp > 0 : cmp < 0;
 }
