@@ -1,6 +1,11 @@
 #!/usr/bin/env bash
-# Sets up and builds if needed, then attaches to the sample workbook (or the workbook given).
+# Sets up and builds if needed, then attaches to the sample workbook (or the workbook given) and
+# prints its Pareto table, counted from the workbook's saved selection.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-exec "${BUILD_DIR:-build}/app/tallyvane" "${@:-examples/defects.xlsx}"
+build="${BUILD_DIR:-build}"
+book="${1:-examples/defects.xlsx}"
+"$build/app/tallyvane" "$book"
+echo
+"$build/app/tallyvane-batch" "$book"
