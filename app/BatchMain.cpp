@@ -3,6 +3,7 @@
 // counts every category, and prints the result list as the report's tab-separated text.
 
 #include "analysis/CategoryTable.h"
+#include "analysis/HeadlessUi.h"
 #include "excel/Error.h"
 #include "excel/embedded/EmbeddedApplication.h"
 #include "platform/ListViewModel.h"
@@ -23,23 +24,6 @@ const char* const kUsage =
     "                    (default: the selection saved in the workbook)\n"
     "  --include-blank   count empty cells as the category <blank>\n"
     "  --exclude LABEL   leave the category LABEL out (exact text); may be repeated\n";
-
-// Without a window: no questions (going on is always the answer), messages to standard error.
-class BatchUi : public analysis::AnalysisUi {
-public:
-    void setWindowState(int) override {}
-    bool askYesNo(const QString&, const QString&) override { return true; }
-    void endProgram() override {}
-    void showMessage(const QString& text) override { messages << text; }
-    void processEvents() override {}
-    void setProgressVisible(bool) override {}
-    void setProgress(int, const QString&) override {}
-    void setCategoriesText(const QString&) override {}
-    void setTotalText(const QString&) override {}
-    void clearStatistics() override {}
-
-    QStringList messages;
-};
 
 struct Options {
     QString workbook;
@@ -122,7 +106,7 @@ int main(int argc, char** argv) {
         const auto source = app->ActiveWorkbook();
         platform::ListViewModel included;
         platform::ListViewModel results;
-        BatchUi ui;
+        analysis::HeadlessUi ui;
         analysis::CategoryTable table(app, included, results, ui);
         table.prepareLists();
 

@@ -6,30 +6,11 @@
 
 #include "BenchData.h"
 #include "analysis/CategoryTable.h"
+#include "analysis/HeadlessUi.h"
 #include "analysis/SortListView.h"
 #include "platform/ListViewModel.h"
 
 #include <cstdio>
-
-namespace {
-
-class QuietUi : public analysis::AnalysisUi {
-public:
-    void setWindowState(int) override {}
-    bool askYesNo(const QString&, const QString&) override { return true; }
-    void endProgram() override {}
-    void showMessage(const QString& text) override {
-        std::printf("message: %s\n", qPrintable(text));
-    }
-    void processEvents() override {}
-    void setProgressVisible(bool) override {}
-    void setProgress(int, const QString&) override {}
-    void setCategoriesText(const QString&) override {}
-    void setTotalText(const QString&) override {}
-    void clearStatistics() override {}
-};
-
-} // namespace
 
 int main() {
     using namespace bench;
@@ -39,7 +20,7 @@ int main() {
     const std::vector<int> column = zipfColumn();
     const double bare = bareHashCount(column);
     auto app = hostColumn(column);
-    QuietUi ui;
+    analysis::HeadlessUi ui;
 
     double total = 0;
     int rows = 0;
@@ -64,6 +45,8 @@ int main() {
         table.Refresh();
         count = double(t.nsecsElapsed()) / 1e9;
         total = table.TotalCount;
+        for (const QString& m : ui.messages)
+            std::printf("message: %s\n", qPrintable(m));
         rows = results.count();
     });
 

@@ -35,27 +35,26 @@ SMALL_SHEET = SHEET_HEAD + '<sheetData><row r="1"><c r="A1"><v>1</v></c></row></
 NO_STRINGS = '<?xml version="1.0" encoding="UTF-8"?><sst xmlns="%s" count="0" uniqueCount="0"/>' % MAIN
 
 
-def write_book(path, sheet=SMALL_SHEET, strings=NO_STRINGS, workbook=WORKBOOK, extra=()):
+def write_skeleton(z, strings=NO_STRINGS, workbook=WORKBOOK):
+    """Every part of a workbook but its sheet."""
+    z.writestr("[Content_Types].xml", CONTENT_TYPES)
+    z.writestr("_rels/.rels", ROOT_RELS)
+    z.writestr("xl/workbook.xml", workbook)
+    z.writestr("xl/_rels/workbook.xml.rels", WORKBOOK_RELS)
+    z.writestr("xl/sharedStrings.xml", strings)
+
+
+def write_book(path, sheet=SMALL_SHEET, strings=NO_STRINGS, workbook=WORKBOOK):
     with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
-        z.writestr("[Content_Types].xml", CONTENT_TYPES)
-        z.writestr("_rels/.rels", ROOT_RELS)
-        z.writestr("xl/workbook.xml", workbook)
-        z.writestr("xl/_rels/workbook.xml.rels", WORKBOOK_RELS)
-        z.writestr("xl/sharedStrings.xml", strings)
+        write_skeleton(z, strings, workbook)
         z.writestr("xl/worksheets/sheet1.xml", sheet)
-        for name, data in extra:
-            z.writestr(name, data)
 
 
 def zip_bomb(path, size=1 << 30):
     """A sheet that unpacks to 1 GiB from about a megabyte, its sizes declared honestly."""
     row = b'<row><c t="inlineStr"><is><t>bomb</t></is></c></row>'
     with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED, compresslevel=1) as z:
-        z.writestr("[Content_Types].xml", CONTENT_TYPES)
-        z.writestr("_rels/.rels", ROOT_RELS)
-        z.writestr("xl/workbook.xml", WORKBOOK)
-        z.writestr("xl/_rels/workbook.xml.rels", WORKBOOK_RELS)
-        z.writestr("xl/sharedStrings.xml", NO_STRINGS)
+        write_skeleton(z)
         with z.open("xl/worksheets/sheet1.xml", "w", force_zip64=True) as f:
             head = (SHEET_HEAD + "<sheetData>").encode()
             f.write(head)
@@ -117,11 +116,7 @@ def billion_laughs(entity_count=10):
 
 def many_entries(path, count=200000):
     with zipfile.ZipFile(path, "w", zipfile.ZIP_STORED) as z:
-        z.writestr("[Content_Types].xml", CONTENT_TYPES)
-        z.writestr("_rels/.rels", ROOT_RELS)
-        z.writestr("xl/workbook.xml", WORKBOOK)
-        z.writestr("xl/_rels/workbook.xml.rels", WORKBOOK_RELS)
-        z.writestr("xl/sharedStrings.xml", NO_STRINGS)
+        write_skeleton(z)
         z.writestr("xl/worksheets/sheet1.xml", SMALL_SHEET)
         for i in range(count):
             z.writestr("xl/media/pad%d.bin" % i, b"")
