@@ -40,31 +40,63 @@ inline std::vector<int> zipfColumn() {
     return column;
 }
 
+inline double secondsOf(const std::function<void()>& f) {
+    QElapsedTimer t;
+    t.start();
+    f();
+    return double(t.nsecsElapsed()) / 1e9;
+}
+
+inline double median(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
 // The median of five runs, in seconds.
 inline double medianSeconds(const std::function<void()>& f) {
     std::vector<double> times;
-    for (int i = 0; i < 5; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        times.push_back(double(t.nsecsElapsed()) / 1e9);
+    for (int i = 0; i < 5; ++i)
+        times.push_back(secondsOf(f));
+    return median(times);
+}
+
+// Medians of f and g run by turns, so that what else the machine does weighs on both alike and
+// their ratio is steadier than either figure.
+inline std::pair<double, double>
+medianSecondsByTurns(const std::function<void()>& f, const std::function<void()>& g, int runs = 7) {
+    std::vector<double> fs, gs;
+    for (int i = 0; i < runs; ++i) {
+        fs.push_back(secondsOf(f));
+        gs.push_back(secondsOf(g));
     }
-    std::sort(times.begin(), times.end());
-    return times[2];
+    return {median(fs), median(gs)};
 }
 
 // (a): count the cells' texts in a hash, case folded, straight from memory.
-inline double bareHashCount(const std::vector<int>& column, int* distinct = nullptr) {
-    std::vector<QString> texts(column.size());
-    for (size_t r = 0; r < column.size(); ++r)
-        texts[r] = categoryValue(column[r]).toString();
-    return medianSeconds([&] {
+class BareHashCount {
+public:
+    explicit BareHashCount(const std::vector<int>& column)
+        : m_texts(column.size()) {
+        for (size_t r = 0; r < column.size(); ++r)
+            m_texts[r] = categoryValue(column[r]).toString();
+    }
+    void operator()() {
         QHash<QString, int> counts;
-        for (const QString& t : texts)
+        for (const QString& t : m_texts)
             ++counts[t.toCaseFolded()];
-        if (distinct)
-            *distinct = int(counts.size());
-    });
+        distinct = int(counts.size());
+    }
+    int distinct = 0;
+
+private:
+    std::vector<QString> m_texts;
+};
+
+// Drops the engine's cached counts of a sheet, as an edit of the sheet does.
+inline void touch(const std::shared_ptr<embedded::EmbeddedApplication>& app) {
+    auto sheet = std::static_pointer_cast<embedded::EmbeddedWorksheet>(app->ActiveSheet());
+    sheet->data().cells->setValue(kCells + 5, 5, excel::Variant(1.0));
+    sheet->data().cells->erase(kCells + 5, 5);
 }
 
 // The column hosted by the engine as sheet "Data", column A.

@@ -5,13 +5,16 @@
 //   (c) the cell-by-cell COUNTIF for 100 categories, extrapolated to all of them
 //   (d) reading a generated 1M-cell workbook file through the engine
 //   (e) the bare libzip + expat parse of the same file
-// Each figure but (c) is the median of five repetitions.
+// (a) and (b), and (d) and (e), are medians of seven runs taken by turns; (c) is one run.
 
 #include "BenchData.h"
 #include "analysis/CategoryTable.h"
+#include "analysis/HeadlessUi.h"
+#include "excel/TextForm.h"
 #include "excel/embedded/Criterion.h"
 #include "excel/embedded/EmbeddedApplication.h"
 #include "excel/embedded/XlsxReader.h"
+#include "platform/ListViewModel.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -127,39 +130,30 @@ int main() {
     std::printf("Generating %d cells with %d distinct values...\n", kCells, kDistinct);
     const std::vector<int> column = zipfColumn();
 
-    // (a) the bare hash count
-    int distinctA = 0;
-    const double a = bench::bareHashCount(column, &distinctA);
-
-    // The same column hosted by the engine.
+    // (a) the bare hash count, and (b) the analysis's own distinct values (first occurrence,
+    // case folded) and one COUNTIF per category through the engine, measured by turns.
+    BareHashCount bare(column);
     auto app = bench::hostColumn(column);
     const excel::Range range = app->Range(QStringLiteral("A1:A%1").arg(kCells));
-
-    // (b) distinct values (first occurrence, case folded) and one COUNTIF per category
-    double countedCells = 0;
-    int distinctB = 0;
-    std::vector<QString> labels;
     const auto* hosted = static_cast<const embedded::EmbeddedWorksheet*>(range.Worksheet().get());
-    const double b = medianSeconds([&] {
-        // Start each repetition without a cached index, as after an edit of the sheet.
-        hosted->data().cells->setValue(kCells + 5, 5, excel::Variant(1.0));
-        hosted->data().cells->erase(kCells + 5, 5);
-        const excel::Variant values = range.Value();
-        QHash<QString, int> seen;
+    analysis::HeadlessUi ui;
+    platform::ListViewModel included, results;
+    analysis::CategoryTable table(app, included, results, ui);
+    std::vector<QString> labels;
+    double countedCells = 0;
+    const auto [a, b] = medianSecondsByTurns(std::ref(bare), [&] {
+        touch(app);
+        table.takeRange(range, app->ActiveWorkbook(), false);
+        table.CollectUniqueValues(table.flattenedValues());
         labels.clear();
-        for (const excel::Variant& v : values.array().values()) {
-            QString formatted;
-            const QString& text = v.isText() ? v.text() : (formatted = v.toString());
-            const qsizetype before = seen.size();
-            seen.insert(text.toCaseFolded(), 0);
-            if (seen.size() > before)
-                labels.push_back(text);
-        }
         countedCells = 0;
-        for (const QString& label : labels)
-            countedCells += app->CountIf(range, analysis::criterionForLabel(label));
-        distinctB = int(labels.size());
+        for (const excel::Variant& v : table.UniqueValues) {
+            labels.push_back(excel::textForm(v));
+            countedCells += app->CountIf(range, analysis::criterionForLabel(labels.back()));
+        }
     });
+    const int distinctA = bare.distinct;
+    const int distinctB = int(labels.size());
 
     // (c) the cell-by-cell scan for 100 categories, extrapolated
     const excel::CellRect rect = range.rects().front();
@@ -178,12 +172,13 @@ int main() {
     const QString path = QDir::temp().filePath(QStringLiteral("tallyvane-bench-1m.xlsx"));
     writeWorkbook(path, column);
     qint64 cellsRead = 0;
-    const double d = medianSeconds([&] {
-        const embedded::WorkbookData book = embedded::readXlsx(path);
-        cellsRead = book.sheets.front().cells->cellCount();
-    });
     long elements = 0;
-    const double e = medianSeconds([&] { elements = bareParse(path); });
+    const auto [d, e] = medianSecondsByTurns(
+        [&] {
+            const embedded::WorkbookData book = embedded::readXlsx(path);
+            cellsRead = book.sheets.front().cells->cellCount();
+        },
+        [&] { elements = bareParse(path); });
 
     std::printf("file: %s, %lld bytes\n", qPrintable(path), QFile(path).size());
     std::printf("(a) bare hash count:                 %8.3f s  (%d distinct)\n", a, distinctA);
