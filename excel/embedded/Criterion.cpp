@@ -134,8 +134,12 @@ void Criterion::readOperand(const QString& rest, bool date1904) {
         m_number = *d;
     } else {
         m_operand = Operand::Text;
-        if (m_op == Op::Equal || m_op == Op::NotEqual)
+        if (m_op == Op::Equal || m_op == Op::NotEqual) {
             compileText(m_literal);
+        } else {
+            m_collator.emplace(QLocale());
+            m_collator->setCaseSensitivity(Qt::CaseInsensitive);
+        }
     }
 }
 
@@ -246,7 +250,7 @@ bool Criterion::compares(const CellKey& cell) const {
     case Operand::Number:
         return cell.kind == K::Number && compareResult(compareNumbers(cell.number, m_number));
     case Operand::Text:
-        return cell.kind == K::Text && compareResult(cell.folded.compare(m_literal));
+        return cell.kind == K::Text && compareResult(m_collator->compare(cell.folded, m_literal));
     case Operand::Boolean:
         return cell.kind == K::Boolean && compareResult(int(cell.boolean) - int(m_boolean));
     case Operand::Blank:

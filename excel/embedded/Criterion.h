@@ -5,6 +5,7 @@
 #include "CellStore.h"
 #include "excel/Variant.h"
 
+#include <QCollator>
 #include <QString>
 #include <QVector>
 #include <optional>
@@ -77,6 +78,8 @@ private:
     excel::ErrorValue m_error = excel::ErrorValue::NA;
     QString m_literal;
     QVector<Token> m_pattern;
+    // Texts are ordered as the user's language orders them (marks and symbols before letters).
+    std::optional<QCollator> m_collator;
 };
 
 // The count COUNTIF gives over one block, one cell at a time: the reference rule.
