@@ -3,6 +3,9 @@
 
 #include "platform/ListView.h"
 
+#include "support/TestFiles.h"
+
+#include <QDir>
 #include <QHeaderView>
 #include <QPixmap>
 #include <gtest/gtest.h>
@@ -54,6 +57,11 @@ TEST(ListView, SelectionHeaderPicturesAndVisibilityFollowTheModel) {
     s.model.setColumnIcon(1, "down");
     EXPECT_FALSE(s.model.headerData(1, Qt::Horizontal, Qt::DecorationRole).value<QIcon>().isNull());
     EXPECT_TRUE(s.model.headerData(0, Qt::Horizontal, Qt::DecorationRole).isNull());
+    // A picture for reviewers: build/tests/pictures/list-view.png.
+    s.model.setCheckBoxes(true);
+    s.model.setChecked(0, true);
+    QDir().mkpath(testsupport::generatedDir("pictures"));
+    EXPECT_TRUE(s.view.grab().save(testsupport::generatedDir("pictures") + "/list-view.png"));
     s.model.setVisible(false);
     EXPECT_FALSE(s.view.isVisible());
     s.model.setVisible(true);
