@@ -1,0 +1,85 @@
+#include "Startup.h"
+
+#include "analysis/AnalysisForm.h"
+#include "excel/Error.h"
+#include "excel/RunningApplications.h"
+#include "forms/About.h"
+#include "platform/ProductAddresses.h"
+#include "platform/RangeInputDialog.h"
+#include "platform/Shell.h"
+
+#include <QMessageBox>
+
+Startup::Startup(QObject* parent)
+    : QObject(parent)
+    , showMessage([](const QString& text) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Tallyvane"), text, QMessageBox::Ok);
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        box.exec();
+    })
+    , openAddress(&platform::openAddress)
+{
+}
+
+void Startup::Main(const QString& argument)
+{
+    if (argument == QLatin1String("/612")) {
+        forms::About& about = forms::About::instance();
+        connect(&about, &forms::About::webSiteOpened, this, [this] { m_session.ExcelApp.reset(); },
+                Qt::UniqueConnection);
+        about.show();
+    } else if (argument == QLatin1String("/1003")) {
+        OpenHelpPage();
+    } else if (argument == QLatin1String("/613")) {
+        OpenContactPage();
+    } else {
+        AttachToExcel(argument);
+    }
+}
+
+void Startup::AttachToExcel(const QString& argument)
+{
+    std::shared_ptr<excel::Application> app;
+    try {
+        app = excel::activeApplication(argument);
+    } catch (const excel::Error& e) {
+        // The argument named a workbook that cannot be hosted: the reason, not "none found".
+        showMessage(e.message());
+        return;
+    }
+    if (!app) {
+        showMessage(QStringLiteral("No running Excel instance found"));
+        return;
+    }
+    std::shared_ptr<excel::Workbook> book;
+    try {
+        book = app->ActiveWorkbook();
+    } catch (const excel::Error&) {
+    }
+    if (!book) {
+        showMessage(QStringLiteral("An Excel instance found but no Activeworkbook"));
+        return;
+    }
+    m_session.ExcelApp = app;
+    m_session.SourceWorkbook = book;
+    // The host's range input box: a window of this program.
+    app->setRangeInputHandler([](excel::Application& a, const QString& prompt, const QString& title) {
+        return platform::RangeInputDialog::ask(a, prompt, title);
+    });
+    m_session.LaunchedFromExcel = true;
+    if (m_form) {
+        // Attached again: the window that is open shows again, not loaded anew.
+        m_form->show();
+        m_form->raise();
+        return;
+    }
+    m_form = new analysis::AnalysisForm(m_session);
+    m_form->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_form, &analysis::AnalysisForm::unloaded, this, &Startup::finished);
+    connect(m_form, &analysis::AnalysisForm::programEnded, this, &Startup::finished);
+    m_form->load();
+}
+
+void Startup::OpenHelpPage() { openAddress(platform::kHelpPage); }
+
+void Startup::OpenContactPage() { openAddress(platform::kContactPage); }

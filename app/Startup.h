@@ -1,0 +1,42 @@
+#pragma once
+// The program's start: the switches of its argument string, attachment to the running
+// spreadsheet, the process-wide references, and the single instances of its windows.
+
+#include "analysis/AnalysisForm.h"
+#include "analysis/ExcelSession.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+
+class Startup : public QObject {
+    Q_OBJECT
+
+public:
+    explicit Startup(QObject* parent = nullptr);
+
+    // Runs the switch table on the whole argument string (the arguments joined by single blanks).
+    void Main(const QString& argument);
+    void AttachToExcel(const QString& argument);
+    void OpenHelpPage();
+    void OpenContactPage();
+
+    analysis::ExcelSession& session() { return m_session; }
+    analysis::AnalysisForm* analysisForm() const { return m_form; }
+
+    // How start-up failures reach the user: a message box with the exclamation icon, an OK button
+    // and the caption "Tallyvane". Tests put their own.
+    std::function<void(const QString&)> showMessage;
+    // How a web page is opened; the result is not looked at.
+    std::function<void(const char* address)> openAddress;
+
+signals:
+    // The program is to end (the analysis window was closed, or the user chose to stop).
+    void finished();
+
+private:
+    analysis::ExcelSession m_session;
+    QPointer<analysis::AnalysisForm> m_form;
+};

@@ -1,0 +1,153 @@
+#include "RangeInputDialog.h"
+
+#include "excel/Error.h"
+#include "excel/TextForm.h"
+
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTabBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace platform {
+
+SheetGridModel::SheetGridModel(QObject* parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+void SheetGridModel::setSheet(std::shared_ptr<excel::Worksheet> sheet)
+{
+    beginResetModel();
+    m_sheet = std::move(sheet);
+    // The used part of the sheet and a margin beyond it, so that a range can reach past the data.
+    const excel::CellRect used = m_sheet->usedRect();
+    m_rows = std::min(excel::kMaxRows, std::max(used.bottom + 50, 100));
+    m_columns = std::min(excel::kMaxColumns, std::max(used.right + 5, 26));
+    endResetModel();
+}
+
+int SheetGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_rows; }
+
+int SheetGridModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_columns;
+}
+
+QVariant SheetGridModel::data(const QModelIndex& index, int role) const
+{
+    if (role != Qt::DisplayRole || !m_sheet)
+        return {};
+    return excel::textForm(m_sheet->cellValue(index.row() + 1, index.column() + 1));
+}
+
+QVariant SheetGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return {};
+    return orientation == Qt::Horizontal ? excel::columnLetters(section + 1) : QString::number(section + 1);
+}
+
+RangeInputDialog::RangeInputDialog(excel::Application& app, const QString& prompt,
+                                   const QString& title, QWidget* parent)
+    : QDialog(parent)
+    , m_app(app)
+    , m_book(app.ActiveWorkbook())
+    , m_reference(new QLineEdit(this))
+    , m_tabs(new QTabBar(this))
+    , m_grid(new QTableView(this))
+    , m_model(new SheetGridModel(this))
+{
+    setObjectName(QStringLiteral("RangeInput"));
+    setWindowTitle(title.isEmpty() ? QStringLiteral("Input") : title);
+    setModal(true);
+    auto* layout = new QVBoxLayout(this);
+    auto* label = new QLabel(prompt, this);
+    label->setObjectName(QStringLiteral("Prompt"));
+    layout->addWidget(label);
+    m_reference->setObjectName(QStringLiteral("Reference"));
+    layout->addWidget(m_reference);
+    m_grid->setObjectName(QStringLiteral("Grid"));
+    m_grid->setModel(m_model);
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 4);
+    m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    layout->addWidget(m_grid, 1);
+    m_tabs->setObjectName(QStringLiteral("SheetTabs"));
+    m_tabs->setShape(QTabBar::RoundedSouth);
+    layout->addWidget(m_tabs);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &RangeInputDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    resize(560, 420);
+
+    int active = 0;
+    const auto activeSheet = m_book->ActiveSheet();
+    for (int i = 1; i <= m_book->Sheets().Count(); ++i) {
+        const auto sheet = m_book->Sheets()(i);
+        m_tabs->addTab(sheet->Name());
+        if (sheet == activeSheet)
+            active = i - 1;
+    }
+    m_tabs->setCurrentIndex(active);
+    showSheet(active);
+    connect(m_tabs, &QTabBar::currentChanged, this, &RangeInputDialog::showSheet);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &RangeInputDialog::referenceFromGrid);
+}
+
+void RangeInputDialog::showSheet(int index)
+{
+    if (index < 0)
+        return;
+    m_model->setSheet(m_book->Sheets()(index + 1));
+    connect(m_grid->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &RangeInputDialog::referenceFromGrid, Qt::UniqueConnection);
+}
+
+void RangeInputDialog::referenceFromGrid()
+{
+    const QItemSelection selection = m_grid->selectionModel()->selection();
+    if (selection.isEmpty())
+        return;
+    QVector<excel::CellRect> areas;
+    for (const QItemSelectionRange& r : selection) {
+        excel::CellRect rect{r.top() + 1, r.left() + 1, r.bottom() + 1, r.right() + 1};
+        // A whole column of the grid is the whole column of the sheet, as its header says.
+        if (r.top() == 0 && r.bottom() == m_model->rowCount() - 1)
+            rect.bottom = excel::kMaxRows;
+        areas.push_back(rect);
+    }
+    const excel::Range range(m_model->sheet(), areas);
+    QString text = range.Address();
+    if (m_model->sheet() != m_book->ActiveSheet())
+        text.prepend(excel::quotedSheetName(m_model->sheet()->Name()) + QLatin1Char('!'));
+    m_reference->setText(text);
+}
+
+void RangeInputDialog::accept()
+{
+    try {
+        m_range = m_app.Range(m_reference->text());
+    } catch (const excel::Error&) {
+        QMessageBox::warning(this, windowTitle(), QStringLiteral("Reference is not valid."));
+        return;
+    }
+    QDialog::accept();
+}
+
+std::optional<excel::Range> RangeInputDialog::ask(excel::Application& app, const QString& prompt,
+                                                  const QString& title)
+{
+    RangeInputDialog dialog(app, prompt, title);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.range();
+}
+
+} // namespace platform

@@ -1,0 +1,66 @@
+#pragma once
+// The workbook host's range input box: a prompt, a reference field that takes what the
+// spreadsheet's own box takes (A1:A500, B:B, Sheet1!$B$2:$B$90, 'My sheet'!B2:B9), and a grid of the
+// sheet with its sheet tabs, where a range is chosen with the mouse. The grid reads cells only as
+// they come into view, so a sheet of a million rows opens at once.
+
+#include "excel/Application.h"
+
+#include <QAbstractTableModel>
+#include <QDialog>
+
+#include <optional>
+
+class QLineEdit;
+class QTabBar;
+class QTableView;
+
+namespace platform {
+
+class SheetGridModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    explicit SheetGridModel(QObject* parent = nullptr);
+    void setSheet(std::shared_ptr<excel::Worksheet> sheet);
+    const std::shared_ptr<excel::Worksheet>& sheet() const { return m_sheet; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    std::shared_ptr<excel::Worksheet> m_sheet;
+    int m_rows = 0;
+    int m_columns = 0;
+};
+
+class RangeInputDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    RangeInputDialog(excel::Application& app, const QString& prompt, const QString& title,
+                     QWidget* parent = nullptr);
+
+    // Shows the box and waits; none when the user cancels.
+    static std::optional<excel::Range> ask(excel::Application& app, const QString& prompt,
+                                           const QString& title);
+    std::optional<excel::Range> range() const { return m_range; }
+
+    void accept() override;
+
+private:
+    void showSheet(int index);
+    void referenceFromGrid();
+
+    excel::Application& m_app;
+    std::shared_ptr<excel::Workbook> m_book;
+    QLineEdit* m_reference;
+    QTabBar* m_tabs;
+    QTableView* m_grid;
+    SheetGridModel* m_model;
+    std::optional<excel::Range> m_range;
+};
+
+} // namespace platform
