@@ -2,7 +2,6 @@
 
 #include "ListEvents.h"
 #include "Statistics.h"
-
 #include "excel/Error.h"
 #include "forms/RecodeHelp.h"
 
@@ -19,8 +18,7 @@ namespace analysis {
 
 AnalysisForm::AnalysisForm(ExcelSession& session, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint)
-    , m_session(session)
-{
+    , m_session(session) {
     setObjectName(QStringLiteral("AnalysisForm"));
     setWindowTitle(QStringLiteral("Tallyvane 2.1"));
     buildControls();
@@ -29,8 +27,7 @@ AnalysisForm::AnalysisForm(ExcelSession& session, QWidget* parent)
 
 AnalysisForm::~AnalysisForm() = default;
 
-void AnalysisForm::load()
-{
+void AnalysisForm::load() {
     hideRangeMessages();
     m_progress->hide();
     includeSortDirection = QStringLiteral("A");
@@ -39,7 +36,8 @@ void AnalysisForm::load()
     // From here on, a failure of the spreadsheet leaves the window as far as it got.
     try {
         const auto selection = m_session.ExcelApp->Selection();
-        if (m_session.LaunchedFromExcel && selection && m_session.ExcelApp->CountA(*selection) > 1) {
+        if (m_session.LaunchedFromExcel && selection &&
+            m_session.ExcelApp->CountA(*selection) > 1) {
             // The selection is taken as it is, several blocks included.
             if (accept(m_table->takeRange(*selection, m_session.SourceWorkbook, false)))
                 analyseTakenRange();
@@ -49,15 +47,13 @@ void AnalysisForm::load()
     show();
 }
 
-void AnalysisForm::hideRangeMessages()
-{
+void AnalysisForm::hideRangeMessages() {
     m_erorCells->hide();
     m_contiguousMsg->hide();
     m_anotherWbkMsg->hide();
 }
 
-bool AnalysisForm::accept(RangeProblem problem)
-{
+bool AnalysisForm::accept(RangeProblem problem) {
     switch (problem) {
     case RangeProblem::None:
         break;
@@ -81,8 +77,7 @@ bool AnalysisForm::accept(RangeProblem problem)
     return true;
 }
 
-void AnalysisForm::analyseTakenRange()
-{
+void AnalysisForm::analyseTakenRange() {
     m_table->CollectUniqueValues(m_table->flattenedValues());
     if (!m_table->DetectUniqueCategories())
         return;
@@ -90,8 +85,7 @@ void AnalysisForm::analyseTakenRange()
     refresh();
 }
 
-void AnalysisForm::rangeInput()
-{
+void AnalysisForm::rangeInput() {
     m_main.clear();
     try {
         m_session.SourceWorkbook->ActiveSheet()->Activate();
@@ -128,8 +122,7 @@ void AnalysisForm::rangeInput()
     }
 }
 
-void AnalysisForm::refresh()
-{
+void AnalysisForm::refresh() {
     int ticked = 0;
     for (int row = 0; row < m_included.count(); ++row)
         ticked += m_included.checked(row) ? 1 : 0;
@@ -139,8 +132,7 @@ void AnalysisForm::refresh()
     m_table->Refresh();
 }
 
-void AnalysisForm::search()
-{
+void AnalysisForm::search() {
     const int row = m_main.findItem(m_searchText->text());
     if (row < 0)
         return;
@@ -151,21 +143,18 @@ void AnalysisForm::search()
     m_mainView->scrollTo(m_main.index(row, 0));
 }
 
-void AnalysisForm::selectAll()
-{
+void AnalysisForm::selectAll() {
     const bool on = m_selectAll->isChecked();
     for (int row = 0; row < m_included.count(); ++row)
         m_included.setChecked(row, on);
 }
 
-void AnalysisForm::stats()
-{
+void AnalysisForm::stats() {
     if (const auto caption = statisticsCaption(m_main))
         m_statsLabel->setText(*caption);
 }
 
-void AnalysisForm::showStatisticsHelp()
-{
+void AnalysisForm::showStatisticsHelp() {
     forms::RecodeHelp& help = forms::RecodeHelp::instance();
     help.show();
     help.setText(QStringLiteral(
@@ -174,65 +163,69 @@ void AnalysisForm::showStatisticsHelp()
         "otherwise the feature is disabled\r\n\r\n* <blank> is ignored from the calculations"));
 }
 
-void AnalysisForm::showHighlightHelp()
-{
+void AnalysisForm::showHighlightHelp() {
     forms::RecodeHelp& help = forms::RecodeHelp::instance();
     help.show();
     help.setHeightTwips(3500);
     help.setText(QStringLiteral(
         "Double clicking on any row above will cause the corresponding category term to be "
         "highlighted in light yellow in all its occurences in the Excel range\r\n\r\n*Important: "
-        "Highlighting is accomplished based on the Excel conditional formatting process so that any "
+        "Highlighting is accomplished based on the Excel conditional formatting process so that "
+        "any "
         "existing conditional formatting will be removed"));
 }
 
-void AnalysisForm::closeEvent(QCloseEvent* event)
-{
+void AnalysisForm::closeEvent(QCloseEvent* event) {
     m_session.ExcelApp.reset();
     QWidget::closeEvent(event);
     emit unloaded();
 }
 
-void AnalysisForm::setWindowState(int state)
-{
+void AnalysisForm::setWindowState(int state) {
     if (state == 1)
         showMinimized();
     else
         showNormal();
 }
 
-bool AnalysisForm::askYesNo(const QString& text, const QString& caption)
-{
+bool AnalysisForm::askYesNo(const QString& text, const QString& caption) {
     return QMessageBox::question(this, caption, text, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
 }
 
-void AnalysisForm::endProgram()
-{
+void AnalysisForm::endProgram() {
     m_ended = true;
     emit programEnded();
 }
 
-void AnalysisForm::showMessage(const QString& text)
-{
+void AnalysisForm::showMessage(const QString& text) {
     QMessageBox::information(this, QStringLiteral("Tallyvane"), text);
 }
 
-void AnalysisForm::processEvents() { QCoreApplication::processEvents(); }
+void AnalysisForm::processEvents() {
+    QCoreApplication::processEvents();
+}
 
-void AnalysisForm::setProgressVisible(bool visible) { m_progress->setVisible(visible); }
+void AnalysisForm::setProgressVisible(bool visible) {
+    m_progress->setVisible(visible);
+}
 
-void AnalysisForm::setProgress(int value, const QString& caption)
-{
+void AnalysisForm::setProgress(int value, const QString& caption) {
     m_progress->setValue(value);
     m_progress->setFormat(caption);
     m_progress->repaint();
 }
 
-void AnalysisForm::setCategoriesText(const QString& text) { m_nbOfCategories->setText(text); }
+void AnalysisForm::setCategoriesText(const QString& text) {
+    m_nbOfCategories->setText(text);
+}
 
-void AnalysisForm::setTotalText(const QString& text) { m_total->setText(text); }
+void AnalysisForm::setTotalText(const QString& text) {
+    m_total->setText(text);
+}
 
-void AnalysisForm::clearStatistics() { m_statsLabel->clear(); }
+void AnalysisForm::clearStatistics() {
+    m_statsLabel->clear();
+}
 
 } // namespace analysis

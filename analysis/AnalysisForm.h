@@ -6,12 +6,10 @@
 #include "AnalysisUi.h"
 #include "CategoryTable.h"
 #include "ExcelSession.h"
-
 #include "platform/ListView.h"
 #include "platform/ListViewModel.h"
 
 #include <QWidget>
-
 #include <memory>
 
 class QCheckBox;

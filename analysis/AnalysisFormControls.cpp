@@ -1,7 +1,6 @@
 // The analysis window's controls as designed: names, texts, colours, and places in twips.
 
 #include "AnalysisForm.h"
-
 #include "platform/Pictures.h"
 #include "platform/Twips.h"
 
@@ -23,46 +22,41 @@ struct Place {
 };
 
 template <typename W>
-W* place(QWidget* form, W* w, const char* name, Place p)
-{
+W* place(QWidget* form, W* w, const char* name, Place p) {
     w->setObjectName(QString::fromLatin1(name));
     w->setGeometry(platform::twipsRect(form, p.left, p.top, p.width, p.height));
     return w;
 }
 
-QLabel* label(QWidget* form, const char* name, const QString& text, Place p)
-{
+QLabel* label(QWidget* form, const char* name, const QString& text, Place p) {
     return place(form, new QLabel(text, form), name, p);
 }
 
 QPushButton* button(QWidget* form, const char* name, const QString& text, Place p,
-                    const QColor& back, const QColor& fore = Qt::black)
-{
+                    const QColor& back, const QColor& fore = Qt::black) {
     auto* b = place(form, new QPushButton(text, form), name, p);
-    b->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: %2; border: 1px solid "
-                                    "#808080; padding: 0px; }")
-                         .arg(back.name(), fore.name()));
+    b->setStyleSheet(
+        QStringLiteral("QPushButton { background-color: %1; color: %2; border: 1px solid "
+                       "#808080; padding: 0px; }")
+            .arg(back.name(), fore.name()));
     return b;
 }
 
-QPushButton* pictureButton(QWidget* form, const char* name, const QPixmap& picture, Place p)
-{
+QPushButton* pictureButton(QWidget* form, const char* name, const QPixmap& picture, Place p) {
     auto* b = button(form, name, QString(), p, Qt::white);
     b->setIcon(QIcon(picture));
     b->setIconSize(picture.size());
     return b;
 }
 
-void messageLabel(QLabel* l)
-{
+void messageLabel(QLabel* l) {
     l->setStyleSheet(QStringLiteral("color: #c00000;"));
     l->hide();
 }
 
 } // namespace
 
-void AnalysisForm::buildControls()
-{
+void AnalysisForm::buildControls() {
     const QColor lavender(192, 192, 255);
     const QColor charcoal(64, 64, 64);
     QFont tahoma(QStringLiteral("Tahoma"));
@@ -71,7 +65,8 @@ void AnalysisForm::buildControls()
     setFixedSize(platform::twipsToPixels(this, 9240), platform::twipsToPixelsY(this, 9564));
 
     // Stands where the caption bar goes, with its colours and font.
-    QLabel* caption = label(this, "TitelBar1", QStringLiteral("  Tallyvane 2.1"), {0, 0, 9240, 492});
+    QLabel* caption =
+        label(this, "TitelBar1", QStringLiteral("  Tallyvane 2.1"), {0, 0, 9240, 492});
     caption->setStyleSheet(QStringLiteral("background-color: rgb(192,192,255); color: white;"));
     QFont captionFont(QStringLiteral("Tahoma"));
     captionFont.setPointSizeF(14.4);
@@ -81,26 +76,32 @@ void AnalysisForm::buildControls()
     product->setAlignment(Qt::AlignCenter);
     place(this, new QFrame(this), "Frame1", {360, 1200, 7572, 852})->setFrameShape(QFrame::Box);
     label(this, "Label4_0", QStringLiteral("Select the range to query"), {1200, 1224, 3132, 252});
-    auto* inputButton = pictureButton(this, "InputButton1", platform::rangePicture(28), {480, 1320, 612, 612});
+    auto* inputButton =
+        pictureButton(this, "InputButton1", platform::rangePicture(28), {480, 1320, 612, 612});
     connect(inputButton, &QPushButton::clicked, this, &AnalysisForm::rangeInput);
     m_inputRange = place(this, new QLineEdit(this), "InputRange", {1200, 1440, 6492, 492});
     m_inputRange->setReadOnly(true);
 
-    m_erorCells = label(this, "ErorCells",
-                        QStringLiteral("*Error cells (starting with #) detected. You can't refer to such cells"),
-                        {720, 2040, 5652, 228});
-    m_contiguousMsg = label(this, "ContiguousMsg1",
-                            QStringLiteral("*The utility does not support non contiguous range...Please try again"),
-                            {1200, 2040, 5652, 228});
-    m_anotherWbkMsg = label(this, "AnotherWbkMsg",
-                            QStringLiteral("*You can't refer to another workbook from the active one..."),
-                            {1200, 2040, 5892, 228});
+    m_erorCells = label(
+        this, "ErorCells",
+        QStringLiteral("*Error cells (starting with #) detected. You can't refer to such cells"),
+        {720, 2040, 5652, 228});
+    m_contiguousMsg = label(
+        this, "ContiguousMsg1",
+        QStringLiteral("*The utility does not support non contiguous range...Please try again"),
+        {1200, 2040, 5652, 228});
+    m_anotherWbkMsg =
+        label(this, "AnotherWbkMsg",
+              QStringLiteral("*You can't refer to another workbook from the active one..."),
+              {1200, 2040, 5892, 228});
     for (QLabel* l : {m_erorCells, m_contiguousMsg, m_anotherWbkMsg})
         messageLabel(l);
 
     m_searchText = place(this, new QLineEdit(this), "SearchText", {6600, 2280, 1812, 300});
-    m_searchText->setToolTip(QStringLiteral("Search a category by its name (works with a part of it)"));
-    auto* searchButton = pictureButton(this, "Search", platform::searchPicture(24), {8520, 2280, 492, 420});
+    m_searchText->setToolTip(
+        QStringLiteral("Search a category by its name (works with a part of it)"));
+    auto* searchButton =
+        pictureButton(this, "Search", platform::searchPicture(24), {8520, 2280, 492, 420});
     connect(searchButton, &QPushButton::clicked, this, &AnalysisForm::search);
     m_total = label(this, "Total", QString(), {3120, 2520, 2652, 252});
 
@@ -113,35 +114,45 @@ void AnalysisForm::buildControls()
     m_progress->hide();
 
     label(this, "Label5",
-          QStringLiteral("* Double click on a category to remove it from the list and refresh the view"),
+          QStringLiteral(
+              "* Double click on a category to remove it from the list and refresh the view"),
           {120, 5880, 5292, 252});
-    auto* statsButton = button(this, "Stats", QStringLiteral("Stats"), {7680, 6120, 612, 252}, lavender);
+    auto* statsButton =
+        button(this, "Stats", QStringLiteral("Stats"), {7680, 6120, 612, 252}, lavender);
     connect(statsButton, &QPushButton::clicked, this, &AnalysisForm::stats);
-    auto* help1 = button(this, "Help1", QStringLiteral("?"), {8400, 6120, 252, 252}, charcoal, Qt::white);
+    auto* help1 =
+        button(this, "Help1", QStringLiteral("?"), {8400, 6120, 252, 252}, charcoal, Qt::white);
     connect(help1, &QPushButton::clicked, this, &AnalysisForm::showStatisticsHelp);
     m_statsLabel = label(this, "StatsLabel", QString(), {6120, 6480, 2892, 252});
 
     place(this, new QFrame(this), "Frame2", {120, 6960, 5892, 2412})->setFrameShape(QFrame::Box);
-    m_includedView = place(this, new platform::ListView(this), "IncludedView", {360, 7080, 3852, 1932});
+    m_includedView =
+        place(this, new platform::ListView(this), "IncludedView", {360, 7080, 3852, 1932});
     m_includedView->setListModel(&m_included);
     m_nbOfCategories = label(this, "NbOfCategories", QString(), {4320, 7080, 1572, 492});
     m_nbOfCategories->setWordWrap(true);
-    auto* refreshButton = button(this, "RefreshMe", QStringLiteral("Refresh"), {4320, 7560, 732, 252}, lavender);
+    auto* refreshButton =
+        button(this, "RefreshMe", QStringLiteral("Refresh"), {4320, 7560, 732, 252}, lavender);
     connect(refreshButton, &QPushButton::clicked, this, &AnalysisForm::refresh);
     label(this, "Label4_1", QStringLiteral("Export to Excel"), {7200, 7920, 3132, 252});
-    auto* copyPaste = pictureButton(this, "CopyPaste", platform::exportPicture(28), {7560, 8160, 612, 492});
+    auto* copyPaste =
+        pictureButton(this, "CopyPaste", platform::exportPicture(28), {7560, 8160, 612, 492});
     copyPaste->setToolTip(QStringLiteral("Copy to Excel in a newly created sheet"));
     copyPaste->setCursor(Qt::PointingHandCursor);
     m_selectAll = place(this, new QCheckBox(this), "SelectAll", {4320, 8760, 190, 192});
     connect(m_selectAll, &QCheckBox::clicked, this, &AnalysisForm::selectAll);
     label(this, "Label2", QStringLiteral("Select/Deselect all"), {4680, 8760, 1332, 252});
-    place(this, new QCheckBox(QStringLiteral("Include Pareto chart"), this), "IncludeChart", {7080, 8760, 1932, 252});
-    auto* help5 = button(this, "Help5", QStringLiteral("?"), {240, 9050, 252, 252}, charcoal, Qt::white);
+    place(this, new QCheckBox(QStringLiteral("Include Pareto chart"), this), "IncludeChart",
+          {7080, 8760, 1932, 252});
+    auto* help5 =
+        button(this, "Help5", QStringLiteral("?"), {240, 9050, 252, 252}, charcoal, Qt::white);
     connect(help5, &QPushButton::clicked, this, &AnalysisForm::showHighlightHelp);
-    label(this, "Label3",
-          QStringLiteral("* Double click on a category to highlight all its occurences in the range"),
-          {600, 9099, 5052, 252});
-    m_condFormat = button(this, "CondFormat", QStringLiteral("Clear highlight"), {6120, 9120, 1332, 312}, lavender);
+    label(
+        this, "Label3",
+        QStringLiteral("* Double click on a category to highlight all its occurences in the range"),
+        {600, 9099, 5052, 252});
+    m_condFormat = button(this, "CondFormat", QStringLiteral("Clear highlight"),
+                          {6120, 9120, 1332, 312}, lavender);
     m_condFormat->hide();
 
     // Both lists: report view, grid lines, full-row selection kept visible, no editing; the

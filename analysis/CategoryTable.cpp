@@ -49,9 +49,12 @@ CategoryTable::CategoryTable(std::shared_ptr<excel::Application> app,
 
 void CategoryTable::prepareLists() {
     if (m_main.columns() == 0) {
-        for (const char* caption :
-             {"Category", "Count", "Count(%)", "Cum(%)", "Bar chart of Count(%)"})
-            m_main.addColumn(QString::fromLatin1(caption));
+        // Widths in twips, filling the list's width.
+        m_main.addColumn(QStringLiteral("Category"), 2400);
+        m_main.addColumn(QStringLiteral("Count"), 900);
+        m_main.addColumn(QStringLiteral("Count(%)"), 1000);
+        m_main.addColumn(QStringLiteral("Cum(%)"), 1000);
+        m_main.addColumn(QStringLiteral("Bar chart of Count(%)"), 3200);
     }
     if (m_included.columns() == 0)
         m_included.addColumn(QStringLiteral("Categories to include"), 4000,

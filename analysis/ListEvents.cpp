@@ -2,12 +2,10 @@
 
 #include "AnalysisForm.h"
 #include "SortListView.h"
-
 #include "platform/Twips.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>
-
 #include <cmath>
 
 namespace analysis {
@@ -15,8 +13,7 @@ namespace analysis {
 ListEvents::ListEvents(AnalysisForm& form, platform::ListView& included, platform::ListView& main)
     : m_form(form)
     , m_included(included)
-    , m_main(main)
-{
+    , m_main(main) {
     connect(main.horizontalHeader(), &QHeaderView::sectionClicked, this,
             &ListEvents::mainHeaderClicked);
     connect(included.horizontalHeader(), &QHeaderView::sectionClicked, this,
@@ -25,8 +22,7 @@ ListEvents::ListEvents(AnalysisForm& form, platform::ListView& included, platfor
     main.viewport()->setMouseTracking(true);
 }
 
-bool ListEvents::eventFilter(QObject* watched, QEvent* event)
-{
+bool ListEvents::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_main.viewport())
         return false;
     switch (event->type()) {
@@ -45,8 +41,7 @@ bool ListEvents::eventFilter(QObject* watched, QEvent* event)
     }
 }
 
-void ListEvents::mainHeaderClicked(int section)
-{
+void ListEvents::mainHeaderClicked(int section) {
     platform::ListViewModel& list = *m_main.listModel();
     const QString caption = list.column(section).caption;
     const bool down = list.column(section).iconKey == QLatin1String("down");
@@ -62,8 +57,7 @@ void ListEvents::mainHeaderClicked(int section)
     }
 }
 
-void ListEvents::includedHeaderClicked(int section)
-{
+void ListEvents::includedHeaderClicked(int section) {
     platform::ListViewModel& list = *m_included.listModel();
     if (m_form.includeSortDirection == QLatin1String("D") && section == 0) {
         list.setSortOrder(0);
@@ -79,8 +73,7 @@ void ListEvents::includedHeaderClicked(int section)
     list.setColumnIcon(0, QStringLiteral("down"));
 }
 
-void ListEvents::mainPressed(const QPoint& point)
-{
+void ListEvents::mainPressed(const QPoint& point) {
     platform::ListViewModel& list = *m_main.listModel();
     const int row = m_main.hitTest(point);
     list.clearSelection();
@@ -88,14 +81,12 @@ void ListEvents::mainPressed(const QPoint& point)
         list.setSelected(row, true);
 }
 
-void ListEvents::mainMoved(const QPoint& point)
-{
+void ListEvents::mainMoved(const QPoint& point) {
     lastMouseX = float(platform::pixelsToTwips(&m_main, point.x()));
     lastMouseY = float(point.y() * 1440 / m_main.logicalDpiY());
 }
 
-void ListEvents::mainDoubleClicked()
-{
+void ListEvents::mainDoubleClicked() {
     platform::ListViewModel& results = *m_main.listModel();
     if (results.count() == 0)
         return;

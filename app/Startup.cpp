@@ -17,16 +17,14 @@ Startup::Startup(QObject* parent)
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
         box.exec();
     })
-    , openAddress(&platform::openAddress)
-{
-}
+    , openAddress(&platform::openAddress) {}
 
-void Startup::Main(const QString& argument)
-{
+void Startup::Main(const QString& argument) {
     if (argument == QLatin1String("/612")) {
         forms::About& about = forms::About::instance();
-        connect(&about, &forms::About::webSiteOpened, this, [this] { m_session.ExcelApp.reset(); },
-                Qt::UniqueConnection);
+        connect(
+            &about, &forms::About::webSiteOpened, this, [this] { m_session.ExcelApp.reset(); },
+            Qt::UniqueConnection);
         about.show();
     } else if (argument == QLatin1String("/1003")) {
         OpenHelpPage();
@@ -37,8 +35,7 @@ void Startup::Main(const QString& argument)
     }
 }
 
-void Startup::AttachToExcel(const QString& argument)
-{
+void Startup::AttachToExcel(const QString& argument) {
     std::shared_ptr<excel::Application> app;
     try {
         app = excel::activeApplication(argument);
@@ -63,9 +60,10 @@ void Startup::AttachToExcel(const QString& argument)
     m_session.ExcelApp = app;
     m_session.SourceWorkbook = book;
     // The host's range input box: a window of this program.
-    app->setRangeInputHandler([](excel::Application& a, const QString& prompt, const QString& title) {
-        return platform::RangeInputDialog::ask(a, prompt, title);
-    });
+    app->setRangeInputHandler(
+        [](excel::Application& a, const QString& prompt, const QString& title) {
+            return platform::RangeInputDialog::ask(a, prompt, title);
+        });
     m_session.LaunchedFromExcel = true;
     if (m_form) {
         // Attached again: the window that is open shows again, not loaded anew.
@@ -80,6 +78,10 @@ void Startup::AttachToExcel(const QString& argument)
     m_form->load();
 }
 
-void Startup::OpenHelpPage() { openAddress(platform::kHelpPage); }
+void Startup::OpenHelpPage() {
+    openAddress(platform::kHelpPage);
+}
 
-void Startup::OpenContactPage() { openAddress(platform::kContactPage); }
+void Startup::OpenContactPage() {
+    openAddress(platform::kContactPage);
+}

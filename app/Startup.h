@@ -8,7 +8,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-
 #include <functional>
 
 class Startup : public QObject {

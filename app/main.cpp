@@ -3,22 +3,21 @@
 
 #include "Class1.h"
 #include "Startup.h"
-
 #include "excel/embedded/EmbeddedHost.h"
+#include "platform/Twips.h"
 
 #include <QApplication>
 #include <QLocale>
 #include <QStringList>
-
 #include <algorithm>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tallyvane"));
     // The system's locale by name: numbers and dates in its forms, read once.
     QLocale::setDefault(QLocale(QLocale::system().name()));
     embedded::registerEmbeddedProvider();
+    platform::useMetricSubstitutes();
 
     const QString argument = QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
     Startup startup;
@@ -28,9 +27,8 @@ int main(int argc, char** argv)
     automation.publish();
     startup.Main(argument);
     // Switches that open a page, and failed attachments, leave no window: the program ends.
-    if (QApplication::topLevelWidgets().isEmpty() ||
-        std::none_of(QApplication::topLevelWidgets().begin(), QApplication::topLevelWidgets().end(),
-                     [](QWidget* w) { return w->isVisible(); }))
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    if (std::none_of(windows.begin(), windows.end(), [](QWidget* w) { return w->isVisible(); }))
         return 0;
     return qapp.exec();
 }

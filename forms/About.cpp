@@ -14,16 +14,14 @@ namespace forms {
 
 namespace {
 
-QLabel* label(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
-{
+QLabel* label(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(QString::fromLatin1(name));
     l->setGeometry(geometry);
     return l;
 }
 
-void colour(QWidget* w, const QColor& background, const QColor& text)
-{
+void colour(QWidget* w, const QColor& background, const QColor& text) {
     w->setAutoFillBackground(true);
     QPalette p = w->palette();
     p.setColor(QPalette::Window, background);
@@ -32,8 +30,7 @@ void colour(QWidget* w, const QColor& background, const QColor& text)
 }
 
 // The decoration: a small Pareto chart, columns falling and the cumulative line rising.
-QPixmap decoration(int width, int height)
-{
+QPixmap decoration(int width, int height) {
     QPixmap pixmap(width, height);
     pixmap.fill(Qt::white);
     QPainter p(&pixmap);
@@ -55,8 +52,7 @@ QPixmap decoration(int width, int height)
 
 } // namespace
 
-About& About::instance()
-{
+About& About::instance() {
     static QPointer<About> window;
     if (!window)
         window = new About;
@@ -64,8 +60,7 @@ About& About::instance()
 }
 
 About::About()
-    : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint)
-{
+    : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint) {
     using platform::twipsRect;
     setObjectName(QStringLiteral("About"));
     setWindowTitle(QStringLiteral("Tallyvane"));
@@ -75,16 +70,20 @@ About::About()
     setFont(tahoma);
     setFixedSize(platform::twipsToPixels(this, 6000), platform::twipsToPixelsY(this, 3600));
 
-    QLabel* caption = label(this, "TitelBar1", QStringLiteral("  Tallyvane"), twipsRect(this, 0, 0, 6000, 492));
+    QLabel* caption =
+        label(this, "TitelBar1", QStringLiteral("  Tallyvane"), twipsRect(this, 0, 0, 6000, 492));
     colour(caption, QColor(192, 192, 255), Qt::white);
-    QLabel* name = label(this, "Label1", QStringLiteral("Tallyvane"), twipsRect(this, 2400, 720, 3360, 492));
+    QLabel* name =
+        label(this, "Label1", QStringLiteral("Tallyvane"), twipsRect(this, 2400, 720, 3360, 492));
     QFont big = tahoma;
     big.setPointSizeF(18);
     big.setBold(true);
     name->setFont(big);
-    label(this, "Label2", QStringLiteral("Frequency Analysis"), twipsRect(this, 2400, 1260, 3360, 300));
-    QLabel* notice = label(this, "Label3", QStringLiteral("  Pareto analysis of spreadsheet columns"),
-                           twipsRect(this, 2400, 1680, 3360, 300));
+    label(this, "Label2", QStringLiteral("Frequency Analysis"),
+          twipsRect(this, 2400, 1260, 3360, 300));
+    QLabel* notice =
+        label(this, "Label3", QStringLiteral("  Pareto analysis of spreadsheet columns"),
+              twipsRect(this, 2400, 1680, 3360, 300));
     colour(notice, QColor(58, 168, 254), Qt::white);
     m_label4 = label(this, "Label4", QStringLiteral("X"), twipsRect(this, 5640, 60, 300, 360));
     m_label4->setAlignment(Qt::AlignCenter);
@@ -100,8 +99,7 @@ About::About()
     connect(contactUs, &QPushButton::clicked, this, &About::openWebSite);
 }
 
-bool About::eventFilter(QObject* watched, QEvent* event)
-{
+bool About::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_label4 && event->type() == QEvent::MouseButtonRelease) {
         close();
         return true;
@@ -109,8 +107,7 @@ bool About::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void About::openWebSite()
-{
+void About::openWebSite() {
     // The window closes whether or not a browser opens.
     close();
     platform::openAddress(platform::kWebSite);

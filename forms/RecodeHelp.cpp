@@ -9,8 +9,7 @@
 
 namespace forms {
 
-RecodeHelp& RecodeHelp::instance()
-{
+RecodeHelp& RecodeHelp::instance() {
     static QPointer<RecodeHelp> window;
     if (!window)
         window = new RecodeHelp;
@@ -20,8 +19,7 @@ RecodeHelp& RecodeHelp::instance()
 RecodeHelp::RecodeHelp()
     : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint)
     , m_caption(new QLabel(QStringLiteral("Tallyvane"), this))
-    , m_text(new QPlainTextEdit(this))
-{
+    , m_text(new QPlainTextEdit(this)) {
     setObjectName(QStringLiteral("RecodeHelp"));
     setWindowTitle(QStringLiteral("Tallyvane"));
     QFont tahoma(QStringLiteral("Tahoma"));
@@ -46,18 +44,18 @@ RecodeHelp::RecodeHelp()
     resize(platform::twipsToPixels(this, 5400), platform::twipsToPixelsY(this, 2800));
 }
 
-void RecodeHelp::setText(const QString& text)
-{
+void RecodeHelp::setText(const QString& text) {
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     m_text->setPlainText(shown);
 }
 
-QString RecodeHelp::text() const
-{
+QString RecodeHelp::text() const {
     return m_text->toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n"));
 }
 
-void RecodeHelp::setHeightTwips(int twips) { resize(width(), platform::twipsToPixelsY(this, twips)); }
+void RecodeHelp::setHeightTwips(int twips) {
+    resize(width(), platform::twipsToPixelsY(this, twips));
+}
 
 } // namespace forms

@@ -7,15 +7,13 @@ namespace platform {
 
 namespace {
 
-QPixmap canvas(int size)
-{
+QPixmap canvas(int size) {
     QPixmap p(size, size);
     p.fill(Qt::transparent);
     return p;
 }
 
-QPixmap triangle(bool up)
-{
+QPixmap triangle(bool up) {
     QPixmap pixmap = canvas(16);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -38,8 +36,7 @@ QPixmap triangle(bool up)
 
 } // namespace
 
-QPixmap rangePicture(int size)
-{
+QPixmap rangePicture(int size) {
     QPixmap pixmap = canvas(size);
     QPainter p(&pixmap);
     const double cell = size / 4.0;
@@ -56,8 +53,7 @@ QPixmap rangePicture(int size)
     return pixmap;
 }
 
-QPixmap searchPicture(int size)
-{
+QPixmap searchPicture(int size) {
     QPixmap pixmap = canvas(size);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -69,8 +65,7 @@ QPixmap searchPicture(int size)
     return pixmap;
 }
 
-QPixmap exportPicture(int size)
-{
+QPixmap exportPicture(int size) {
     QPixmap pixmap = canvas(size);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -92,8 +87,7 @@ QPixmap exportPicture(int size)
     return pixmap;
 }
 
-QHash<QString, QIcon> sortImages()
-{
+QHash<QString, QIcon> sortImages() {
     return {{QStringLiteral("up"), QIcon(triangle(true))},
             {QStringLiteral("down"), QIcon(triangle(false))}};
 }

@@ -15,12 +15,9 @@
 namespace platform {
 
 SheetGridModel::SheetGridModel(QObject* parent)
-    : QAbstractTableModel(parent)
-{
-}
+    : QAbstractTableModel(parent) {}
 
-void SheetGridModel::setSheet(std::shared_ptr<excel::Worksheet> sheet)
-{
+void SheetGridModel::setSheet(std::shared_ptr<excel::Worksheet> sheet) {
     beginResetModel();
     m_sheet = std::move(sheet);
     // The used part of the sheet and a margin beyond it, so that a range can reach past the data.
@@ -30,25 +27,25 @@ void SheetGridModel::setSheet(std::shared_ptr<excel::Worksheet> sheet)
     endResetModel();
 }
 
-int SheetGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_rows; }
+int SheetGridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_rows;
+}
 
-int SheetGridModel::columnCount(const QModelIndex& parent) const
-{
+int SheetGridModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_columns;
 }
 
-QVariant SheetGridModel::data(const QModelIndex& index, int role) const
-{
+QVariant SheetGridModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !m_sheet)
         return {};
     return excel::textForm(m_sheet->cellValue(index.row() + 1, index.column() + 1));
 }
 
-QVariant SheetGridModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
+QVariant SheetGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole)
         return {};
-    return orientation == Qt::Horizontal ? excel::columnLetters(section + 1) : QString::number(section + 1);
+    return orientation == Qt::Horizontal ? excel::columnLetters(section + 1)
+                                         : QString::number(section + 1);
 }
 
 RangeInputDialog::RangeInputDialog(excel::Application& app, const QString& prompt,
@@ -59,8 +56,7 @@ RangeInputDialog::RangeInputDialog(excel::Application& app, const QString& promp
     , m_reference(new QLineEdit(this))
     , m_tabs(new QTabBar(this))
     , m_grid(new QTableView(this))
-    , m_model(new SheetGridModel(this))
-{
+    , m_model(new SheetGridModel(this)) {
     setObjectName(QStringLiteral("RangeInput"));
     setWindowTitle(title.isEmpty() ? QStringLiteral("Input") : title);
     setModal(true);
@@ -101,8 +97,7 @@ RangeInputDialog::RangeInputDialog(excel::Application& app, const QString& promp
             &RangeInputDialog::referenceFromGrid);
 }
 
-void RangeInputDialog::showSheet(int index)
-{
+void RangeInputDialog::showSheet(int index) {
     if (index < 0)
         return;
     m_model->setSheet(m_book->Sheets()(index + 1));
@@ -110,8 +105,7 @@ void RangeInputDialog::showSheet(int index)
             &RangeInputDialog::referenceFromGrid, Qt::UniqueConnection);
 }
 
-void RangeInputDialog::referenceFromGrid()
-{
+void RangeInputDialog::referenceFromGrid() {
     const QItemSelection selection = m_grid->selectionModel()->selection();
     if (selection.isEmpty())
         return;
@@ -130,8 +124,7 @@ void RangeInputDialog::referenceFromGrid()
     m_reference->setText(text);
 }
 
-void RangeInputDialog::accept()
-{
+void RangeInputDialog::accept() {
     try {
         m_range = m_app.Range(m_reference->text());
     } catch (const excel::Error&) {
@@ -142,8 +135,7 @@ void RangeInputDialog::accept()
 }
 
 std::optional<excel::Range> RangeInputDialog::ask(excel::Application& app, const QString& prompt,
-                                                  const QString& title)
-{
+                                                  const QString& title) {
     RangeInputDialog dialog(app, prompt, title);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;

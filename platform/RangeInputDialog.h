@@ -1,14 +1,13 @@
 #pragma once
 // The workbook host's range input box: a prompt, a reference field that takes what the
-// spreadsheet's own box takes (A1:A500, B:B, Sheet1!$B$2:$B$90, 'My sheet'!B2:B9), and a grid of the
-// sheet with its sheet tabs, where a range is chosen with the mouse. The grid reads cells only as
-// they come into view, so a sheet of a million rows opens at once.
+// spreadsheet's own box takes (A1:A500, B:B, Sheet1!$B$2:$B$90, 'My sheet'!B2:B9), and a grid of
+// the sheet with its sheet tabs, where a range is chosen with the mouse. The grid reads cells only
+// as they come into view, so a sheet of a million rows opens at once.
 
 #include "excel/Application.h"
 
 #include <QAbstractTableModel>
 #include <QDialog>
-
 #include <optional>
 
 class QLineEdit;

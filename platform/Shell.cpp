@@ -5,8 +5,7 @@
 
 namespace platform {
 
-void openAddress(const char* address)
-{
+void openAddress(const char* address) {
     QDesktopServices::openUrl(QUrl(QString::fromLatin1(address)));
 }
 

@@ -7,12 +7,21 @@
 
 namespace platform {
 
-inline int twipsToPixels(const QWidget* w, int twips) { return twips * w->logicalDpiX() / 1440; }
-inline int twipsToPixelsY(const QWidget* w, int twips) { return twips * w->logicalDpiY() / 1440; }
-inline int pixelsToTwips(const QWidget* w, int pixels) { return pixels * 1440 / w->logicalDpiX(); }
+// Where the windows' fonts (Tahoma, MS Sans Serif) are missing, the closest metrics at hand stand
+// in for them rather than fontconfig's wider default.
+void useMetricSubstitutes();
 
-inline QRect twipsRect(const QWidget* w, int left, int top, int width, int height)
-{
+inline int twipsToPixels(const QWidget* w, int twips) {
+    return twips * w->logicalDpiX() / 1440;
+}
+inline int twipsToPixelsY(const QWidget* w, int twips) {
+    return twips * w->logicalDpiY() / 1440;
+}
+inline int pixelsToTwips(const QWidget* w, int pixels) {
+    return pixels * 1440 / w->logicalDpiX();
+}
+
+inline QRect twipsRect(const QWidget* w, int left, int top, int width, int height) {
     return {twipsToPixels(w, left), twipsToPixelsY(w, top), twipsToPixels(w, width),
             twipsToPixelsY(w, height)};
 }
