@@ -90,11 +90,20 @@ RangeProblem CategoryTable::takeRange(const excel::Range& range,
 }
 
 QVector<excel::Variant> CategoryTable::flattenedValues() const {
-    const excel::Variant value = AnalysedRange->Value();
-    if (!value.isArray())
-        return {value};
-    const auto& cells = value.array().values(); // already row by row
-    return QVector<excel::Variant>(cells.begin(), cells.end());
+    // Every block of the range in turn: a range of several blocks reads as all of its cells, not
+    // only as its first block.
+    QVector<excel::Variant> values;
+    const excel::AreaCollection areas = AnalysedRange->Areas();
+    for (int i = 1; i <= areas.Count(); ++i) {
+        const excel::Variant value = areas(i).Value();
+        if (!value.isArray()) {
+            values.push_back(value);
+            continue;
+        }
+        const auto& cells = value.array().values(); // row by row
+        values.append(QVector<excel::Variant>(cells.begin(), cells.end()));
+    }
+    return values;
 }
 
 void CategoryTable::CollectUniqueValues(const QVector<excel::Variant>& values) {

@@ -44,7 +44,7 @@ public:
     // the window writes its address even when they fail.
     RangeProblem takeRange(const excel::Range& range,
                            const std::shared_ptr<excel::Workbook>& source, bool checkAreas);
-    // The analysed range's values row by row, first cell included (one value for one cell).
+    // The analysed range's values row by row, first cell included, block after block.
     QVector<excel::Variant> flattenedValues() const;
 
     void CollectUniqueValues(const QVector<excel::Variant>& values);

@@ -1,0 +1,252 @@
+// The analysis window driven as a user drives it, on the offscreen platform: its start from the
+// saved selection, range input, the range messages, search, select all, the list events, the
+// question before many categories and the statistics.
+
+#include "Startup.h"
+#include "excel/embedded/EmbeddedHost.h"
+#include "forms/RecodeHelp.h"
+#include "support/ModalAnswerer.h"
+#include "support/TestFiles.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+using excel::Variant;
+
+struct Window {
+    explicit Window(const testsupport::SheetSpec& sheet) {
+        embedded::registerEmbeddedProvider();
+        const QString path = testsupport::scratchDir("window") + "/book.xlsx";
+        testsupport::writeXlsx(path, {sheet});
+        startup.showMessage = [this](const QString& text) { messages << text; };
+        QObject::connect(&startup, &Startup::finished, [this] { ++finished; });
+        startup.Main(path);
+        form = startup.analysisForm();
+    }
+    ~Window() {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            w->close();
+    }
+    template <typename T>
+    T* control(const char* name) const {
+        return form->findChild<T*>(QString::fromLatin1(name));
+    }
+    QStringList categories() const {
+        QStringList out;
+        for (int row = 0; row < form->mainListView().count(); ++row)
+            out << form->mainListView().text(row) + "=" + form->mainListView().subItem(row, 1);
+        return out;
+    }
+    // The range input box answers with this range.
+    void answerRangeInput(const QString& reference) {
+        startup.session().ExcelApp->setRangeInputHandler(
+            [reference](excel::Application& app, const QString&, const QString&) {
+                return std::optional(app.Range(reference));
+            });
+        control<QPushButton>("InputButton1")->click();
+    }
+    void mouse(QEvent::Type type, const QPoint& at) {
+        QWidget* viewport = control<QAbstractItemView>("MainListView")->viewport();
+        QMouseEvent event(type, at, viewport->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &event);
+    }
+
+    Startup startup;
+    analysis::AnalysisForm* form = nullptr;
+    QStringList messages;
+    int finished = 0;
+};
+
+testsupport::SheetSpec defects(const QString& selection = "A1:A8") {
+    testsupport::SheetSpec sheet;
+    sheet.name = "Log";
+    sheet.cells = {{"A1", "Defect"},  {"A2", "Scratch"}, {"A3", "Dent"},
+                   {"A4", "scratch"}, {"A5", "Crack"},   {"A7", "Scratch"},
+                   {"A8", "Dented"},  {"B1", "Line"},    {"B2", "L1"},
+                   {"C1", "Formula"}, {"C2", 1.0},       {"C3", excel::ErrorValue::Div0}};
+    sheet.formulas = {{"C3", "1/0"}};
+    sheet.selection = selection;
+    return sheet;
+}
+
+TEST(AnalysisForm, OpensAnalysedFromASelectionOfSeveralValues) {
+    Window w(defects());
+    ASSERT_TRUE(w.form);
+    EXPECT_TRUE(w.form->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(w.control<QLineEdit>("InputRange")->text(), "[book.xlsx]Log!$A$1:$A$8");
+    EXPECT_EQ(w.categories(),
+              (QStringList{"Scratch=3", "Defect=1", "Dent=1", "Crack=1", "Dented=1"}));
+    EXPECT_EQ(w.control<QLabel>("Total")->text(), "Total of count: 7");
+    EXPECT_EQ(w.control<QLabel>("NbOfCategories")->text(), "5 categories selected")
+        << "six categories, <blank> unticked";
+    EXPECT_FALSE(w.control<QWidget>("prbHorizontal")->isVisible());
+    EXPECT_FALSE(w.control<QWidget>("CondFormat")->isVisible());
+    QDir().mkpath(testsupport::generatedDir("pictures"));
+    w.form->grab().save(testsupport::generatedDir("pictures") + "/analysis-window.png");
+}
+
+TEST(AnalysisForm, OpensEmptyFromASingleCell) {
+    Window w(defects("A2"));
+    ASSERT_TRUE(w.form);
+    EXPECT_EQ(w.form->mainListView().count(), 0);
+    EXPECT_EQ(w.form->includedView().count(), 0);
+    EXPECT_EQ(w.control<QLineEdit>("InputRange")->text(), "");
+}
+
+TEST(AnalysisForm, TakesARangeAndSaysWhyARangeIsRefused) {
+    Window w(defects("A2"));
+    w.answerRangeInput("A:A");
+    EXPECT_EQ(w.control<QLineEdit>("InputRange")->text(), "[book.xlsx]Log!$A$1:$A$8")
+        << "a whole column is clipped to the used rows";
+    EXPECT_EQ(w.form->mainListView().count(), 5);
+    EXPECT_FALSE(w.form->isMinimized());
+
+    w.answerRangeInput("A1:A3,A5:A8");
+    EXPECT_TRUE(w.control<QLabel>("ContiguousMsg1")->isVisible());
+    EXPECT_EQ(w.form->mainListView().count(), 0) << "the result list was cleared";
+    EXPECT_EQ(w.form->includedView().count(), 6) << "the categories stay";
+
+    w.answerRangeInput("C1:C3");
+    EXPECT_FALSE(w.control<QLabel>("ContiguousMsg1")->isVisible())
+        << "hidden as a new input starts";
+    EXPECT_TRUE(w.control<QLabel>("ErorCells")->isVisible());
+
+    w.startup.session().ExcelApp->setRangeInputHandler(
+        [](excel::Application&, const QString&, const QString&) {
+            return std::optional<excel::Range>();
+        });
+    w.control<QPushButton>("InputButton1")->click();
+    EXPECT_FALSE(w.form->isMinimized()) << "after a cancel the window comes back";
+}
+
+TEST(AnalysisForm, TakesASelectionOfTwoBlocksAtLoad) {
+    Window w(defects("A1:A3 A5:A8"));
+    EXPECT_FALSE(w.control<QLabel>("ContiguousMsg1")->isVisible());
+    // Every block's values are read, not only the first block's.
+    EXPECT_EQ(w.categories(),
+              (QStringList{"Scratch=2", "Defect=1", "Dent=1", "Crack=1", "Dented=1"}));
+}
+
+TEST(AnalysisForm, SearchesFromTheStartOfTheLabelAndSelectsAll) {
+    Window w(defects());
+    w.control<QLineEdit>("SearchText")->setText("ent");
+    w.control<QPushButton>("Search")->click();
+    EXPECT_EQ(w.form->mainListView().selectedRow(), -1) << "the middle of a label is no match";
+    w.control<QLineEdit>("SearchText")->setText("dENTED");
+    w.control<QPushButton>("Search")->click();
+    EXPECT_EQ(w.form->mainListView().text(w.form->mainListView().selectedRow()), "Dented");
+
+    w.control<QCheckBox>("SelectAll")->click();
+    w.control<QPushButton>("RefreshMe")->click();
+    EXPECT_TRUE(w.categories().contains("<blank>=1"));
+    EXPECT_EQ(w.control<QLabel>("NbOfCategories")->text(), "6 categories selected");
+    w.control<QCheckBox>("SelectAll")->click();
+    w.control<QPushButton>("RefreshMe")->click();
+    EXPECT_EQ(w.form->mainListView().count(), 6) << "with nothing ticked, Refresh does nothing";
+}
+
+TEST(AnalysisForm, DoubleClickOnAResultRowLeavesThatCategoryOut) {
+    Window w(defects());
+    auto* view = w.control<QAbstractItemView>("MainListView");
+    const int dent = w.form->mainListView().findItem("Dent");
+    const QPoint onDent = view->visualRect(w.form->mainListView().index(dent, 3)).center();
+    w.mouse(QEvent::MouseMove, onDent);
+    w.mouse(QEvent::MouseButtonDblClick, onDent);
+    EXPECT_FALSE(w.categories().contains("Dent=1"));
+    EXPECT_EQ(w.form->mainListView().count(), 4);
+
+    const QPoint below(onDent.x(), view->viewport()->height() - 2);
+    w.mouse(QEvent::MouseMove, below);
+    w.mouse(QEvent::MouseButtonDblClick, below);
+    EXPECT_EQ(w.form->mainListView().count(), 4) << "empty space: nothing happens";
+
+    w.mouse(QEvent::MouseButtonPress,
+            view->visualRect(w.form->mainListView().index(1, 0)).center());
+    EXPECT_EQ(w.form->mainListView().selectedRow(), 1);
+    w.mouse(QEvent::MouseButtonPress,
+            view->visualRect(w.form->mainListView().index(1, 2)).center());
+    EXPECT_EQ(w.form->mainListView().selectedRow(), -1)
+        << "the plain hit test needs the first column";
+}
+
+TEST(AnalysisForm, HeaderClicksSortAndTurnTheArrows) {
+    Window w(defects());
+    auto* header = w.control<QTableView>("MainListView")->horizontalHeader();
+    emit header->sectionClicked(1);
+    EXPECT_EQ(w.form->mainListView().text(0), "Defect")
+        << "the first click on Count: smallest first";
+    EXPECT_EQ(w.form->mainListView().column(1).iconKey, "up");
+    emit header->sectionClicked(1);
+    EXPECT_EQ(w.form->mainListView().text(0), "Scratch") << "the second: largest first again";
+    EXPECT_EQ(w.form->mainListView().column(1).iconKey, "down");
+    emit header->sectionClicked(0);
+    EXPECT_EQ(w.form->mainListView().text(0), "Scratch")
+        << "Category first click: descending labels";
+    EXPECT_EQ(w.form->mainListView().column(0).iconKey, "up");
+    const QString cumBefore = w.form->mainListView().subItem(0, 3);
+    emit header->sectionClicked(3);
+    EXPECT_EQ(w.form->mainListView().subItem(0, 3), cumBefore) << "Cum(%) is not a sort header";
+
+    auto* included = w.control<QTableView>("IncludedView")->horizontalHeader();
+    emit included->sectionClicked(0);
+    EXPECT_EQ(w.form->includeSortDirection, "D");
+    EXPECT_EQ(w.form->includedView().sortOrder(), 1);
+    emit included->sectionClicked(0);
+    EXPECT_EQ(w.form->includeSortDirection, "A");
+    EXPECT_EQ(w.form->includedView().sortOrder(), 0);
+    EXPECT_EQ(w.form->includedView().column(0).iconKey, "down");
+}
+
+TEST(AnalysisForm, NoToTheQuestionBeforeManyCategoriesEndsTheProgram) {
+    testsupport::SheetSpec sheet;
+    sheet.name = "Codes";
+    for (int i = 1; i <= 151; ++i)
+        sheet.cells.push_back({QString("A%1").arg(i), QString("C%1").arg(i)});
+    sheet.selection = "A1:A151";
+    testsupport::ModalAnswerer no(QMessageBox::No);
+    Window w(sheet);
+    ASSERT_EQ(no.texts.size(), 1);
+    EXPECT_EQ(no.texts.front(),
+              "Quit: 151 unique categories detected! The operation mat require some "
+              "time to finish. Would you want to continue?");
+    EXPECT_EQ(w.finished, 1);
+    EXPECT_EQ(w.form->mainListView().count(), 0);
+}
+
+TEST(AnalysisForm, StatsAndTheHelpTexts) {
+    testsupport::SheetSpec sheet;
+    sheet.name = "Values";
+    sheet.cells = {{"A1", 1.0}, {"A2", 1.0}, {"A3", 2.0}, {"A4", 4.0}, {"A10", 4.0}};
+    sheet.selection = "A1:A10";
+    Window w(sheet);
+    // Five blank cells besides 1, 1, 2, 4 and 4: tick <blank>, leave out one 4 by hand.
+    w.control<QCheckBox>("SelectAll")->click();
+    w.control<QPushButton>("RefreshMe")->click();
+    w.control<QPushButton>("Stats")->click();
+    EXPECT_EQ(w.control<QLabel>("StatsLabel")->text(), "n=5, mean=2.400,  Std=1.517");
+    w.control<QPushButton>("RefreshMe")->click();
+    EXPECT_EQ(w.control<QLabel>("StatsLabel")->text(), "") << "a recount clears the figures";
+
+    w.control<QPushButton>("Help1")->click();
+    forms::RecodeHelp& help = forms::RecodeHelp::instance();
+    EXPECT_TRUE(help.isVisible());
+    EXPECT_TRUE(help.text().startsWith(
+        "In case of numerical categories (besides <blank>), a "
+        "weighted average and standard deviation will be displayed\r\n\r\n*All"));
+    w.control<QPushButton>("Help5")->click();
+    EXPECT_TRUE(help.text().endsWith("any existing conditional formatting will be removed"));
+    EXPECT_EQ(help.height(), 3500 * help.logicalDpiY() / 1440);
+    help.grab().save(testsupport::generatedDir("pictures") + "/help.png");
+}
+
+} // namespace

@@ -1,0 +1,130 @@
+// The program's start on the offscreen platform: its switches, the start-up messages, and the
+// automation class running the start again in the same process.
+
+#include "Startup.h"
+
+#include "Class1.h"
+#include "excel/RunningApplications.h"
+#include "excel/embedded/EmbeddedApplication.h"
+#include "excel/embedded/EmbeddedHost.h"
+#include "forms/About.h"
+#include "support/TestFiles.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Started {
+    Started() {
+        embedded::registerEmbeddedProvider();
+        startup.showMessage = [this](const QString& text) { messages << text; };
+        startup.openAddress = [this](const char* address) { opened << address; };
+        QObject::connect(&startup, &Startup::finished, [this] { ++finished; });
+    }
+    ~Started() {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            w->close();
+    }
+    bool anyWindow() const {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        return std::any_of(windows.begin(), windows.end(),
+                           [](QWidget* w) { return w->isVisible(); });
+    }
+
+    Startup startup;
+    QStringList messages;
+    QStringList opened;
+    int finished = 0;
+};
+
+QString sampleBook(const QString& selection = "A1:A6") {
+    testsupport::SheetSpec sheet;
+    sheet.name = "Log";
+    sheet.cells = {
+        {"A1", "Defect"}, {"A2", "Scratch"}, {"A3", "Dent"}, {"A4", "Scratch"}, {"A6", "Crack"}};
+    sheet.selection = selection;
+    const QString path = testsupport::scratchDir("book") + "/log.xlsx";
+    testsupport::writeXlsx(path, {sheet});
+    return path;
+}
+
+TEST(Startup, ReportsWhatKeepsItFromAttaching) {
+    Started s;
+    s.startup.Main("");
+    s.startup.Main("/1002");
+    s.startup.Main("/no/such/book.xlsx");
+    const QString bad = testsupport::scratchDir("bad") + "/bad.xlsx";
+    QFile f(bad);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not a workbook");
+    f.close();
+    s.startup.Main(bad);
+    excel::registerApplicationProvider("no books", 10, [](const QString& argument) {
+        return argument == "no books"
+                   ? std::shared_ptr<excel::Application>(embedded::EmbeddedApplication::create())
+                   : nullptr;
+    });
+    s.startup.Main("no books");
+    excel::unregisterApplicationProvider("no books");
+    EXPECT_EQ(
+        s.messages,
+        (QStringList{"No running Excel instance found", "No running Excel instance found",
+                     "There is no workbook file \"/no/such/book.xlsx\".",
+                     "The workbook \"bad.xlsx\" cannot be opened: it is not a workbook file, or "
+                     "it is damaged (no zip directory at its end; the file may be cut short).",
+                     "An Excel instance found but no Activeworkbook"}));
+    EXPECT_FALSE(s.anyWindow());
+    EXPECT_FALSE(s.startup.session().LaunchedFromExcel);
+}
+
+TEST(Startup, SwitchesOpenPagesOrAboutWithoutAWorkbook) {
+    Started s;
+    s.startup.Main("/1003");
+    s.startup.Main("/613");
+    EXPECT_EQ(s.opened, (QStringList{"https://tallyvane.example.org/help",
+                                     "https://tallyvane.example.org/contact"}));
+    EXPECT_FALSE(s.anyWindow()) << "a page opens, no window";
+    s.startup.Main("/612");
+    forms::About& about = forms::About::instance();
+    EXPECT_TRUE(about.isVisible());
+    EXPECT_TRUE(about.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(s.messages.isEmpty()) << "no workbook needed";
+    QDir().mkpath(testsupport::generatedDir("pictures"));
+    about.grab().save(testsupport::generatedDir("pictures") + "/about.png");
+    about.findChild<QPushButton*>("ContactUs")->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(s.anyWindow()) << "Web site closes the window even without a browser";
+    EXPECT_FALSE(s.startup.session().ExcelApp);
+    s.startup.Main("/612 x");
+    EXPECT_EQ(s.messages, QStringList{"There is no workbook file \"/612 x\"."})
+        << "a switch with more after it takes the default row";
+}
+
+TEST(Startup, AttachesAndTheAutomationClassReusesTheWindow) {
+    Started s;
+    const QString book = sampleBook();
+    s.startup.Main(book);
+    ASSERT_TRUE(s.startup.analysisForm());
+    analysis::AnalysisForm* form = s.startup.analysisForm();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(s.startup.session().LaunchedFromExcel);
+    EXPECT_EQ(form->findChild<QLineEdit*>("InputRange")->text(), "[log.xlsx]Log!$A$1:$A$6");
+    EXPECT_EQ(form->mainListView().count(), 4);
+    form->includedView().setChecked(0, false); // state the window holds
+
+    Class1 automation(s.startup, book);
+    const QDBusVariant answer = automation.Merge(QDBusVariant(QVariant(42)));
+    EXPECT_FALSE(answer.variant().isValid()) << "Merge returns an empty value";
+    EXPECT_EQ(s.startup.analysisForm(), form) << "the same window, shown again";
+    EXPECT_FALSE(form->includedView().checked(0)) << "and not loaded anew";
+    form->close();
+    EXPECT_EQ(s.finished, 1) << "closing the analysis window ends the program";
+    EXPECT_FALSE(s.startup.session().ExcelApp);
+}
+
+} // namespace
