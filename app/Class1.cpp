@@ -23,5 +23,6 @@ QDBusVariant Class1::Merge(const QDBusVariant& ooo) {
     const QDBusVariant copy = ooo;
     Q_UNUSED(copy);
     m_startup.Main(m_argument);
-    return QDBusVariant(QVariant());
+    // Nothing to return; the bus cannot carry a variant without a value, so it holds "".
+    return QDBusVariant(QVariant(QString()));
 }

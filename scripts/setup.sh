@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libzip-dev libexpat1-dev
                 libpugixml-dev libgtest-dev)
-test_packages=(python3 python3-openpyxl libreoffice-calc-nogui)
+test_packages=(python3 python3-openpyxl libreoffice-calc-nogui dbus-daemon dbus-bin)
 
 packages=("${build_packages[@]}")
 if [[ "${1:-}" == "--tests" ]]; then

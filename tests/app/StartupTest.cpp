@@ -119,7 +119,7 @@ TEST(Startup, AttachesAndTheAutomationClassReusesTheWindow) {
 
     Class1 automation(s.startup, book);
     const QDBusVariant answer = automation.Merge(QDBusVariant(QVariant(42)));
-    EXPECT_FALSE(answer.variant().isValid()) << "Merge returns an empty value";
+    EXPECT_EQ(answer.variant(), QVariant(QString())) << "Merge returns an empty value";
     EXPECT_EQ(s.startup.analysisForm(), form) << "the same window, shown again";
     EXPECT_FALSE(form->includedView().checked(0)) << "and not loaded anew";
     form->close();
