@@ -3,6 +3,7 @@
 #include "excel/TextForm.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <cmath>
 
 namespace analysis {
@@ -27,6 +28,11 @@ void setCell(platform::ListViewModel& list, int row, int column, const QString& 
 }
 
 double numberOf(const QString& text, const QLocale& locale) {
+    // Whole numbers read the same in every locale, and are most of what is sorted (counts).
+    const QStringView digits = QStringView(text).trimmed();
+    if (!digits.isEmpty() && digits.size() <= 15 &&
+        std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return double(digits.toLongLong());
     bool ok = false;
     const double value = locale.toDouble(text.trimmed(), &ok);
     if (!ok)

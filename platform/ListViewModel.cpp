@@ -70,7 +70,8 @@ void ListViewModel::setCellText(int row, int column, const QString& text) {
     cells[column] = text;
     // A changed text does not move its row, even in sorted mode: only switching the mode on,
     // a new key or order, and new rows bring the order about.
-    emit dataChanged(index(row, column), index(row, column), {Qt::DisplayRole});
+    static const QList<int> kDisplay{Qt::DisplayRole};
+    emit dataChanged(index(row, column), index(row, column), kDisplay);
 }
 
 int ListViewModel::rowOfKey(const QString& key) const {
