@@ -123,10 +123,7 @@ void AnalysisForm::rangeInput() {
 }
 
 void AnalysisForm::refresh() {
-    int ticked = 0;
-    for (int row = 0; row < m_included.count(); ++row)
-        ticked += m_included.checked(row) ? 1 : 0;
-    if (ticked == 0)
+    if (m_table->tickedCount() == 0)
         return;
     m_erorCells->hide();
     m_table->Refresh();

@@ -232,10 +232,15 @@ void CategoryTable::AddToListView() {
     }
 }
 
-void CategoryTable::Refresh() {
+int CategoryTable::tickedCount() const {
     int ticked = 0;
     for (int row = 0; row < m_included.count(); ++row)
         ticked += m_included.checked(row) ? 1 : 0;
+    return ticked;
+}
+
+void CategoryTable::Refresh() {
+    const int ticked = tickedCount();
     if (ticked == 0)
         return;
     m_ui.processEvents();

@@ -55,6 +55,7 @@ public:
     void AddToListView();
     // The window's Refresh: recount the ticked categories, if any.
     void Refresh();
+    int tickedCount() const;
 
     std::optional<excel::Range> AnalysedRange;
     QVector<excel::Variant> UniqueValues;
