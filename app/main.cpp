@@ -4,7 +4,7 @@
 #include "Class1.h"
 #include "Startup.h"
 #include "excel/embedded/EmbeddedHost.h"
-#include "platform/Twips.h"
+#include "platform/Fonts.h"
 
 #include <QApplication>
 #include <QLocale>

@@ -7,10 +7,6 @@
 
 namespace platform {
 
-// Where the windows' fonts (Tahoma, MS Sans Serif) are missing, the closest metrics at hand stand
-// in for them rather than fontconfig's wider default.
-void useMetricSubstitutes();
-
 inline int twipsToPixels(const QWidget* w, int twips) {
     return twips * w->logicalDpiX() / 1440;
 }

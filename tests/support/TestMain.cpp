@@ -5,6 +5,8 @@
 #include <QLocale>
 
 #ifdef TALLYVANE_TEST_WIDGETS
+#include "platform/Fonts.h"
+
 #include <QApplication>
 #endif
 
@@ -20,6 +22,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    platform::useMetricSubstitutes(); // as the program does, so that pictures look alike
 #endif
     return RUN_ALL_TESTS();
 }

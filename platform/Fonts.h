@@ -1,11 +1,14 @@
-#include "Twips.h"
+#pragma once
+// Where the windows' fonts (Tahoma, MS Sans Serif) are missing, the closest metrics at hand stand
+// in for them rather than fontconfig's wider default.
 
 #include <QFont>
 #include <QFontInfo>
+#include <QStringList>
 
 namespace platform {
 
-void useMetricSubstitutes() {
+inline void useMetricSubstitutes() {
     const QStringList closest = {QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
                                  QStringLiteral("Arial")};
     for (const char* family : {"Tahoma", "MS Sans Serif"}) {
