@@ -58,9 +58,7 @@ std::optional<double> parseCriterionDate(QStringView text, bool date1904) {
     const auto dt = excel::parseDateText(text);
     if (!dt)
         return std::nullopt;
-    const double automation = double(QDate(1899, 12, 30).daysTo(dt->date())) +
-                              dt->time().msecsSinceStartOfDay() / 86400000.0;
-    return automationDateToSerial(automation, date1904);
+    return automationDateToSerial(excel::Variant::fromDateTime(*dt).date().serial, date1904);
 }
 
 Criterion Criterion::parse(const excel::Variant& criteria, bool date1904) {

@@ -34,7 +34,7 @@ void registerEmbeddedProvider(const ReadLimits& limits) {
             }
             auto app = EmbeddedApplication::create();
             app->open(path, limits);
-            running.insert(QFileInfo(path).canonicalFilePath(), app);
+            running.insert(key, app); // open() found the file, so the key is its real path
             return std::shared_ptr<excel::Application>(app);
         });
 }

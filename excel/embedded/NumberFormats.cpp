@@ -64,9 +64,7 @@ std::optional<double> parseIsoDateTime(const QString& text, bool date1904) {
             return std::nullopt;
         dt = QDateTime(d, QTime(0, 0));
     }
-    const double automation = double(QDate(1899, 12, 30).daysTo(dt.date())) +
-                              dt.time().msecsSinceStartOfDay() / 86400000.0;
-    return automationDateToSerial(automation, date1904);
+    return automationDateToSerial(excel::Variant::fromDateTime(dt).date().serial, date1904);
 }
 
 } // namespace embedded
