@@ -24,6 +24,13 @@ SheetCollection Application::Sheets() {
 
 excel::Range Application::Range(const QString& reference) {
     const auto parsed = parseReference(reference);
+    if (!parsed) {
+        // A defined name of the active workbook.
+        if (auto book = ActiveWorkbook()) {
+            if (auto named = book->namedRange(reference))
+                return *named;
+        }
+    }
     if (!parsed)
         throw Error(QStringLiteral("Range"),
                     QStringLiteral("\"%1\" is not a cell reference").arg(reference));
@@ -90,6 +97,18 @@ std::optional<excel::Range> Application::InputBox(const QString& prompt, const Q
         throw Error(QStringLiteral("InputBox"),
                     QStringLiteral("this host has no way to ask for a range"));
     return m_rangeInput(*this, prompt, title);
+}
+
+void Application::setCommandBarVisible(const QString& name, bool) {
+    if (name.isEmpty())
+        throw Error(QStringLiteral("CommandBars"), QStringLiteral("a command bar needs a name"));
+}
+
+excel::Chart Application::ActiveChart() {
+    auto chart = ActiveSheet()->activeChart();
+    if (!chart)
+        throw Error(QStringLiteral("ActiveChart"), QStringLiteral("no chart is active"));
+    return excel::Chart(chart);
 }
 
 } // namespace excel

@@ -38,6 +38,21 @@ public:
 
     virtual QString Caption() const = 0;
 
+    // Screen updating only matters to a spreadsheet that draws; it is kept so callers can
+    // restore it.
+    bool ScreenUpdating() const { return m_screenUpdating; }
+    void setScreenUpdating(bool on) { m_screenUpdating = on; }
+    // CommandBars(name).Visible: the spreadsheet's panes. Nothing to show here; accepted.
+    void setCommandBarVisible(const QString& name, bool visible);
+    // The chart selected or activated last on the active sheet.
+    excel::Chart ActiveChart();
+
+    // The host keeps what a completed action changed: a host that saves a workbook file at the
+    // end saves the state of the last completed action, never one left halfway by a failure.
+    virtual void completeAction() {}
+    // The program ends: a host that saves files saves now. Raises excel::Error when it cannot.
+    virtual void endSession() {}
+
     // The range input box (type 8). The host serves it through the handler; a cancelled box gives
     // none. Other types are not offered.
     using RangeInputHandler = std::function<std::optional<excel::Range>(
@@ -54,6 +69,7 @@ public:
 
 private:
     RangeInputHandler m_rangeInput;
+    bool m_screenUpdating = true;
 };
 
 } // namespace excel

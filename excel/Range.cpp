@@ -22,14 +22,21 @@ void requireOnSheet(const CellRect& r, const char* member) {
 
 Range::Range(std::shared_ptr<excel::Worksheet> sheet, QVector<CellRect> areas, Axis axis)
     : m_sheet(std::move(sheet))
-    , m_areas(std::move(areas))
+    , m_areas(std::make_shared<TrackedAreas>(TrackedAreas{std::move(areas)}))
     , m_axis(axis) {
-    Q_ASSERT(m_sheet && !m_areas.isEmpty());
+    Q_ASSERT(m_sheet && !m_areas->areas.isEmpty());
+    m_sheet->track(m_areas);
+}
+
+const QVector<CellRect>& Range::rects() const {
+    if (m_areas->areas.isEmpty())
+        throw Error(QStringLiteral("Range"), QStringLiteral("the cells of the range were deleted"));
+    return m_areas->areas;
 }
 
 QString Range::Address(bool rowAbsolute, bool columnAbsolute, bool external) const {
     QString text;
-    for (const CellRect& r : m_areas) {
+    for (const CellRect& r : rects()) {
         if (!text.isEmpty())
             text += QLatin1Char(',');
         text += formatRect(r, rowAbsolute, columnAbsolute);
@@ -42,7 +49,7 @@ QString Range::Address(bool rowAbsolute, bool columnAbsolute, bool external) con
 }
 
 Variant Range::Value() const {
-    const CellRect& r = m_areas.front();
+    const CellRect& r = rects().front();
     if (r.cellCount() == 1)
         return m_sheet->cellValue(r.top, r.left);
     if (r.cellCount() > kMaxCellsPerRead)
@@ -59,37 +66,37 @@ Variant Range::Value() const {
 qint64 Range::Count() const {
     switch (m_axis) {
     case Axis::Rows:
-        return m_areas.front().rows();
+        return rects().front().rows();
     case Axis::Columns:
-        return m_areas.front().columns();
+        return rects().front().columns();
     case Axis::Cells:
         break;
     }
     qint64 n = 0;
-    for (const CellRect& r : m_areas)
+    for (const CellRect& r : rects())
         n += r.cellCount();
     return n;
 }
 
 Range Range::Rows() const {
-    return Range(m_sheet, m_areas, Axis::Rows);
+    return Range(m_sheet, rects(), Axis::Rows);
 }
 Range Range::Columns() const {
-    return Range(m_sheet, m_areas, Axis::Columns);
+    return Range(m_sheet, rects(), Axis::Columns);
 }
 Range Range::Cells() const {
-    return Range(m_sheet, m_areas, Axis::Cells);
+    return Range(m_sheet, rects(), Axis::Cells);
 }
 
 Range Range::Cells(int row, int column) const {
-    const CellRect& r = m_areas.front();
+    const CellRect& r = rects().front();
     const CellRect cell = CellRect::cell(r.top + row - 1, r.left + column - 1);
     requireOnSheet(cell, "Cells");
     return Range(m_sheet, {cell});
 }
 
 Range Range::Item(int index) const {
-    const CellRect& r = m_areas.front();
+    const CellRect& r = rects().front();
     CellRect item;
     switch (m_axis) {
     case Axis::Rows:
@@ -124,7 +131,7 @@ Range AreaCollection::Item(int index) const {
 
 Range Range::Offset(int rowOffset, int columnOffset) const {
     QVector<CellRect> moved;
-    for (CellRect r : m_areas) {
+    for (CellRect r : rects()) {
         r.top += rowOffset;
         r.bottom += rowOffset;
         r.left += columnOffset;
@@ -139,25 +146,25 @@ Range Range::Resize(int rows, int columns) const {
     if (rows < 1 || columns < 1)
         throw Error(QStringLiteral("Resize"),
                     QStringLiteral("a range needs at least one row and one column"));
-    const CellRect& r = m_areas.front();
+    const CellRect& r = rects().front();
     const CellRect sized{r.top, r.left, r.top + rows - 1, r.left + columns - 1};
     requireOnSheet(sized, "Resize");
     return Range(m_sheet, {sized});
 }
 
 void Range::Select() const {
-    m_sheet->select(m_areas);
+    m_sheet->select(rects());
 }
 
 Range Range::SpecialCells(int type, int value) const {
-    const QVector<CellRect> found = m_sheet->specialCells(m_areas, type, value);
+    const QVector<CellRect> found = m_sheet->specialCells(rects(), type, value);
     if (found.isEmpty())
         throw Error(QStringLiteral("SpecialCells"), QStringLiteral("No cells were found."));
     return Range(m_sheet, found);
 }
 
 bool Range::operator==(const Range& other) const {
-    return m_sheet == other.m_sheet && m_areas == other.m_areas;
+    return m_sheet == other.m_sheet && rects() == other.rects();
 }
 
 } // namespace excel

@@ -13,16 +13,25 @@ namespace excel {
 
 class Worksheet;
 class AreaCollection;
+class FormatConditions;
+
+// The cells a range stands for; its sheet moves them when rows are inserted or deleted.
+struct TrackedAreas {
+    QVector<CellRect> areas;
+};
 
 class Range {
 public:
     // Rows() and Columns() give the same cells seen as rows or columns: Count and Item follow.
     enum class Axis { Cells, Rows, Columns };
 
+    // The range is registered with its sheet, so that it follows its cells when rows are
+    // inserted or deleted; copies share that position, as references to one object do.
     Range(std::shared_ptr<excel::Worksheet> sheet, QVector<CellRect> areas,
           Axis axis = Axis::Cells);
 
-    const QVector<CellRect>& rects() const { return m_areas; }
+    // Raises an error when every cell of the range has been deleted.
+    const QVector<CellRect>& rects() const;
     std::shared_ptr<excel::Worksheet> Worksheet() const { return m_sheet; }
 
     // Excel's A1 address: "$A$1:$A$9", "$B:$B", areas joined by ","; with external true the
@@ -32,8 +41,8 @@ public:
     // One cell gives its value; a block gives a two-dimensional array (of the first area).
     Variant Value() const;
     qint64 Count() const;
-    int Row() const { return m_areas.front().top; }
-    int Column() const { return m_areas.front().left; }
+    int Row() const { return rects().front().top; }
+    int Column() const { return rects().front().left; }
 
     Range Rows() const;
     Range Columns() const;
@@ -47,6 +56,19 @@ public:
     Range Offset(int rowOffset, int columnOffset) const;
     Range Resize(int rows, int columns) const;
     void Select() const;
+    // The text the cell shows (the first cell of the range), through its number format.
+    QString Text() const;
+    // Whole rows or columns of sheet through the range.
+    Range EntireColumn() const;
+    Range EntireRow() const;
+    // Deletes the cells' whole rows (the range must be whole rows): cells below move up.
+    void Delete() const;
+    // -4131 left, -4108 centre, -4152 right, 1 general.
+    void setHorizontalAlignment(int alignment) const;
+    void setFontName(const QString& name) const;
+    // Sets each column's width to fit its widest shown text.
+    void AutoFit() const;
+    excel::FormatConditions FormatConditions() const;
     // Type 4: blank cells; type -4123: formulas, filtered by value (1 numbers, 2 text, 4 logical,
     // 16 errors; 0 for all). Raises an error when no cell qualifies.
     Range SpecialCells(int type, int value = 0) const;
@@ -56,7 +78,7 @@ public:
 
 private:
     std::shared_ptr<excel::Worksheet> m_sheet;
-    QVector<CellRect> m_areas;
+    std::shared_ptr<TrackedAreas> m_areas;
     Axis m_axis;
 };
 

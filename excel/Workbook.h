@@ -5,6 +5,8 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace excel {
 
@@ -19,10 +21,52 @@ public:
     std::shared_ptr<Worksheet> Item(const QString& name) const;
     std::shared_ptr<Worksheet> operator()(int index) const { return Item(index); }
     std::shared_ptr<Worksheet> operator()(const QString& name) const { return Item(name); }
+    // Adds a worksheet before the active sheet of the workbook, named "SheetN" with the first
+    // free N, and makes it the active sheet.
+    std::shared_ptr<Worksheet> Add();
 
 private:
     std::shared_ptr<Workbook> m_book;
     QString m_member;
+};
+
+// A workbook-level defined name. Names this program adds refer to a range (which follows its
+// cells); names read from a file keep their stored formula.
+struct DefinedName {
+    QString name;
+    std::optional<excel::Range> refersTo;
+    QString storedFormula;
+    bool stored = false; // read from the file
+};
+
+class Name {
+public:
+    Name(std::shared_ptr<Workbook> book, QString name)
+        : m_book(std::move(book)), m_name(std::move(name)) {}
+    const QString& name() const { return m_name; }
+    void Delete();
+    excel::Range RefersToRange() const;
+
+private:
+    std::shared_ptr<Workbook> m_book;
+    QString m_name;
+};
+
+// Workbook.Names: names compare without regard to case.
+class Names {
+public:
+    explicit Names(std::shared_ptr<Workbook> book)
+        : m_book(std::move(book)) {}
+    // Defines (or redefines) a name for a range. Refuses names that are not valid: they start
+    // with a letter, "_" or "\", hold letters, digits, "_", "." and "\", and do not read as
+    // a cell reference (A1, R1C1, R, C).
+    excel::Name Add(const QString& name, const excel::Range& refersToR1C1);
+    excel::Name Item(const QString& name) const;
+    excel::Name operator()(const QString& name) const { return Item(name); }
+    int Count() const;
+
+private:
+    std::shared_ptr<Workbook> m_book;
 };
 
 class Workbook : public std::enable_shared_from_this<Workbook> {
@@ -35,11 +79,24 @@ public:
     virtual std::shared_ptr<Worksheet> ActiveSheet() = 0;
     SheetCollection Worksheets();
     SheetCollection Sheets();
+    excel::Names Names() { return excel::Names(shared_from_this()); }
+    std::vector<DefinedName>& definedNames() { return m_names; }
+    // The range a defined name refers to; none when there is no such name or it is not a range.
+    std::optional<excel::Range> namedRange(const QString& name);
 
     // Hooks each backend supplies.
     virtual int sheetCount() const = 0;
     // index counts from 1 in tab order; null when out of range.
     virtual std::shared_ptr<Worksheet> sheetAt(int index) const = 0;
+    // A new empty worksheet at index (from 1; the others move right), named name.
+    virtual std::shared_ptr<Worksheet> insertWorksheet(int index, const QString& name) = 0;
+    // Moves a sheet to index (from 1, counted without it).
+    virtual void moveSheet(const Worksheet* sheet, int index) = 0;
+    // Names of tabs that are not worksheets (chart sheets); they take names too.
+    virtual QStringList otherSheetNames() const { return {}; }
+
+private:
+    std::vector<DefinedName> m_names;
 };
 
 } // namespace excel

@@ -1,32 +1,91 @@
 #pragma once
 // A worksheet as the object model shows it. Backends supply the cells (the hooks below); the
-// members that only need geometry or reference parsing are shared by every backend.
+// members that only need geometry, reference parsing or the hooks are shared by every backend:
+// text paste, row insertion and deletion (ranges follow their cells), tables, sorting,
+// conditional formats and chart objects.
 
+#include "CellFormat.h"
 #include "CellRef.h"
+#include "Chart.h"
 #include "Range.h"
 #include "Variant.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace excel {
 
 class Workbook;
+class ListObjectCollection;
+class Sort;
+struct ListObjectModel;
+
+// One conditional format: a rule with the cells it applies to.
+struct ConditionalFormat {
+    QVector<CellRect> ranges;
+    // A rule this program makes: type 9 (text), operator 0 (contains), the fill it gives.
+    int type = 9;
+    QString text;
+    int textOperator = 0;
+    int fillColor = -1;
+    // A rule read from the workbook file is kept as stored; only its cells may change. The
+    // number tells the backend which stored rule it is.
+    int storedIndex = -1;
+    bool isStored() const { return storedIndex >= 0; }
+};
 
 class Worksheet : public std::enable_shared_from_this<Worksheet> {
 public:
-    virtual ~Worksheet() = default;
+    virtual ~Worksheet();
 
     virtual QString Name() const = 0;
+    // Refuses names the spreadsheet refuses: empty, longer than 31 characters, holding one of
+    // : \ / ? * [ ], starting or ending with ', or taken by another sheet (any letter case).
+    void setName(const QString& name);
     virtual std::shared_ptr<Workbook> Parent() const = 0;
     // Makes this the active sheet of its workbook and that workbook the active one.
     virtual void Activate() = 0;
+    // Moves the sheet to just after another sheet of its workbook.
+    void Move(const std::shared_ptr<Worksheet>& after);
+    bool DisplayRightToLeft() const { return m_rightToLeft; }
+    void setDisplayRightToLeft(bool value) { m_rightToLeft = value; }
 
     excel::Range UsedRange();
     // An A1 reference on this sheet; a sheet prefix must name this sheet.
     excel::Range Range(const QString& reference);
     excel::Range Cells();
     excel::Range Cells(int row, int column);
+    excel::Range Rows();
+
+    // Pastes the clipboard's text at the selection's top-left cell, as text (format "Text"):
+    // tab-separated fields, one row per line; numbers and percentages become numbers with their
+    // format, a quoted field keeps its text as it is (tabs and line breaks included).
+    void PasteSpecial(const QString& format = QStringLiteral("Text"), bool link = false,
+                      bool displayAsIcon = false);
+
+    ListObjectCollection ListObjects();
+    excel::Sort& Sort();
+
+    // Shapes(n) and ChartObjects(n): the chart objects of the sheet, from 1.
+    ChartShape AddChart2(int style, int chartType); // Shapes.AddChart2
+    ChartShape Shapes(int index);
+    ChartShape ChartObjects(int index) { return Shapes(index); }
+    int shapeCount() const { return int(m_charts.size()); }
+    const std::vector<std::shared_ptr<ChartShapeModel>>& charts() const { return m_charts; }
+    // The chart that was selected or activated last on this sheet, if any.
+    std::shared_ptr<ChartShapeModel> activeChart() const { return m_activeChart; }
+    void activateChart(std::shared_ptr<ChartShapeModel> chart);
+
+    // Row edits: cells below move, and every range held on this sheet follows its cells.
+    void insertRows(int at, int count);
+    void deleteRows(int at, int count);
+    // Registers a range's cells so that row edits move them.
+    void track(const std::shared_ptr<TrackedAreas>& areas);
+
+    // Tables of the sheet (a table lives only between ListObjects.Add and Unlist here).
+    std::vector<std::shared_ptr<ListObjectModel>>& tables() { return m_tables; }
 
     // Hooks each backend supplies.
     // The smallest block holding every cell with a value or a formula; A1 for an empty sheet.
@@ -39,6 +98,33 @@ public:
     virtual QVector<CellRect> specialCells(const QVector<CellRect>& areas, int type,
                                            int value) const = 0;
     virtual void select(const QVector<CellRect>& areas) = 0;
+    // The selection's blocks (A1 when the sheet has none).
+    virtual QVector<CellRect> selection() const = 0;
+    virtual void rename(const QString& name) = 0;
+    // An empty value clears the cell's value (its format stays).
+    virtual void setCellValue(int row, int column, const Variant& value) = 0;
+    virtual CellFormat cellFormat(int row, int column) const = 0;
+    // Changes the format of every cell of rect, empty cells included.
+    virtual void formatCells(const CellRect& rect,
+                             const std::function<void(CellFormat&)>& change) = 0;
+    // Column widths in characters of the default font; 0 for the default width.
+    virtual double columnWidth(int column) const = 0;
+    virtual void setColumnWidth(int column, double width) = 0;
+    // Moves whole rows of cells (values and formats): count > 0 inserts empty rows before at,
+    // count < 0 deletes -count rows from at.
+    virtual void shiftRows(int at, int count) = 0;
+    // The sheet's conditional formats, first rule first.
+    virtual std::vector<std::shared_ptr<ConditionalFormat>>& conditionalFormats() = 0;
+
+private:
+    void shiftTracked(int at, int count);
+
+    bool m_rightToLeft = false;
+    std::vector<std::weak_ptr<TrackedAreas>> m_tracked;
+    std::vector<std::shared_ptr<ChartShapeModel>> m_charts;
+    std::shared_ptr<ChartShapeModel> m_activeChart;
+    std::vector<std::shared_ptr<ListObjectModel>> m_tables;
+    std::shared_ptr<excel::Sort> m_sort;
 };
 
 } // namespace excel

@@ -154,6 +154,38 @@ void CellStore::erase(int row, int column) {
     m_formulas.remove(cellKey(row, column));
 }
 
+void CellStore::shiftRows(int at, int count) {
+    const int lastDeleted = at - count - 1; // for count < 0
+    for (auto& cells : m_columns) {
+        if (count < 0) {
+            const auto gone = std::remove_if(cells.begin(), cells.end(), [&](const Cell& c) {
+                return int(c.row) >= at && int(c.row) <= lastDeleted;
+            });
+            m_cellCount -= cells.end() - gone;
+            cells.erase(gone, cells.end());
+        }
+        for (Cell& c : cells) {
+            if (int(c.row) >= at)
+                c.row = quint32(int(c.row) + count);
+        }
+        // Cells pushed past the last row are gone.
+        while (!cells.empty() && cells.back().row > quint32(excel::kMaxRows)) {
+            cells.pop_back();
+            --m_cellCount;
+        }
+    }
+    QHash<quint64, QString> formulas;
+    for (auto it = m_formulas.cbegin(); it != m_formulas.cend(); ++it) {
+        const int row = int(it.key() >> 16);
+        const int column = int(it.key() & 0xFFFF);
+        if (count < 0 && row >= at && row <= lastDeleted)
+            continue;
+        formulas.insert(cellKey(row >= at ? row + count : row, column), it.value());
+    }
+    m_formulas = formulas;
+    ++m_version;
+}
+
 std::vector<Cell>::const_iterator CellStore::lowerBound(const std::vector<Cell>& cells, int row) {
     return std::lower_bound(cells.begin(), cells.end(), quint32(row),
                             [](const Cell& c, quint32 r) { return c.row < r; });

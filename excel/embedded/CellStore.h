@@ -82,6 +82,9 @@ public:
     // formula's value is unknown). Dates are stored as serials of the workbook's date system.
     void setValue(int row, int column, const excel::Variant& value, bool hasFormula = false);
     void erase(int row, int column);
+    // Whole rows move: count > 0 inserts empty rows before at, count < 0 deletes -count rows
+    // from at; the cells below follow.
+    void shiftRows(int at, int count);
 
     const Cell* find(int row, int column) const;
     excel::Variant value(const Cell& cell) const;

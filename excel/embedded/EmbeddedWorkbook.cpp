@@ -2,6 +2,8 @@
 
 #include "EmbeddedApplication.h"
 
+#include <algorithm>
+
 namespace embedded {
 
 std::shared_ptr<EmbeddedWorkbook> EmbeddedWorkbook::create(std::weak_ptr<EmbeddedApplication> app,
@@ -11,6 +13,11 @@ std::shared_ptr<EmbeddedWorkbook> EmbeddedWorkbook::create(std::weak_ptr<Embedde
     book->m_name = data.name;
     book->m_path = data.path;
     book->m_context = data.context;
+    book->m_packagePath = data.packagePath;
+    book->m_otherSheetNames = data.otherSheetNames;
+    book->m_storedNames = data.definedNames;
+    for (const auto& [name, formula] : data.definedNames)
+        book->definedNames().push_back({name, std::nullopt, formula, true});
     book->m_activeSheet = std::clamp(data.activeSheet, 0, std::max(0, int(data.sheets.size()) - 1));
     for (SheetData& sheet : data.sheets)
         book->m_sheets.push_back(std::make_shared<EmbeddedWorksheet>(book, std::move(sheet)));
@@ -35,6 +42,36 @@ std::shared_ptr<excel::Worksheet> EmbeddedWorkbook::sheetAt(int index) const {
     if (index < 1 || index > sheetCount())
         return nullptr;
     return m_sheets[size_t(index - 1)];
+}
+
+std::shared_ptr<excel::Worksheet> EmbeddedWorkbook::insertWorksheet(int index,
+                                                                   const QString& name) {
+    SheetData data;
+    data.name = name;
+    data.cells = std::make_shared<CellStore>(m_context);
+    const auto self = std::static_pointer_cast<EmbeddedWorkbook>(shared_from_this());
+    auto sheet = std::make_shared<EmbeddedWorksheet>(self, std::move(data));
+    const size_t at = size_t(std::clamp(index, 1, sheetCount() + 1) - 1);
+    m_sheets.insert(m_sheets.begin() + qsizetype(at), sheet);
+    if (int(at) <= m_activeSheet)
+        ++m_activeSheet;
+    return sheet;
+}
+
+void EmbeddedWorkbook::moveSheet(const excel::Worksheet* sheet, int index) {
+    const auto it = std::find_if(m_sheets.begin(), m_sheets.end(),
+                                 [&](const auto& s) { return s.get() == sheet; });
+    if (it == m_sheets.end())
+        return;
+    const auto active = m_sheets[size_t(m_activeSheet)];
+    auto moving = *it;
+    m_sheets.erase(it);
+    const size_t at = size_t(std::clamp(index, 1, int(m_sheets.size()) + 1) - 1);
+    m_sheets.insert(m_sheets.begin() + qsizetype(at), moving);
+    for (size_t i = 0; i < m_sheets.size(); ++i) {
+        if (m_sheets[i] == active)
+            m_activeSheet = int(i);
+    }
 }
 
 void EmbeddedWorkbook::activateSheet(const EmbeddedWorksheet* sheet) {

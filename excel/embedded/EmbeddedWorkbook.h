@@ -22,6 +22,14 @@ public:
     std::shared_ptr<excel::Worksheet> ActiveSheet() override;
     int sheetCount() const override { return int(m_sheets.size()); }
     std::shared_ptr<excel::Worksheet> sheetAt(int index) const override;
+    std::shared_ptr<excel::Worksheet> insertWorksheet(int index, const QString& name) override;
+    void moveSheet(const excel::Worksheet* sheet, int index) override;
+    QStringList otherSheetNames() const override { return m_otherSheetNames; }
+
+    // The .xlsx file the workbook was read from; empty when it came from elsewhere (.csv).
+    const QString& packagePath() const { return m_packagePath; }
+    // The names as the file stored them, to tell what changed when saving.
+    const std::vector<std::pair<QString, QString>>& storedNames() const { return m_storedNames; }
 
     const QString& path() const { return m_path; }
     bool date1904() const { return m_context->date1904; }
@@ -37,6 +45,9 @@ private:
     std::weak_ptr<EmbeddedApplication> m_app;
     QString m_name;
     QString m_path;
+    QString m_packagePath;
+    QStringList m_otherSheetNames;
+    std::vector<std::pair<QString, QString>> m_storedNames;
     std::shared_ptr<BookContext> m_context;
     std::vector<std::shared_ptr<EmbeddedWorksheet>> m_sheets;
     int m_activeSheet = 0;

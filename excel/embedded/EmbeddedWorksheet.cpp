@@ -1,6 +1,7 @@
 #include "EmbeddedWorksheet.h"
 
 #include "EmbeddedWorkbook.h"
+#include "ZipPackage.h"
 #include "excel/Error.h"
 
 #include <algorithm>
@@ -126,6 +127,89 @@ void EmbeddedWorksheet::select(const QVector<excel::CellRect>& areas) {
                                .arg(m_data.name));
     m_data.selection = areas;
     m_data.activeCell = excel::CellRect::cell(areas.front().top, areas.front().left);
+}
+
+void EmbeddedWorksheet::setCellValue(int row, int column, const excel::Variant& value) {
+    if (value.isArray())
+        throw excel::Error(QStringLiteral("Value"),
+                           QStringLiteral("one cell takes one value, not an array"));
+    m_data.cells->setValue(row, column, value);
+}
+
+excel::CellFormat EmbeddedWorksheet::cellFormat(int row, int column) const {
+    const auto it = m_formats.find({row, column});
+    return it == m_formats.end() ? m_sheetFormat : it->second;
+}
+
+void EmbeddedWorksheet::formatCells(const excel::CellRect& rect,
+                                    const std::function<void(excel::CellFormat&)>& change) {
+    // Formatting every cell of the sheet changes the sheet's own format and every cell's.
+    if (rect.wholeColumns() && rect.wholeRows()) {
+        change(m_sheetFormat);
+        for (auto& entry : m_formats)
+            change(entry.second);
+        return;
+    }
+    constexpr qint64 kMaxFormattedCells = 4 * 1024 * 1024;
+    if (rect.cellCount() > kMaxFormattedCells)
+        throw excel::Error(QStringLiteral("Format"),
+                           QStringLiteral("%1 holds too many cells to format one by one; format "
+                                          "the whole sheet or a smaller block")
+                               .arg(excel::formatRect(rect)));
+    for (int row = rect.top; row <= rect.bottom; ++row) {
+        for (int column = rect.left; column <= rect.right; ++column) {
+            auto it = m_formats.try_emplace({row, column}, m_sheetFormat).first;
+            change(it->second);
+            if (it->second == m_sheetFormat)
+                m_formats.erase(it);
+        }
+    }
+}
+
+double EmbeddedWorksheet::columnWidth(int column) const {
+    const auto it = m_widths.find(column);
+    return it == m_widths.end() ? 0.0 : it->second;
+}
+
+void EmbeddedWorksheet::setColumnWidth(int column, double width) {
+    if (width < 0 || width > 255)
+        throw excel::Error(QStringLiteral("ColumnWidth"),
+                           QStringLiteral("a column is 0 to 255 characters wide"));
+    m_widths[column] = width;
+}
+
+void EmbeddedWorksheet::shiftRows(int at, int count) {
+    m_data.cells->shiftRows(at, count);
+    FormatMap moved;
+    for (const auto& [key, format] : m_formats) {
+        const int row = key.first;
+        if (row < at) {
+            moved.emplace(key, format);
+        } else if (count > 0 || row >= at - count) {
+            if (row + count <= excel::kMaxRows)
+                moved.emplace(std::make_pair(row + count, key.second), format);
+        }
+    }
+    m_formats = std::move(moved);
+}
+
+std::vector<std::shared_ptr<excel::ConditionalFormat>>& EmbeddedWorksheet::conditionalFormats() {
+    if (m_rulesLoaded)
+        return m_rules;
+    const auto book = m_book.lock();
+    if (!isNew() && book && !book->packagePath().isEmpty()) {
+        ZipPackage package(book->packagePath(), ReadLimits());
+        const QByteArray xml = readWholePart(package, m_data.partName);
+        m_storedRules = scanSheetPart(package.fileName(), m_data.partName, xml).rules;
+        for (size_t i = 0; i < m_storedRules.size(); ++i) {
+            auto rule = std::make_shared<excel::ConditionalFormat>();
+            rule->ranges = m_storedRules[i].ranges;
+            rule->storedIndex = int(i);
+            m_rules.push_back(rule);
+        }
+    }
+    m_rulesLoaded = true;
+    return m_rules;
 }
 
 std::shared_ptr<const CountIfIndex> EmbeddedWorksheet::indexFor(const excel::CellRect& rect) const {

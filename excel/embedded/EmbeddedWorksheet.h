@@ -3,9 +3,11 @@
 // worksheet functions evaluated over it (with per-range COUNTIF indexes).
 
 #include "CountIfIndex.h"
+#include "SheetPartLayout.h"
 #include "WorkbookData.h"
 #include "excel/Worksheet.h"
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -27,6 +29,27 @@ public:
     QVector<excel::CellRect> specialCells(const QVector<excel::CellRect>& areas, int type,
                                           int value) const override;
     void select(const QVector<excel::CellRect>& areas) override;
+    QVector<excel::CellRect> selection() const override { return m_data.selection; }
+    void rename(const QString& name) override { m_data.name = name; }
+    void setCellValue(int row, int column, const excel::Variant& value) override;
+    excel::CellFormat cellFormat(int row, int column) const override;
+    void formatCells(const excel::CellRect& rect,
+                     const std::function<void(excel::CellFormat&)>& change) override;
+    double columnWidth(int column) const override;
+    void setColumnWidth(int column, double width) override;
+    void shiftRows(int at, int count) override;
+    std::vector<std::shared_ptr<excel::ConditionalFormat>>& conditionalFormats() override;
+
+    // Formats by cell (row, column); cells without an entry have the sheet's format.
+    using FormatMap = std::map<std::pair<int, int>, excel::CellFormat>;
+    const FormatMap& formats() const { return m_formats; }
+    const excel::CellFormat& sheetFormat() const { return m_sheetFormat; }
+    const std::map<int, double>& columnWidths() const { return m_widths; }
+    // The conditional formats as the file stores them (read when first asked for).
+    const std::vector<StoredRuleSpan>& storedRules() const { return m_storedRules; }
+    bool rulesLoaded() const { return m_rulesLoaded; }
+    // Added in this session, not read from the file.
+    bool isNew() const { return m_data.partName.isEmpty(); }
 
     qint64 countIf(const excel::CellRect& rect, const Criterion& criterion) const;
     qint64 countA(const excel::CellRect& rect) const;
@@ -48,6 +71,12 @@ private:
 
     std::weak_ptr<EmbeddedWorkbook> m_book;
     SheetData m_data;
+    FormatMap m_formats;
+    excel::CellFormat m_sheetFormat;
+    std::map<int, double> m_widths;
+    std::vector<std::shared_ptr<excel::ConditionalFormat>> m_rules;
+    std::vector<StoredRuleSpan> m_storedRules;
+    bool m_rulesLoaded = false;
     mutable std::vector<CachedIndex> m_indexes;
     mutable quint64 m_uses = 0;
 };

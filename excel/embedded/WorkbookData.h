@@ -31,6 +31,12 @@ struct WorkbookData {
     std::shared_ptr<BookContext> context = std::make_shared<BookContext>();
     std::vector<SheetData> sheets;
     int activeSheet = 0; // index into sheets
+    // The workbook file it was read from when that is a package (.xlsx); empty otherwise.
+    QString packagePath;
+    // Tabs that are not worksheets (chart sheets), which still take names.
+    QStringList otherSheetNames;
+    // Workbook-level defined names as the file stores them: name and formula.
+    std::vector<std::pair<QString, QString>> definedNames;
 };
 
 } // namespace embedded

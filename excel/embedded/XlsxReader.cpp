@@ -143,8 +143,10 @@ WorkbookData readXlsx(const QString& path, const ReadLimits& limits) {
         const int thisTab = tab++;
         const auto rel = rels.constFind(QString::fromUtf8(attributeNamed(entry, "id").value()));
         // Chart sheets and other kinds are not worksheets; they take a tab but hold no cells.
-        if (rel == rels.constEnd() || rel->type != QLatin1String("worksheet"))
+        if (rel == rels.constEnd() || rel->type != QLatin1String("worksheet")) {
+            book.otherSheetNames << QString::fromUtf8(entry.attribute("name").value());
             continue;
+        }
         SheetData sheet;
         sheet.name = QString::fromUtf8(entry.attribute("name").value());
         const QString state = QString::fromUtf8(entry.attribute("state").value());
@@ -159,6 +161,12 @@ WorkbookData readXlsx(const QString& path, const ReadLimits& limits) {
     }
     if (book.sheets.empty())
         refuseFile(fileName, QStringLiteral("it has no worksheet"));
+    for (const pugi::xml_node& name : childNamed(workbook, "definedNames").children()) {
+        if (std::strcmp(localName(name.name()), "definedName") == 0 && !name.attribute("localSheetId"))
+            book.definedNames.emplace_back(QString::fromUtf8(name.attribute("name").value()),
+                                           QString::fromUtf8(name.text().get()));
+    }
+    book.packagePath = book.path;
     return book;
 }
 

@@ -86,6 +86,29 @@ void XmlStream::parse(ZipPackage& package) {
         refuseFile(m_fileName, m_syntaxError);
 }
 
+void XmlStream::parse(const QByteArray& bytes) {
+    const char* data = bytes.constData();
+    qint64 size = bytes.size();
+    while (size > 0 && m_syntaxError.isEmpty()) {
+        const qint64 piece = std::min<qint64>(size, 1 << 20);
+        feed(data, size_t(piece), false);
+        data += piece;
+        size -= piece;
+    }
+    if (m_syntaxError.isEmpty())
+        feed("", 0, true);
+    if (!m_syntaxError.isEmpty())
+        refuseFile(m_fileName, m_syntaxError);
+}
+
+qint64 XmlStream::byteIndex() const {
+    return qint64(XML_GetCurrentByteIndex(m_parser));
+}
+
+int XmlStream::byteCount() const {
+    return XML_GetCurrentByteCount(m_parser);
+}
+
 pugi::xml_document loadPart(ZipPackage& package, const QString& partName) {
     const QByteArray bytes = package.read(partName);
     pugi::xml_document doc;

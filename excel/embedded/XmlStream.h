@@ -36,6 +36,8 @@ public:
 
     // Streams the whole part through the handlers; refuses the file on any error.
     void parse(ZipPackage& package);
+    // Parses a part already in memory.
+    void parse(const QByteArray& bytes);
 
 protected:
     virtual void startElement(const char* name, const char** attributes) = 0;
@@ -47,6 +49,9 @@ protected:
     void fail(const QString& reason);
     const QString& fileName() const { return m_fileName; }
     const QString& partName() const { return m_partName; }
+    // Where the event being handled starts in the part, and how many bytes it spans.
+    qint64 byteIndex() const;
+    int byteCount() const;
 
 private:
     static void onStart(void* self, const char* name, const char** attributes);
