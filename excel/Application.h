@@ -50,6 +50,10 @@ public:
     // The host keeps what a completed action changed: a host that saves a workbook file at the
     // end saves the state of the last completed action, never one left halfway by a failure.
     virtual void completeAction() {}
+    // An action failed halfway. A host that keeps a file may drop what the action changed; it
+    // says so in a sentence for the user (empty when it keeps everything, as a spreadsheet on
+    // screen does).
+    virtual QString abandonAction() { return {}; }
     // The program ends: a host that saves files saves now. Raises excel::Error when it cannot.
     virtual void endSession() {}
 

@@ -260,9 +260,10 @@ TextShape Chart::AddLabel(int orientation, double left, double top, double width
                     QStringLiteral("only horizontal labels (1) are offered"));
     if (width <= 0 || height <= 0)
         throw Error(QStringLiteral("AddLabel"), QStringLiteral("a label needs a size"));
+    // A label asked for beyond the chart's edge is shown at that edge, inside the chart.
     TextShapeModel label;
-    label.left = left;
-    label.top = top;
+    label.left = std::clamp(left, 0.0, std::max(0.0, m_owner->width - width));
+    label.top = std::clamp(top, 0.0, std::max(0.0, m_owner->height - height));
     label.width = width;
     label.height = height;
     m_owner->chart.shapes.push_back(label);
