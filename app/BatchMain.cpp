@@ -1,13 +1,16 @@
 // tallyvane-batch: the analysis without a window, for people who script. It opens a workbook in
 // the embedded engine, takes the saved selection (or --range) as the window's pre-fill does,
-// counts every category, and prints the result list as the report's tab-separated text.
+// counts every category, and prints the result list as the report's tab-separated text. On
+// request it highlights a category and writes the report sheet, and saves the workbook.
 
 #include "analysis/CategoryTable.h"
 #include "analysis/HeadlessUi.h"
+#include "analysis/Highlight.h"
 #include "excel/Error.h"
 #include "excel/embedded/EmbeddedApplication.h"
 #include "platform/ListViewModel.h"
 #include "report/ListText.h"
+#include "report/ReportAction.h"
 
 #include <QCoreApplication>
 #include <QLocale>
@@ -18,31 +21,50 @@ namespace {
 
 const char* const kUsage =
     "Usage: tallyvane-batch WORKBOOK [--range REF] [--include-blank] [--exclude LABEL]...\n"
+    "                       [--highlight LABEL] [--report [--chart]]\n"
     "Counts every distinct value of one column of WORKBOOK (.xlsx or .csv) and prints the\n"
     "ranked categories as tab-separated text.\n"
     "  --range REF       the range to analyse, such as B2:B500 or 'Defect log'!C:C\n"
     "                    (default: the selection saved in the workbook)\n"
     "  --include-blank   count empty cells as the category <blank>\n"
-    "  --exclude LABEL   leave the category LABEL out (exact text); may be repeated\n";
+    "  --exclude LABEL   leave the category LABEL out (exact text); may be repeated\n"
+    "  --highlight LABEL mark in light yellow every cell of the range whose text contains\n"
+    "                    LABEL (a category of the range); replaces an earlier highlight\n"
+    "  --report          write the ranked table into a new sheet TallyvaneN of the workbook\n"
+    "  --chart           with --report: add the Pareto chart and sort the table by share\n"
+    "With --highlight or --report the workbook is saved (a .csv as a new .xlsx beside it).\n";
 
 struct Options {
     QString workbook;
     QString range;
     bool includeBlank = false;
     QStringList excluded;
+    QString highlight;
+    bool highlightGiven = false;
+    bool report = false;
+    bool chart = false;
 };
 
 // Returns an error text, or an empty one when the arguments are good.
 QString parseArguments(const QStringList& args, Options& options) {
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
-        if (a == QLatin1String("--range") || a == QLatin1String("--exclude")) {
+        if (a == QLatin1String("--range") || a == QLatin1String("--exclude") ||
+            a == QLatin1String("--highlight")) {
             if (i + 1 >= args.size())
                 return QStringLiteral("%1 needs a value.").arg(a);
-            if (a == QLatin1String("--range"))
+            if (a == QLatin1String("--range")) {
                 options.range = args[++i];
-            else
+            } else if (a == QLatin1String("--highlight")) {
+                options.highlight = args[++i];
+                options.highlightGiven = true;
+            } else {
                 options.excluded << args[++i];
+            }
+        } else if (a == QLatin1String("--report")) {
+            options.report = true;
+        } else if (a == QLatin1String("--chart")) {
+            options.chart = true;
         } else if (a == QLatin1String("--include-blank")) {
             options.includeBlank = true;
         } else if (a.startsWith(QLatin1String("--"))) {
@@ -55,6 +77,8 @@ QString parseArguments(const QStringList& args, Options& options) {
                 .arg(a);
         }
     }
+    if (options.chart && !options.report)
+        return QStringLiteral("--chart goes with --report.");
     return options.workbook.isEmpty() ? QStringLiteral("Name the workbook to analyse.") : QString();
 }
 
@@ -147,6 +171,30 @@ int main(int argc, char** argv) {
         table.Refresh();
         if (!ui.messages.isEmpty())
             return fail(ui.messages.join(QLatin1Char(' ')), 1);
+        if (options.highlightGiven) {
+            bool known = false;
+            for (int row = 0; row < included.count(); ++row)
+                known = known || included.text(row) == options.highlight;
+            if (!known)
+                return fail(QStringLiteral("There is no category \"%1\" to highlight in %2.")
+                                .arg(options.highlight, table.AnalysedRange->Address(false, false, true)),
+                            2);
+            const excel::Range analysed = *table.AnalysedRange;
+            const QString error = analysis::runHighlightAction(
+                *app, [&] { analysis::HighlightCategory(analysed, options.highlight); },
+                QStringLiteral("set"));
+            if (!error.isEmpty())
+                return fail(error, 1);
+        }
+        if (options.report) {
+            const auto written = report::runReport(*app, source, results, options.chart);
+            if (written.outcome != report::ReportResult::Outcome::Written)
+                return fail(written.message, 1);
+            std::fprintf(stderr, "tallyvane-batch: wrote the report sheet %s\n", qPrintable(written.sheetName));
+        }
+        app->endSession();
+        for (const QString& saved : app->savedFiles())
+            std::fprintf(stderr, "tallyvane-batch: saved %s\n", qPrintable(saved));
         const QByteArray out = report::listText(results).toUtf8();
         std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
         return std::fflush(stdout) == 0 ? 0

@@ -99,7 +99,9 @@ Converted convert(const Field& field) {
                                         ? digits.lastIndexOf(QLocale().decimalPoint())
                                         : digits.lastIndexOf(QLatin1Char('.'));
             const int decimals = point < 0 ? 0 : int(digits.size() - point - 1);
-            return {*number / 100.0, decimals > 0 ? QStringLiteral("0.") +
+            // Divided by shifting the decimal point, so that 11.8% is exactly the number 0.118.
+            const double fraction = QStringLiteral("%1e-2").arg(*number, 0, 'g', 17).toDouble();
+            return {fraction, decimals > 0 ? QStringLiteral("0.") +
                                                          QString(decimals, QLatin1Char('0')) +
                                                          QStringLiteral("%")
                                                    : QStringLiteral("0%")};

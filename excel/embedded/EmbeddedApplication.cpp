@@ -3,6 +3,7 @@
 #include "CsvReader.h"
 #include "FileRefusal.h"
 #include "XlsxReader.h"
+#include "XlsxWriter.h"
 #include "excel/Error.h"
 
 #include <QFileInfo>
@@ -100,6 +101,43 @@ double EmbeddedApplication::maxOfRange(const excel::Range& range) {
             best = best ? std::max(*best, *m) : *m;
     }
     return best.value_or(0.0);
+}
+
+void EmbeddedApplication::completeAction() {
+    for (const auto& book : m_books)
+        book->commit();
+}
+
+QString EmbeddedApplication::abandonAction() {
+    for (const auto& book : m_books)
+        book->rollBack();
+    return QStringLiteral("The workbook file has not been changed by this step.");
+}
+
+void EmbeddedApplication::endSession() {
+    for (const auto& book : m_books) {
+        const auto& state = book->committed();
+        if (!state || !state->changed)
+            continue;
+        SaveRequest request;
+        request.sourcePackage = book->packagePath();
+        request.fileName = book->Name();
+        if (book->packagePath().isEmpty()) {
+            request.target = xlsxBeside(book->path());
+            request.replaceTarget = false;
+        } else {
+            request.target = QFileInfo(book->packagePath()).canonicalFilePath();
+        }
+        try {
+            saveWorkbook(*state, request);
+        } catch (const excel::Error& e) {
+            throw excel::Error(QStringLiteral("Save"),
+                               QStringLiteral("The workbook \"%1\" could not be saved: %2. The "
+                                              "file on disk is as it was.")
+                                   .arg(book->Name(), e.message()));
+        }
+        m_saved << request.target;
+    }
 }
 
 QString EmbeddedApplication::Caption() const {

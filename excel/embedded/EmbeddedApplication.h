@@ -29,6 +29,13 @@ public:
     QString Caption() const override;
     std::shared_ptr<excel::Workbook> workbookNamed(const QString& name) const override;
     double maxOfRange(const excel::Range& range) override;
+    void completeAction() override;
+    QString abandonAction() override;
+    // Saves every workbook whose completed actions changed it: an .xlsx over itself, a workbook
+    // read from another kind of file as a new .xlsx beside it.
+    void endSession() override;
+    // Where endSession() put each workbook it saved.
+    const QStringList& savedFiles() const { return m_saved; }
 
     void activateWorkbook(const EmbeddedWorkbook* book);
     const std::vector<std::shared_ptr<EmbeddedWorkbook>>& workbooks() const { return m_books; }
@@ -39,6 +46,7 @@ private:
 
     std::vector<std::shared_ptr<EmbeddedWorkbook>> m_books;
     int m_active = -1;
+    QStringList m_saved;
 };
 
 // Reads a workbook file by its kind (.xlsx or .csv).

@@ -2,6 +2,8 @@
 
 #include "EmbeddedApplication.h"
 
+#include "excel/Error.h"
+
 #include <algorithm>
 
 namespace embedded {
@@ -21,6 +23,8 @@ std::shared_ptr<EmbeddedWorkbook> EmbeddedWorkbook::create(std::weak_ptr<Embedde
     book->m_activeSheet = std::clamp(data.activeSheet, 0, std::max(0, int(data.sheets.size()) - 1));
     for (SheetData& sheet : data.sheets)
         book->m_sheets.push_back(std::make_shared<EmbeddedWorksheet>(book, std::move(sheet)));
+    book->m_committedSheets = book->m_sheets;
+    book->m_committedNames = book->definedNames();
     return book;
 }
 
@@ -72,6 +76,98 @@ void EmbeddedWorkbook::moveSheet(const excel::Worksheet* sheet, int index) {
         if (m_sheets[i] == active)
             m_activeSheet = int(i);
     }
+}
+
+namespace {
+
+bool sameRules(const std::vector<excel::ConditionalFormat>& rules,
+               const std::vector<StoredRuleSpan>& stored) {
+    if (rules.size() != stored.size())
+        return false;
+    for (size_t i = 0; i < rules.size(); ++i) {
+        if (rules[i].storedIndex != int(i) || rules[i].ranges != stored[i].ranges)
+            return false;
+    }
+    return true;
+}
+
+QString nameFormula(const excel::DefinedName& n) {
+    if (!n.refersTo)
+        return n.storedFormula;
+    const excel::Range& r = *n.refersTo;
+    return excel::quotedSheetName(r.Worksheet()->Name()) + QLatin1Char('!') + r.Address();
+}
+
+} // namespace
+
+WorkbookSnapshot EmbeddedWorkbook::snapshot() const {
+    WorkbookSnapshot s;
+    for (const auto& sheet : m_sheets) {
+        SheetSnapshot entry;
+        entry.name = sheet->Name();
+        entry.partName = sheet->partName();
+        if (sheet->isNew()) {
+            entry.content = sheet->content();
+            s.changed = true;
+        }
+        if (sheet->rulesLoaded() || sheet->isNew()) {
+            for (const auto& rule : const_cast<EmbeddedWorksheet&>(*sheet).conditionalFormats())
+                entry.rules.push_back(*rule);
+            entry.storedRules = sheet->storedRules();
+            entry.rulesChanged = !sheet->isNew() && !sameRules(entry.rules, entry.storedRules);
+            s.changed = s.changed || entry.rulesChanged;
+        }
+        s.sheets.push_back(std::move(entry));
+    }
+    for (const excel::DefinedName& n : const_cast<EmbeddedWorkbook*>(this)->definedNames()) {
+        // A name whose cells were all deleted refers to nothing any more; it is not saved.
+        try {
+            s.names.emplace_back(n.name, nameFormula(n));
+        } catch (const excel::Error&) {
+        }
+    }
+    s.changed = s.changed || s.names != m_storedNames;
+    return s;
+}
+
+void EmbeddedWorkbook::commit() {
+    m_committed = snapshot();
+    m_committedSheets = m_sheets;
+    m_committedNames = definedNames();
+    m_committedRules.clear();
+    for (const auto& sheet : m_sheets) {
+        if (!sheet->rulesLoaded())
+            continue;
+        std::vector<excel::ConditionalFormat> rules;
+        for (const auto& rule : sheet->conditionalFormats())
+            rules.push_back(*rule);
+        m_committedRules[sheet.get()] = rules;
+    }
+}
+
+void EmbeddedWorkbook::rollBack() {
+    const auto active = m_sheets.empty() ? nullptr : m_sheets[size_t(m_activeSheet)];
+    m_sheets = m_committedSheets;
+    m_activeSheet = 0;
+    for (size_t i = 0; i < m_sheets.size(); ++i) {
+        if (m_sheets[i] == active)
+            m_activeSheet = int(i);
+        const auto rules = m_committedRules.find(m_sheets[i].get());
+        if (rules != m_committedRules.end())
+            m_sheets[i]->restoreRules(rules->second);
+        else if (m_sheets[i]->rulesLoaded() && !m_sheets[i]->isNew())
+            m_sheets[i]->restoreRules([&] {
+                std::vector<excel::ConditionalFormat> stored;
+                for (size_t k = 0; k < m_sheets[i]->storedRules().size(); ++k) {
+                    excel::ConditionalFormat rule;
+                    rule.ranges = m_sheets[i]->storedRules()[k].ranges;
+                    rule.storedIndex = int(k);
+                    stored.push_back(rule);
+                }
+                return stored;
+            }());
+    }
+    definedNames() = m_committedNames;
 }
 
 void EmbeddedWorkbook::activateSheet(const EmbeddedWorksheet* sheet) {

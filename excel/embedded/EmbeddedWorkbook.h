@@ -3,6 +3,7 @@
 
 #include "EmbeddedWorksheet.h"
 #include "WorkbookData.h"
+#include "WorkbookSnapshot.h"
 #include "excel/Workbook.h"
 
 #include <memory>
@@ -35,6 +36,13 @@ public:
     bool date1904() const { return m_context->date1904; }
     bool isActive() const;
     void activateSheet(const EmbeddedWorksheet* sheet);
+    // The state to save: taken when an action completes.
+    WorkbookSnapshot snapshot() const;
+    void commit();
+    const std::optional<WorkbookSnapshot>& committed() const { return m_committed; }
+    // Puts back the sheets, conditional formats and names of the last completed action.
+    void rollBack();
+
     std::shared_ptr<EmbeddedWorksheet> embeddedSheet(int index) const {
         return m_sheets.at(size_t(index));
     }
@@ -51,6 +59,11 @@ private:
     std::shared_ptr<BookContext> m_context;
     std::vector<std::shared_ptr<EmbeddedWorksheet>> m_sheets;
     int m_activeSheet = 0;
+    std::optional<WorkbookSnapshot> m_committed;
+    // What rollBack() returns to until the first action completes: the workbook as read.
+    std::vector<std::shared_ptr<EmbeddedWorksheet>> m_committedSheets;
+    std::vector<excel::DefinedName> m_committedNames;
+    std::map<const EmbeddedWorksheet*, std::vector<excel::ConditionalFormat>> m_committedRules;
 };
 
 } // namespace embedded

@@ -212,6 +212,25 @@ std::vector<std::shared_ptr<excel::ConditionalFormat>>& EmbeddedWorksheet::condi
     return m_rules;
 }
 
+NewSheetContent EmbeddedWorksheet::content() const {
+    NewSheetContent c;
+    c.cells = std::make_shared<const CellStore>(*m_data.cells);
+    c.formats = m_formats;
+    c.sheetFormat = m_sheetFormat;
+    c.columnWidths = m_widths;
+    for (const auto& chart : charts())
+        c.charts.push_back(*chart);
+    c.rightToLeft = DisplayRightToLeft();
+    return c;
+}
+
+void EmbeddedWorksheet::restoreRules(const std::vector<excel::ConditionalFormat>& rules) {
+    conditionalFormats();
+    m_rules.clear();
+    for (const auto& rule : rules)
+        m_rules.push_back(std::make_shared<excel::ConditionalFormat>(rule));
+}
+
 std::shared_ptr<const CountIfIndex> EmbeddedWorksheet::indexFor(const excel::CellRect& rect) const {
     const quint64 version = m_data.cells->version();
     for (CachedIndex& c : m_indexes) {

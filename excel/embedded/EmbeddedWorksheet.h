@@ -4,6 +4,7 @@
 
 #include "CountIfIndex.h"
 #include "SheetPartLayout.h"
+#include "WorkbookSnapshot.h"
 #include "WorkbookData.h"
 #include "excel/Worksheet.h"
 
@@ -50,6 +51,10 @@ public:
     bool rulesLoaded() const { return m_rulesLoaded; }
     // Added in this session, not read from the file.
     bool isNew() const { return m_data.partName.isEmpty(); }
+    const QString& partName() const { return m_data.partName; }
+    NewSheetContent content() const;
+    // Replaces the conditional formats (putting back an earlier state).
+    void restoreRules(const std::vector<excel::ConditionalFormat>& rules);
 
     qint64 countIf(const excel::CellRect& rect, const Criterion& criterion) const;
     qint64 countA(const excel::CellRect& rect) const;

@@ -1,0 +1,143 @@
+#include "RawXml.h"
+
+#include "FileRefusal.h"
+#include "XmlStream.h"
+
+#include <cstring>
+#include <sstream>
+
+namespace embedded {
+
+RawXml::RawXml(const QByteArray& bytes, const QString& fileName, const QString& partName) {
+    // The root element starts at the first "<" that opens an element.
+    qsizetype start = 0;
+    while ((start = bytes.indexOf('<', start)) >= 0) {
+        const char next = start + 1 < bytes.size() ? bytes[start + 1] : '\0';
+        if (next != '?' && next != '!')
+            break;
+        ++start;
+    }
+    const qsizetype end = bytes.lastIndexOf('>');
+    if (start < 0 || end < start)
+        refuseFile(fileName, QStringLiteral("its part %1 holds no XML element").arg(partName));
+    m_prolog = bytes.left(start);
+    m_epilog = bytes.mid(end + 1);
+    if (m_prolog.contains("<!DOCTYPE"))
+        refuseFile(fileName, QStringLiteral("its part %1 holds a document type declaration, "
+                                            "which workbook files never have")
+                                 .arg(partName));
+    const QByteArray body = bytes.mid(start, end - start + 1);
+    const unsigned flags = pugi::parse_cdata | pugi::parse_comments | pugi::parse_pi |
+                           pugi::parse_ws_pcdata;
+    const auto result = m_doc.load_buffer(body.constData(), size_t(body.size()), flags,
+                                          pugi::encoding_utf8);
+    if (!result)
+        refuseFile(fileName, QStringLiteral("its part %1 is not well-formed XML (%2)")
+                                 .arg(partName, QString::fromUtf8(result.description())));
+}
+
+QByteArray RawXml::prefix() const {
+    const char* name = root().name();
+    const char* local = localName(name);
+    return QByteArray(name, int(local - name));
+}
+
+QByteArray RawXml::prefixFor(const char* namespaceUri, const char* wanted) {
+    pugi::xml_node r = root();
+    for (const pugi::xml_attribute& a : r.attributes()) {
+        if (std::strncmp(a.name(), "xmlns:", 6) == 0 && std::strcmp(a.value(), namespaceUri) == 0)
+            return QByteArray(a.name() + 6) + ':';
+    }
+    QByteArray name = QByteArray(wanted);
+    for (int n = 2; r.attribute(("xmlns:" + name).constData()); ++n)
+        name = QByteArray(wanted) + QByteArray::number(n);
+    r.append_attribute(("xmlns:" + name).constData()) = namespaceUri;
+    return name + ':';
+}
+
+QByteArray RawXml::serialize() const {
+    std::ostringstream out;
+    m_doc.save(out, "", pugi::format_raw | pugi::format_no_escapes | pugi::format_no_declaration,
+               pugi::encoding_utf8);
+    const std::string body = out.str();
+    return m_prolog + QByteArray(body.data(), qsizetype(body.size())) + m_epilog;
+}
+
+QByteArray xmlEscape(const QString& text) {
+    QByteArray out;
+    const QByteArray utf8 = text.toUtf8();
+    out.reserve(utf8.size());
+    for (char c : utf8) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\r': out += "&#13;"; break;
+        case '\n': out += "&#10;"; break;
+        case '\t': out += "&#9;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+QByteArray cellTextEscape(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        const bool literalEscape = c == u'_' && i + 6 < text.size() && text[i + 1] == u'x' &&
+                                   text[i + 6] == u'_';
+        if (literalEscape) {
+            bool hex = true;
+            for (int k = 2; k < 6; ++k)
+                hex = hex && isxdigit(text[i + k].toLatin1());
+            if (hex) {
+                out += QStringLiteral("_x005F_");
+                continue;
+            }
+        }
+        const ushort u = c.unicode();
+        if ((u < 0x20 && u != '\t' && u != '\n') || u == 0xFFFE || u == 0xFFFF) {
+            out += QStringLiteral("_x") + QStringLiteral("%1").arg(u, 4, 16, QLatin1Char('0')).toUpper() +
+                   QLatin1Char('_');
+            continue;
+        }
+        out += c;
+    }
+    QByteArray escaped;
+    for (char c : out.toUtf8()) {
+        switch (c) {
+        case '&': escaped += "&amp;"; break;
+        case '<': escaped += "&lt;"; break;
+        case '>': escaped += "&gt;"; break;
+        default: escaped += c;
+        }
+    }
+    return escaped;
+}
+
+pugi::xml_node childByLocal(const pugi::xml_node& parent, const char* local) {
+    for (const pugi::xml_node& child : parent.children()) {
+        if (child.type() == pugi::node_element && std::strcmp(localName(child.name()), local) == 0)
+            return child;
+    }
+    return {};
+}
+
+pugi::xml_node insertChildInOrder(pugi::xml_node parent, const QByteArray& prefix,
+                                  const char* local, std::initializer_list<const char*> before) {
+    const QByteArray name = prefix + local;
+    for (pugi::xml_node child : parent.children()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        for (const char* b : before) {
+            if (std::strcmp(localName(child.name()), b) == 0)
+                return parent.insert_child_before(name.constData(), child);
+        }
+    }
+    return parent.append_child(name.constData());
+}
+
+} // namespace embedded

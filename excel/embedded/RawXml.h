@@ -1,0 +1,42 @@
+#pragma once
+// A small package part edited as a DOM without decoding anything: entities and line ends stay as
+// the producer wrote them, and the bytes before and after the root element are copied verbatim.
+// Text given to it must already be escaped (xmlEscape()).
+
+#include <QByteArray>
+#include <QString>
+#include <pugixml.hpp>
+
+namespace embedded {
+
+class RawXml {
+public:
+    // Refuses (excel::Error naming the file) a part that is not well-formed.
+    RawXml(const QByteArray& bytes, const QString& fileName, const QString& partName);
+    pugi::xml_node root() const { return m_doc.document_element(); }
+    // The root's prefix with its colon ("x:"), or empty.
+    QByteArray prefix() const;
+    // The prefix bound to a namespace on the root, with its colon; declares one when none is.
+    QByteArray prefixFor(const char* namespaceUri, const char* wanted);
+    QByteArray serialize() const;
+
+private:
+    QByteArray m_prolog;
+    QByteArray m_epilog;
+    pugi::xml_document m_doc;
+};
+
+// Escapes text for element content or a double-quoted attribute value.
+QByteArray xmlEscape(const QString& text);
+// Text as workbook cells store it: characters XML cannot hold, a carriage return, and a
+// literal "_xHHHH_" become _xHHHH_ escapes; then XML escaping.
+QByteArray cellTextEscape(const QString& text);
+
+// Children by local name, whatever the prefix.
+pugi::xml_node childByLocal(const pugi::xml_node& parent, const char* local);
+// A new child named prefix + local, before the first existing child whose local name is in
+// `before` (or last when there is none).
+pugi::xml_node insertChildInOrder(pugi::xml_node parent, const QByteArray& prefix,
+                                  const char* local, std::initializer_list<const char*> before);
+
+} // namespace embedded

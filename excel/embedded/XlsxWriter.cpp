@@ -1,0 +1,289 @@
+#include "XlsxWriter.h"
+
+#include "XlsxPackage.h"
+#include "XlsxParts.h"
+#include "XlsxStyles.h"
+#include "excel/Error.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace embedded {
+
+namespace {
+
+const char* const kRelNs = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+
+void addOverride(RawXml& types, const QString& part, const char* contentType) {
+    pugi::xml_node o = types.root().append_child((types.prefix() + "Override").constData());
+    o.append_attribute("PartName") = ("/" + part).toUtf8().constData();
+    o.append_attribute("ContentType") = contentType;
+}
+
+QString freePart(const Package& package, const QString& pattern) {
+    for (int n = 1;; ++n) {
+        const QString name = pattern.arg(n);
+        if (!package.contains(name) && !package.contains(relsOf(name)))
+            return name;
+    }
+}
+
+// The sheet part with its conditional formats as the snapshot has them: stored rules kept,
+// trimmed (a new sqref) or cut out; new rules spliced in where the schema wants them. Every other
+// byte stays as it was.
+void spliceRules(Package& package, const QString& fileName, const SheetSnapshot& sheet,
+                 StyleAppender& styles) {
+    const QByteArray xml = package.read(sheet.partName);
+    const SheetPartLayout layout = scanSheetPart(fileName, sheet.partName, xml);
+    if (layout.rules.size() != sheet.storedRules.size())
+        failSave(QStringLiteral("the sheet \"%1\" changed in the file while it was open").arg(sheet.name));
+    struct Edit {
+        qint64 begin, end;
+        QByteArray text;
+    };
+    std::vector<Edit> edits;
+    for (size_t i = 0; i < layout.rules.size(); ++i) {
+        const StoredRuleSpan& span = layout.rules[i];
+        const auto kept = std::find_if(sheet.rules.begin(), sheet.rules.end(),
+                                       [&](const excel::ConditionalFormat& r) { return r.storedIndex == int(i); });
+        if (kept == sheet.rules.end()) {
+            edits.push_back({span.begin, span.end, {}});
+        } else if (kept->ranges != span.ranges) {
+            QByteArray element = xml.mid(span.begin, span.end - span.begin);
+            QByteArray sqref;
+            for (const excel::CellRect& r : kept->ranges)
+                sqref += (sqref.isEmpty() ? "" : " ") + excel::formatRect(r, false, false).toLatin1();
+            const qsizetype at = element.indexOf("sqref=");
+            const char quote = element[at + 6];
+            const qsizetype close = element.indexOf(quote, at + 7);
+            element.replace(at + 7, close - at - 7, sqref);
+            edits.push_back({span.begin, span.end, element});
+        }
+    }
+    QByteArray added;
+    int priority = layout.maxPriority;
+    for (const excel::ConditionalFormat& rule : sheet.rules) {
+        if (!rule.isStored() && rule.fillColor >= 0)
+            added += conditionalFormatXml(layout.prefix, rule, styles.fillDxf(rule.fillColor), ++priority);
+    }
+    if (!added.isEmpty())
+        edits.push_back({layout.insertAt, layout.insertAt, added});
+    std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
+    QByteArray out;
+    out.reserve(xml.size() + added.size());
+    qint64 at = 0;
+    for (const Edit& e : edits) {
+        out.append(xml.constData() + at, e.begin - at);
+        out += e.text;
+        at = e.end;
+    }
+    out.append(xml.constData() + at, xml.size() - at);
+    package.replace(sheet.partName, out);
+}
+
+// Workbook-level names as the snapshot has them; names local to a sheet are left alone.
+void editNames(RawXml& workbook, const WorkbookSnapshot& snapshot) {
+    const QByteArray p = workbook.prefix();
+    pugi::xml_node names = childByLocal(workbook.root(), "definedNames");
+    std::vector<std::pair<QString, QString>> wanted = snapshot.names;
+    if (names) {
+        for (pugi::xml_node n = names.first_child(); n;) {
+            pugi::xml_node next = n.next_sibling();
+            if (n.type() == pugi::node_element && !n.attribute("localSheetId")) {
+                const QString name = QString::fromUtf8(n.attribute("name").value());
+                const auto it = std::find_if(wanted.begin(), wanted.end(), [&](const auto& w) {
+                    return w.first.compare(name, Qt::CaseInsensitive) == 0;
+                });
+                if (it == wanted.end())
+                    names.remove_child(n);
+                else
+                    wanted.erase(it); // kept as stored
+            }
+            n = next;
+        }
+    }
+    if (!wanted.empty() && !names)
+        names = insertChildInOrder(workbook.root(), p, "definedNames",
+                                   {"calcPr", "oleSize", "customWorkbookViews", "pivotCaches",
+                                    "smartTagPr", "smartTagTypes", "webPublishing", "fileRecoveryPr",
+                                    "webPublishObjects", "extLst"});
+    for (const auto& [name, formula] : wanted) {
+        pugi::xml_node n = names.append_child((p + "definedName").constData());
+        n.append_attribute("name") = xmlEscape(name).constData();
+        n.append_child(pugi::node_pcdata).set_value(xmlEscape(formula).constData());
+    }
+    if (names && !names.find_child([](const pugi::xml_node& c) { return c.type() == pugi::node_element; }))
+        workbook.root().remove_child(names);
+}
+
+QString newSheetParts(Package& package, Rels& workbookRels, RawXml& types, RawXml& workbook,
+                      const SheetSnapshot& sheet, StyleAppender& styles,
+                      const ReferenceValues& values) {
+    const NewSheetContent& content = *sheet.content;
+    const QString sheetPart = freePart(package, QStringLiteral("xl/worksheets/sheet%1.xml"));
+    QByteArray drawingRel;
+    if (!content.charts.empty()) {
+        const QString drawingPart = freePart(package, QStringLiteral("xl/drawings/drawing%1.xml"));
+        std::vector<QByteArray> chartTargets;
+        for (const excel::ChartShapeModel& chart : content.charts) {
+            const QString chartPart = freePart(package, QStringLiteral("xl/charts/chart%1.xml"));
+            package.add(chartPart, chartXml(chart, values));
+            addOverride(types, chartPart, "application/vnd.openxmlformats-officedocument.drawingml.chart+xml");
+            chartTargets.push_back(("/" + chartPart).toUtf8());
+        }
+        package.add(drawingPart, drawingXml(content));
+        package.add(relsOf(drawingPart), relationshipsXml(drawingRelationships(content, chartTargets)));
+        addOverride(types, drawingPart, "application/vnd.openxmlformats-officedocument.drawing+xml");
+        package.add(relsOf(sheetPart),
+                    relationshipsXml({{"rId1", kRelTypes + "drawing", ("/" + drawingPart).toUtf8()}}));
+        drawingRel = "rId1";
+    }
+    package.add(sheetPart, newSheetXml(content, sheet.rules, styles, drawingRel));
+    addOverride(types, sheetPart, "application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml");
+    const QString rel = workbookRels.add("worksheet", QStringLiteral("/") + sheetPart);
+
+    pugi::xml_node sheets = childByLocal(workbook.root(), "sheets");
+    int maxId = 0;
+    for (const pugi::xml_node& s : sheets.children())
+        maxId = std::max(maxId, s.attribute("sheetId").as_int());
+    pugi::xml_node entry = sheets.append_child((workbook.prefix() + "sheet").constData());
+    entry.append_attribute("name") = xmlEscape(sheet.name).constData();
+    entry.append_attribute("sheetId") = maxId + 1;
+    const QByteArray r = workbook.prefixFor(kRelNs, "r");
+    entry.append_attribute((r + "id").constData()) = rel.toUtf8().constData();
+    return sheetPart;
+}
+
+// The values of a reference to a sheet of the snapshot, for chart caches.
+std::vector<excel::Variant> valuesOf(const WorkbookSnapshot& snapshot, const QString& reference) {
+    const auto parsed = excel::parseReference(reference);
+    if (!parsed)
+        return {};
+    for (const SheetSnapshot& sheet : snapshot.sheets) {
+        if (!sheet.content || sheet.name.compare(parsed->sheet, Qt::CaseInsensitive) != 0)
+            continue;
+        std::vector<excel::Variant> out;
+        for (const excel::CellRect& r : parsed->areas) {
+            for (int row = r.top; row <= r.bottom && out.size() < 100000; ++row)
+                for (int c = r.left; c <= r.right; ++c)
+                    out.push_back(sheet.content->cells->value(row, c));
+        }
+        return out;
+    }
+    return {};
+}
+
+void replaceFile(const QString& temp, const SaveRequest& request) {
+    const QByteArray target = QFile::encodeName(request.target);
+    const QByteArray tmp = QFile::encodeName(temp);
+    struct stat st {};
+    if (::stat(target.constData(), &st) == 0)
+        ::chmod(tmp.constData(), st.st_mode & 07777);
+    else
+        ::chmod(tmp.constData(), 0644 & ~[] { const mode_t m = ::umask(0); ::umask(m); return m; }());
+    const int fd = ::open(tmp.constData(), O_RDONLY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+    const int done = request.replaceTarget
+                         ? ::rename(tmp.constData(), target.constData())
+                         : ::renameat2(AT_FDCWD, tmp.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE);
+    if (done != 0) {
+        const int err = errno;
+        ::unlink(tmp.constData());
+        failSave(QStringLiteral("the file %1 could not be put in place (%2)")
+                     .arg(request.target, QString::fromLocal8Bit(std::strerror(err))));
+    }
+    const QByteArray dir = QFile::encodeName(QFileInfo(request.target).absolutePath());
+    const int dfd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+}
+
+} // namespace
+
+void saveWorkbook(const WorkbookSnapshot& snapshot, const SaveRequest& request) {
+    Package package(request);
+    const QString file = request.fileName;
+    Rels root(package.read(QStringLiteral("_rels/.rels")), file, QStringLiteral("_rels/.rels"));
+    const QString workbookPart = root.targetOfType("officeDocument", QString());
+    if (workbookPart.isEmpty())
+        failSave(QStringLiteral("the file has no workbook part"));
+    RawXml workbook(package.read(workbookPart), file, workbookPart);
+    if (QByteArray(workbook.root().attribute(("xmlns" + (workbook.prefix().isEmpty() ? QByteArray() : ":" + workbook.prefix().chopped(1))).constData()).value()).contains("purl.oclc.org"))
+        failSave(QStringLiteral("the workbook is in the strict form of the file format, which "
+                                "this program does not write"));
+    Rels workbookRels(package.read(relsOf(workbookPart)), file, relsOf(workbookPart));
+    RawXml types(package.read(QStringLiteral("[Content_Types].xml")), file, QStringLiteral("[Content_Types].xml"));
+    QString stylesPart = workbookRels.targetOfType("styles", workbookPart);
+    if (stylesPart.isEmpty()) {
+        stylesPart = QStringLiteral("xl/styles.xml");
+        package.add(stylesPart, Package(SaveRequest{}).read(QStringLiteral("xl/styles.xml")));
+        workbookRels.add("styles", QStringLiteral("/") + stylesPart);
+        addOverride(types, stylesPart, "application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml");
+    }
+    RawXml styleXml(package.read(stylesPart), file, stylesPart);
+    StyleAppender styles(styleXml);
+
+    bool seenNew = false;
+    for (const SheetSnapshot& sheet : snapshot.sheets) {
+        if (sheet.content)
+            seenNew = true;
+        else if (seenNew)
+            failSave(QStringLiteral("the sheets added in this session must come after the "
+                                    "workbook's own sheets"));
+    }
+    const ReferenceValues values = [&](const QString& ref) { return valuesOf(snapshot, ref); };
+    for (const SheetSnapshot& sheet : snapshot.sheets) {
+        if (sheet.content)
+            newSheetParts(package, workbookRels, types, workbook, sheet, styles, values);
+        else if (sheet.rulesChanged)
+            spliceRules(package, file, sheet, styles);
+    }
+    editNames(workbook, snapshot);
+
+    package.replace(workbookPart, workbook.serialize());
+    package.replace(relsOf(workbookPart), workbookRels.xml.serialize());
+    package.replace(QStringLiteral("[Content_Types].xml"), types.serialize());
+    if (styles.changed())
+        package.replace(stylesPart, styleXml.serialize());
+
+    const QFileInfo target(request.target);
+    QByteArray pattern = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") +
+                                           target.fileName() + QStringLiteral(".XXXXXX"));
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0)
+        failSave(QStringLiteral("no temporary file can be made in %1 (%2)")
+                     .arg(target.absolutePath(), QString::fromLocal8Bit(std::strerror(errno))));
+    ::close(fd);
+    const QString temp = QFile::decodeName(pattern);
+    try {
+        package.write(temp);
+    } catch (...) {
+        ::unlink(pattern.constData());
+        throw;
+    }
+    replaceFile(temp, request);
+}
+
+QString xlsxBeside(const QString& path) {
+    const QFileInfo info(path);
+    const QString base = info.absolutePath() + QLatin1Char('/') + info.completeBaseName();
+    QString candidate = base + QStringLiteral(".xlsx");
+    for (int n = 2; QFileInfo::exists(candidate); ++n)
+        candidate = base + QStringLiteral(" (%1).xlsx").arg(n);
+    return candidate;
+}
+
+} // namespace embedded
