@@ -173,7 +173,7 @@ void AnalysisForm::showHighlightHelp() {
 }
 
 void AnalysisForm::closeEvent(QCloseEvent* event) {
-    m_session.ExcelApp.reset();
+    releaseSpreadsheet();
     QWidget::closeEvent(event);
     emit unloaded();
 }
@@ -192,6 +192,7 @@ bool AnalysisForm::askYesNo(const QString& text, const QString& caption) {
 
 void AnalysisForm::endProgram() {
     m_ended = true;
+    releaseSpreadsheet();
     emit programEnded();
 }
 

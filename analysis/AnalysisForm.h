@@ -46,6 +46,12 @@ public:
     void stats();
     void showStatisticsHelp();
     void showHighlightHelp();
+    // The report button: writes the report sheet, then the window unloads.
+    void reportAction();
+    // The double click on IncludedView: highlights the selected row's category.
+    void highlightSelected();
+    // The "Clear highlight" button.
+    void clearHighlight();
 
     // AnalysisUi
     void setWindowState(int state) override;
@@ -67,6 +73,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
@@ -74,6 +81,9 @@ private:
     // Shows the label for a refused range; true when the range was taken.
     bool accept(RangeProblem problem);
     void analyseTakenRange();
+    void setBusyVisible(bool visible);
+    // The program lets go of the spreadsheet; a host that keeps a file saves it now.
+    void releaseSpreadsheet();
 
     ExcelSession& m_session;
     platform::ListViewModel m_included;
@@ -95,6 +105,7 @@ private:
     QProgressBar* m_progress = nullptr;
     QCheckBox* m_selectAll = nullptr;
     QPushButton* m_condFormat = nullptr;
+    QCheckBox* m_includeChart = nullptr;
     QLabel* m_busy = nullptr;
 };
 

@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMovie>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -108,6 +109,8 @@ void AnalysisForm::buildControls() {
     m_mainView = place(this, new platform::ListView(this), "MainListView", {120, 2760, 8772, 3012});
     m_mainView->setListModel(&m_main);
     m_busy = label(this, "Gif89a1", QString(), {3960, 2880, 768, 768});
+    m_busy->setAlignment(Qt::AlignCenter);
+    m_busy->setMovie(new QMovie(QStringLiteral(":/tallyvane/busy.gif"), QByteArray(), m_busy));
     m_busy->hide();
     m_progress = place(this, new QProgressBar(this), "prbHorizontal", {2520, 3720, 4212, 372});
     m_progress->setTextVisible(true);
@@ -139,11 +142,12 @@ void AnalysisForm::buildControls() {
         pictureButton(this, "CopyPaste", platform::exportPicture(28), {7560, 8160, 612, 492});
     copyPaste->setToolTip(QStringLiteral("Copy to Excel in a newly created sheet"));
     copyPaste->setCursor(Qt::PointingHandCursor);
+    connect(copyPaste, &QPushButton::clicked, this, &AnalysisForm::reportAction);
     m_selectAll = place(this, new QCheckBox(this), "SelectAll", {4320, 8760, 190, 192});
     connect(m_selectAll, &QCheckBox::clicked, this, &AnalysisForm::selectAll);
     label(this, "Label2", QStringLiteral("Select/Deselect all"), {4680, 8760, 1332, 252});
-    place(this, new QCheckBox(QStringLiteral("Include Pareto chart"), this), "IncludeChart",
-          {7080, 8760, 1932, 252});
+    m_includeChart = place(this, new QCheckBox(QStringLiteral("Include Pareto chart"), this),
+                           "IncludeChart", {7080, 8760, 1932, 252});
     auto* help5 =
         button(this, "Help5", QStringLiteral("?"), {240, 9050, 252, 252}, charcoal, Qt::white);
     connect(help5, &QPushButton::clicked, this, &AnalysisForm::showHighlightHelp);
@@ -154,6 +158,8 @@ void AnalysisForm::buildControls() {
     m_condFormat = button(this, "CondFormat", QStringLiteral("Clear highlight"),
                           {6120, 9120, 1332, 312}, lavender);
     m_condFormat->hide();
+    connect(m_condFormat, &QPushButton::clicked, this, &AnalysisForm::clearHighlight);
+    m_includedView->viewport()->installEventFilter(this);
 
     // Both lists: report view, grid lines, full-row selection kept visible, no editing; the
     // header images of ImgSorted.

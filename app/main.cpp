@@ -3,10 +3,12 @@
 
 #include "Class1.h"
 #include "Startup.h"
+#include "excel/Clipboard.h"
 #include "excel/embedded/EmbeddedHost.h"
 #include "platform/Fonts.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLocale>
 #include <QStringList>
 #include <algorithm>
@@ -18,6 +20,9 @@ int main(int argc, char** argv) {
     QLocale::setDefault(QLocale(QLocale::system().name()));
     embedded::registerEmbeddedProvider();
     platform::useMetricSubstitutes();
+    // The report goes through the system clipboard, as a user could paste it elsewhere too.
+    excel::setClipboardService([] { return QGuiApplication::clipboard()->text(); },
+                               [](const QString& text) { QGuiApplication::clipboard()->setText(text); });
 
     const QString argument = QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
     Startup startup;

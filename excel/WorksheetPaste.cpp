@@ -100,7 +100,7 @@ Converted convert(const Field& field) {
                                         : digits.lastIndexOf(QLatin1Char('.'));
             const int decimals = point < 0 ? 0 : int(digits.size() - point - 1);
             // Divided by shifting the decimal point, so that 11.8% is exactly the number 0.118.
-            const double fraction = QStringLiteral("%1e-2").arg(*number, 0, 'g', 17).toDouble();
+            const double fraction = QStringLiteral("%1e-2").arg(*number, 0, 'g', 15).toDouble();
             return {fraction, decimals > 0 ? QStringLiteral("0.") +
                                                          QString(decimals, QLatin1Char('0')) +
                                                          QStringLiteral("%")
