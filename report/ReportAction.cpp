@@ -126,6 +126,13 @@ void ReportSteps::DeleteNames() {
 ReportResult runReport(excel::Application& app, const std::shared_ptr<excel::Workbook>& source,
                        const platform::ListViewModel& list, bool includeChart,
                        const ReportHooks& hooks, const QString& webSite) {
+    ReportSteps steps(app, source, webSite);
+    return runReport(app, steps, list, includeChart, hooks);
+}
+
+ReportResult runReport(excel::Application& app, ReportSteps& steps,
+                       const platform::ListViewModel& list, bool includeChart,
+                       const ReportHooks& hooks) {
     ReportResult result;
     if (list.count() == 0)
         return result;
@@ -134,7 +141,6 @@ ReportResult runReport(excel::Application& app, const std::shared_ptr<excel::Wor
             hooks.setBusyVisible(on);
     };
     busy(true);
-    ReportSteps steps(app, source, webSite);
     try {
         bool added = false;
         step("adding the report sheet", [&] { added = steps.CreateNewSheet(); });

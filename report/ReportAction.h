@@ -20,22 +20,23 @@ inline constexpr const char* kCumulativeName = "Y2_Pareto";
 class ReportSteps {
 public:
     ReportSteps(excel::Application& app, std::shared_ptr<excel::Workbook> sourceWorkbook,
-                QString webSite);
+                QString webSite = {});
+    virtual ~ReportSteps() = default;
 
     // Adds "TallyvaneN" (the first N from 1 to 100 not taken) as the last sheet; false, adding
     // nothing, when all hundred are taken.
-    bool CreateNewSheet();
+    virtual bool CreateNewSheet();
     bool WorksheetExists(const QString& name);
-    void CopyListViewToClipboard(const platform::ListViewModel& list);
+    virtual void CopyListViewToClipboard(const platform::ListViewModel& list);
     // Pastes the clipboard's table as text at A1 of the active sheet.
-    void PasteTable();
-    void FormatMe();
-    void NameIt();
-    void SortRange();
-    void DrawChart();
-    void ResizeChart();
-    void CreateHyperlink();
-    void DeleteNames();
+    virtual void PasteTable();
+    virtual void FormatMe();
+    virtual void NameIt();
+    virtual void SortRange();
+    virtual void DrawChart();
+    virtual void ResizeChart();
+    virtual void CreateHyperlink();
+    virtual void DeleteNames();
 
     QString sheetName() const { return m_sheetName; }
 
@@ -66,5 +67,9 @@ struct ReportResult {
 ReportResult runReport(excel::Application& app, const std::shared_ptr<excel::Workbook>& source,
                        const platform::ListViewModel& list, bool includeChart,
                        const ReportHooks& hooks = {}, const QString& webSite = {});
+// The same with steps of the caller's (a step may be replaced).
+ReportResult runReport(excel::Application& app, ReportSteps& steps,
+                       const platform::ListViewModel& list, bool includeChart,
+                       const ReportHooks& hooks = {});
 
 } // namespace report

@@ -115,6 +115,9 @@ QString EmbeddedApplication::abandonAction() {
 }
 
 void EmbeddedApplication::endSession() {
+    if (m_ended)
+        return;
+    m_ended = true;
     for (const auto& book : m_books) {
         const auto& state = book->committed();
         if (!state || !state->changed)

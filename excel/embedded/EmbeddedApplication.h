@@ -47,6 +47,7 @@ private:
     std::vector<std::shared_ptr<EmbeddedWorkbook>> m_books;
     int m_active = -1;
     QStringList m_saved;
+    bool m_ended = false;
 };
 
 // Reads a workbook file by its kind (.xlsx or .csv).

@@ -24,8 +24,17 @@ Analysis::Analysis(const QVector<excel::Variant>& column)
     table.prepareLists();
 }
 
+Analysis::Analysis(std::shared_ptr<embedded::EmbeddedApplication> host, const QString& ref)
+    : app(std::move(host))
+    , table(app, included, main, ui)
+    , rows(0)
+    , reference(ref) {
+    table.prepareLists();
+}
+
 void Analysis::analyse() {
-    const auto range = app->Range(QStringLiteral("A1:A%1").arg(rows));
+    const auto range =
+        app->Range(reference.isEmpty() ? QStringLiteral("A1:A%1").arg(rows) : reference);
     table.takeRange(range, app->ActiveWorkbook(), true);
     table.CollectUniqueValues(table.flattenedValues());
     if (table.DetectUniqueCategories())

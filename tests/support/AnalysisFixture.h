@@ -45,6 +45,8 @@ std::shared_ptr<embedded::EmbeddedApplication> hostColumn(const QVector<excel::V
 
 struct Analysis {
     explicit Analysis(const QVector<excel::Variant>& column);
+    // Over a workbook already hosted (opened from a file): analyses reference instead.
+    Analysis(std::shared_ptr<embedded::EmbeddedApplication> host, const QString& reference);
     // Takes A1 down to the last value, then collects, detects and counts as the window does.
     void analyse();
     // The result list as "label count share cum bar" lines.
@@ -56,6 +58,7 @@ struct Analysis {
     RecordingUi ui;
     analysis::CategoryTable table;
     int rows;
+    QString reference;
 };
 
 } // namespace testsupport

@@ -128,8 +128,8 @@ QByteArray sheetXml(const SheetSpec& sheet) {
                "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
                "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
                "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
-               "%1<sheetData>%2</sheetData></worksheet>")
-        .arg(views, data)
+               "%1<sheetData>%2</sheetData>%3</worksheet>")
+        .arg(views, data, sheet.afterSheetData)
         .toUtf8();
 }
 

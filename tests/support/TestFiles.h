@@ -40,6 +40,7 @@ struct SheetSpec {
     bool hidden = false;
     QString sheetDataOverride; // raw <sheetData> content, for hand-made oddities
     QString beforeSheetData;   // raw elements placed before <sheetData> (dimension, views)
+    QString afterSheetData;    // raw elements placed after it (conditional formats, margins)
 };
 
 // A minimal but complete workbook file: content types, relationships, workbook, styles (style 1
