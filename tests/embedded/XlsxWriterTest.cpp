@@ -1,0 +1,284 @@
+// Saving hosted workbooks: what the file holds afterwards, and that every part the session did
+// not change is the same, byte for byte, compressed data included.
+
+#include "analysis/CategoryTable.h"
+#include "analysis/Highlight.h"
+#include "excel/Error.h"
+#include "excel/FormatConditions.h"
+#include "excel/Workbook.h"
+#include "excel/embedded/EmbeddedApplication.h"
+#include "excel/embedded/XlsxWriter.h"
+#include "report/ReportAction.h"
+#include "support/AnalysisFixture.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSet>
+#include <gtest/gtest.h>
+#include <map>
+#include <zip.h>
+
+using namespace testsupport;
+
+namespace {
+
+struct Entry {
+    QByteArray compressed;
+    zip_uint32_t crc = 0;
+    zip_uint16_t method = 0;
+};
+
+// Every entry of a zip with its stored (compressed) bytes.
+std::map<QString, Entry> entries(const QString& path) {
+    std::map<QString, Entry> out;
+    int error = 0;
+    zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+    if (!z)
+        return out;
+    for (zip_int64_t i = 0; i < zip_get_num_entries(z, 0); ++i) {
+        zip_stat_t st;
+        zip_stat_index(z, zip_uint64_t(i), 0, &st);
+        Entry e;
+        e.crc = st.crc;
+        e.method = st.comp_method;
+        e.compressed.resize(qsizetype(st.comp_size));
+        zip_file_t* f = zip_fopen_index(z, zip_uint64_t(i), ZIP_FL_COMPRESSED);
+        zip_fread(f, e.compressed.data(), st.comp_size);
+        zip_fclose(f);
+        out[QString::fromUtf8(st.name)] = e;
+    }
+    zip_close(z);
+    return out;
+}
+
+QByteArray partText(const QString& path, const QString& part) {
+    int error = 0;
+    zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+    zip_stat_t st;
+    QByteArray bytes;
+    if (z && zip_stat(z, part.toUtf8().constData(), 0, &st) == 0) {
+        bytes.resize(qsizetype(st.size));
+        zip_file_t* f = zip_fopen(z, part.toUtf8().constData(), 0);
+        zip_fread(f, bytes.data(), st.size);
+        zip_fclose(f);
+    }
+    if (z)
+        zip_close(z);
+    return bytes;
+}
+
+// The dump of a workbook's own sheets (the ones it had before the session).
+QString dumpFirstSheets(const QString& path, size_t count) {
+    embedded::WorkbookData data = embedded::readWorkbookFile(path);
+    data.sheets.resize(count);
+    return dump(data);
+}
+
+QString copyToScratch(const QString& from, const QString& test) {
+    const QString to = scratchDir(test) + QLatin1Char('/') + QFileInfo(from).fileName();
+    QFile::remove(to);
+    QFile::copy(from, to);
+    QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    return to;
+}
+
+} // namespace
+
+class ProducerSave : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ProducerSave, KeepsUntouchedPartsAndAddsTheReportAndHighlight) {
+    if (sharedWorkbooksDir().isEmpty())
+        GTEST_SKIP() << "the shared workbooks are not beside this checkout";
+    const QString path = copyToScratch(sharedWorkbooksDir() + QLatin1Char('/') + GetParam(), GetParam());
+    const auto before = entries(path);
+    const size_t sheetsBefore = embedded::readWorkbookFile(path).sheets.size();
+    const QString dumpBefore = dumpFirstSheets(path, sheetsBefore);
+
+    auto app = embedded::EmbeddedApplication::create();
+    auto book = app->open(path);
+    const auto sheet = std::static_pointer_cast<embedded::EmbeddedWorksheet>(app->ActiveSheet());
+    Analysis analysis(app, sheet->UsedRange().Columns()(1).Address(false, false, true));
+    analysis.analyse();
+    ASSERT_GT(analysis.main.count(), 0);
+    const excel::Range range = *analysis.table.AnalysedRange;
+    const QString label = analysis.main.text(0);
+    ASSERT_TRUE(analysis::runHighlightAction(*app, [&] { analysis::HighlightCategory(range, label); },
+                                             QStringLiteral("set"))
+                    .isEmpty());
+    const auto result = report::runReport(*app, app->ActiveWorkbook(), analysis.main, true);
+    ASSERT_EQ(result.outcome, report::ReportResult::Outcome::Written) << result.message.toStdString();
+    app->endSession();
+    ASSERT_EQ(app->savedFiles(), QStringList({QFileInfo(path).canonicalFilePath()}));
+
+    // Parts that may change: the package's lists, the workbook, its styles, the highlighted sheet.
+    const QSet<QString> mayChange = {QStringLiteral("[Content_Types].xml"), QStringLiteral("xl/workbook.xml"),
+                                     QStringLiteral("xl/_rels/workbook.xml.rels"),
+                                     QStringLiteral("xl/styles.xml"), sheet->partName()};
+    const auto after = entries(path);
+    for (const auto& [name, entry] : before) {
+        ASSERT_TRUE(after.count(name)) << name.toStdString();
+        if (mayChange.contains(name))
+            continue;
+        EXPECT_EQ(after.at(name).compressed, entry.compressed) << name.toStdString();
+        EXPECT_EQ(after.at(name).crc, entry.crc) << name.toStdString();
+    }
+    EXPECT_EQ(after.size(), before.size() + 5); // sheet, its rels, drawing, its rels, chart
+    EXPECT_EQ(dumpFirstSheets(path, sheetsBefore), dumpBefore);
+
+    // Read back: the report sheet last with the table, no names left, the highlight in place.
+    auto reread = embedded::EmbeddedApplication::create();
+    auto saved = reread->open(path);
+    ASSERT_EQ(size_t(saved->sheetCount()), sheetsBefore + 1);
+    auto report = saved->sheetAt(saved->sheetCount());
+    EXPECT_EQ(report->Name(), QStringLiteral("Tallyvane1"));
+    EXPECT_EQ(report->cellValue(1, 1), excel::Variant("Category"));
+    EXPECT_EQ(report->cellValue(2, 1).toString(), label);
+    for (const excel::DefinedName& n : saved->definedNames()) // the user's names stay, ours go
+        EXPECT_FALSE(n.name.endsWith(QStringLiteral("Pareto"))) << n.name.toStdString();
+    auto rules = saved->Sheets()(sheet->Name())->Range(range.Address()).FormatConditions();
+    ASSERT_EQ(rules.Count(), 1);
+
+    // A second report on the saved file is Tallyvane2.
+    Analysis again(reread, range.Address(false, false, true));
+    again.analyse();
+    ASSERT_EQ(report::runReport(*reread, saved, again.main, false).sheetName, QStringLiteral("Tallyvane2"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Producers, ProducerSave,
+                         ::testing::Values("handmade.xlsx", "libreoffice.xlsx",
+                                           "libxlsxwriter.xlsx", "openpyxl.xlsx"));
+
+TEST(HighlightSave, SplicesTheRuleAndKeepsTheUsersOtherRules) {
+    const QString path = scratchDir(QStringLiteral("splice")) + QStringLiteral("/Rules.xlsx");
+    SheetSpec sheet{QStringLiteral("Log"),
+                    {{"A1", excel::Variant("Defect")}, {"A2", excel::Variant("abc")},
+                     {"A3", excel::Variant("xabcx")}, {"A4", excel::Variant("d")},
+                     {"D1", excel::Variant(5)}}};
+    const QString inside = QStringLiteral(
+        "<conditionalFormatting sqref=\"A2:A3\"><cfRule type=\"cellIs\" dxfId=\"0\" priority=\"1\" "
+        "operator=\"equal\"><formula>\"d\"</formula></cfRule></conditionalFormatting>");
+    const QString outside = QStringLiteral(
+        "<conditionalFormatting sqref=\"D1:D5\"><cfRule type=\"cellIs\" dxfId=\"0\" priority=\"7\" "
+        "operator=\"greaterThan\"><formula>3</formula></cfRule></conditionalFormatting>");
+    const QString margins = QStringLiteral("<pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" "
+                                           "bottom=\"0.75\" header=\"0.3\" footer=\"0.3\"/>");
+    sheet.afterSheetData = inside + outside + margins;
+    writeXlsx(path, {sheet});
+    const QByteArray original = partText(path, QStringLiteral("xl/worksheets/sheet1.xml"));
+
+    auto app = embedded::EmbeddedApplication::create();
+    app->open(path);
+    const excel::Range range = app->Range(QStringLiteral("A1:A4"));
+    for (const char* label : {"d", "abc"}) { // the second replaces the first
+        ASSERT_TRUE(analysis::runHighlightAction(*app, [&] { analysis::HighlightCategory(range, label); },
+                                                 QStringLiteral("set"))
+                        .isEmpty());
+    }
+    EXPECT_EQ(range.FormatConditions().Count(), 1);
+    EXPECT_EQ(app->Range(QStringLiteral("D1:D5")).FormatConditions().Count(), 1);
+    app->endSession();
+
+    const QByteArray saved = partText(path, QStringLiteral("xl/worksheets/sheet1.xml"));
+    const QByteArray ours =
+        "<conditionalFormatting sqref=\"A1:A4\"><cfRule type=\"containsText\" dxfId=\"0\" "
+        "priority=\"8\" operator=\"containsText\" text=\"abc\"><formula>NOT(ISERROR(SEARCH(&quot;"
+        "abc&quot;,A1)))</formula></cfRule></conditionalFormatting>";
+    QByteArray expected = original;
+    expected.replace(inside.toUtf8(), QByteArray());
+    expected.replace(margins.toUtf8(), ours + margins.toUtf8());
+    EXPECT_EQ(saved, expected) << saved.toStdString();
+    EXPECT_TRUE(partText(path, QStringLiteral("xl/styles.xml")).contains("<dxf><fill><patternFill><bgColor rgb=\"FFFFFFCC\"/>"));
+
+    // Clearing, in a new session, takes the rule out again; the user's rule outside stays.
+    auto second = embedded::EmbeddedApplication::create();
+    second->open(path);
+    const excel::Range again = second->Range(QStringLiteral("A1:A4"));
+    ASSERT_TRUE(analysis::runHighlightAction(*second, [&] { analysis::ClearHighlight(again); },
+                                             QStringLiteral("cleared"))
+                    .isEmpty());
+    second->endSession();
+    QByteArray cleared = original;
+    cleared.replace(inside.toUtf8(), QByteArray());
+    EXPECT_EQ(partText(path, QStringLiteral("xl/worksheets/sheet1.xml")), cleared);
+}
+
+TEST(HighlightSave, ARuleReachingIntoTheRangeIsTrimmed) {
+    const QString path = scratchDir(QStringLiteral("trim")) + QStringLiteral("/Trim.xlsx");
+    SheetSpec sheet{QStringLiteral("Log"), {{"A1", excel::Variant("x")}, {"A2", excel::Variant("y")}}};
+    sheet.afterSheetData = QStringLiteral(
+        "<conditionalFormatting sqref=\"A1:B4\"><cfRule type=\"expression\" dxfId=\"0\" "
+        "priority=\"1\"><formula>TRUE</formula></cfRule></conditionalFormatting>");
+    writeXlsx(path, {sheet});
+    auto app = embedded::EmbeddedApplication::create();
+    app->open(path);
+    const excel::Range range = app->Range(QStringLiteral("A1:A2"));
+    ASSERT_TRUE(analysis::runHighlightAction(*app, [&] { analysis::ClearHighlight(range); },
+                                             QStringLiteral("cleared"))
+                    .isEmpty());
+    app->endSession();
+    EXPECT_TRUE(partText(path, QStringLiteral("xl/worksheets/sheet1.xml"))
+                    .contains("<conditionalFormatting sqref=\"A3:B4 B1:B2\"><cfRule type=\"expression\""));
+}
+
+TEST(CsvSave, WritesANewWorkbookBesideAndNeverOverAnExistingFile) {
+    const QString dir = scratchDir(QStringLiteral("csv"));
+    const QString csv = dir + QStringLiteral("/defects.csv");
+    QFile f(csv);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("Defect\nScratch\nDent\nScratch\n");
+    f.close();
+    QFile taken(dir + QStringLiteral("/defects.xlsx"));
+    ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+    taken.write("not mine");
+    taken.close();
+
+    auto app = embedded::EmbeddedApplication::create();
+    app->open(csv);
+    Analysis analysis(app, QStringLiteral("A2:A4"));
+    analysis.analyse();
+    ASSERT_EQ(report::runReport(*app, app->ActiveWorkbook(), analysis.main, true).outcome,
+              report::ReportResult::Outcome::Written);
+    app->endSession();
+    EXPECT_EQ(app->savedFiles(), QStringList({dir + QStringLiteral("/defects (2).xlsx")}));
+    QFile check(dir + QStringLiteral("/defects.xlsx"));
+    check.open(QIODevice::ReadOnly);
+    EXPECT_EQ(check.readAll(), QByteArray("not mine"));
+
+    const embedded::WorkbookData saved = embedded::readWorkbookFile(dir + QStringLiteral("/defects (2).xlsx"));
+    ASSERT_EQ(saved.sheets.size(), 2u);
+    EXPECT_EQ(saved.sheets[0].cells->value(3, 1), excel::Variant("Dent"));
+    EXPECT_EQ(saved.sheets[1].name, QStringLiteral("Tallyvane1"));
+    EXPECT_EQ(saved.sheets[1].cells->value(2, 2), excel::Variant(2.0));
+}
+
+TEST(Save, AFileThatChangedUnderneathIsNotOverwritten) {
+    const QString path = scratchDir(QStringLiteral("changed")) + QStringLiteral("/Book.xlsx");
+    SheetSpec sheet{QStringLiteral("Log"), {{"A1", excel::Variant("x")}, {"A2", excel::Variant("y")}}};
+    sheet.afterSheetData = QStringLiteral(
+        "<conditionalFormatting sqref=\"A1\"><cfRule type=\"expression\" dxfId=\"0\" "
+        "priority=\"1\"><formula>TRUE</formula></cfRule></conditionalFormatting>");
+    writeXlsx(path, {sheet});
+    auto app = embedded::EmbeddedApplication::create();
+    app->open(path);
+    const excel::Range range = app->Range(QStringLiteral("A1:A2"));
+    ASSERT_TRUE(analysis::runHighlightAction(*app, [&] { analysis::HighlightCategory(range, "x"); },
+                                             QStringLiteral("set"))
+                    .isEmpty());
+    // Someone else saved the file in the meantime, without the rule the session knew of.
+    writeXlsx(path, {SheetSpec{QStringLiteral("Log"), {{"A1", excel::Variant("z")}}}});
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    const QByteArray theirs = f.readAll();
+    f.close();
+    try {
+        app->endSession();
+        FAIL() << "saved over a file that changed";
+    } catch (const excel::Error& e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("The workbook \"Book.xlsx\" could not be saved: ")))
+            << e.message().toStdString();
+    }
+    f.open(QIODevice::ReadOnly);
+    EXPECT_EQ(f.readAll(), theirs);
+    EXPECT_TRUE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Hidden | QDir::Files).filter(".Book").isEmpty());
+}
