@@ -2,6 +2,7 @@
 
 #include "support/TestFiles.h"
 
+#include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -79,6 +80,9 @@ TEST(Batch, RefusesBadInputWithAReasonAndPrintsNothing) {
          "block of one column."},
         {{book, "--range", "nonsense!!"}, 1, "\"nonsense!!\" is not a cell reference"},
         {{"/no/such.xlsx"}, 1, "There is no workbook file \"/no/such.xlsx\"."},
+        {{book, "--chart"}, 2, "--chart goes with --report."},
+        {{book, "--highlight", "Scrat"}, 2,
+         "There is no category \"Scrat\" to highlight in '[defects.xlsx]Defect log'!A1:A10."},
     };
     for (const auto& c : cases) {
         const BatchRun run = batch(c.args);
@@ -87,6 +91,47 @@ TEST(Batch, RefusesBadInputWithAReasonAndPrintsNothing) {
             << run.err.toStdString();
         EXPECT_EQ(run.out, "") << c.args.join(' ').toStdString();
     }
+}
+
+// The sample with the report and a highlight, opened by two other readers: openpyxl reads the
+// file itself; LibreOffice loads it and saves it again, and openpyxl reads what LibreOffice kept.
+TEST(Batch, WritesAReportThatOtherReadersOpen) {
+    const QString dir = testsupport::scratchDir("e2e");
+    const QString book = dir + "/defects.xlsx";
+    ASSERT_TRUE(QFile::copy(TALLYVANE_SAMPLE, book));
+    QFile::setPermissions(book, QFile::ReadOwner | QFile::WriteOwner);
+    const BatchRun run = batch({book, "--report", "--chart", "--highlight", "Scratch"});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("wrote the report sheet Tallyvane1")) << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith("Category\tCount"));
+
+    const QString python = TALLYVANE_PYTHON;
+    QProcess probe;
+    probe.start(python, {"-c", "import openpyxl"});
+    probe.waitForFinished(60000);
+    if (python.isEmpty() || probe.exitCode() != 0)
+        GTEST_SKIP() << "python3-openpyxl is not installed";
+    const auto check = [&](const QString& file) {
+        QProcess p;
+        p.start(python, {TALLYVANE_CHECK_REPORT, file, "Tallyvane1", "Defect log", "Scratch"});
+        p.waitForFinished(120000);
+        return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+    };
+    EXPECT_EQ(check(book), "ok\n");
+
+    const QString soffice = TALLYVANE_SOFFICE;
+    if (!soffice.isEmpty()) {
+        QProcess lo;
+        lo.start(soffice, {"-env:UserInstallation=file://" + dir + "/profile", "--headless",
+                           "--norestore", "--convert-to", "xlsx", "--outdir", dir + "/lo", book});
+        ASSERT_TRUE(lo.waitForFinished(240000));
+        EXPECT_EQ(check(dir + "/lo/defects.xlsx"), "ok\n");
+    }
+
+    // A second report on the same file.
+    const BatchRun again = batch({book, "--report"});
+    ASSERT_EQ(again.code, 0) << again.err.toStdString();
+    EXPECT_TRUE(again.err.contains("wrote the report sheet Tallyvane2")) << again.err.toStdString();
 }
 
 } // namespace
