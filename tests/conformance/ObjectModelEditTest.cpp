@@ -1,0 +1,172 @@
+// Changing a workbook through the object model, against every backend that can run here: sheets
+// added, named and moved; rows deleted with ranges following; text pasted; sorting; names;
+// conditional formats.
+
+#include "excel/Application.h"
+#include "excel/Clipboard.h"
+#include "excel/Error.h"
+#include "excel/FormatConditions.h"
+#include "excel/RunningApplications.h"
+#include "excel/Sort.h"
+#include "excel/embedded/EmbeddedHost.h"
+#include "support/TestFiles.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using excel::Variant;
+
+namespace {
+
+class ObjectModelEdits : public ::testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override {
+        const QString path = testsupport::scratchDir("edits") + "/edits.xlsx";
+        testsupport::SheetSpec data{"Data", {}};
+        for (int row = 1; row <= 6; ++row)
+            data.cells.emplace_back(QStringLiteral("A%1").arg(row), Variant(row * 10.0));
+        testsupport::SheetSpec other{"Other", {{"A1", "x"}}};
+        testsupport::writeXlsx(path, {data, other}, 1);
+        embedded::registerEmbeddedProvider();
+        app = excel::activeApplication(path);
+        ASSERT_TRUE(app);
+    }
+
+    QString errorOf(const std::function<void()>& f) {
+        try {
+            f();
+        } catch (const excel::Error& e) {
+            return e.member() + ": " + e.message();
+        }
+        return {};
+    }
+
+    std::shared_ptr<excel::Application> app;
+};
+
+TEST_P(ObjectModelEdits, AddsNamesAndMovesSheets) {
+    auto added = app->Worksheets().Add(); // before the active sheet "Other", and active
+    EXPECT_EQ(app->Sheets()(2)->Name(), "Sheet1");
+    EXPECT_EQ(app->ActiveSheet(), added);
+    added->setName("Report");
+    added->Move(app->Sheets()(app->Sheets().Count()));
+    EXPECT_EQ(app->Sheets()(3)->Name(), "Report");
+    EXPECT_EQ(app->ActiveSheet()->Name(), "Report");
+    const struct {
+        QString name;
+        QString why;
+    } refused[] = {{"", "a sheet name cannot be empty"},
+                   {QString(32, u'x'), "a sheet name has at most 31 characters"},
+                   {"a/b", "it holds one of : \\ / ? * [ ]"},
+                   {"'quoted", "it starts or ends with an apostrophe"},
+                   {"DATA", "another sheet of the workbook has that name"}};
+    for (const auto& r : refused)
+        EXPECT_EQ(errorOf([&] { added->setName(r.name); }),
+                  QStringLiteral("Name: the sheet cannot be named \"%1\": %2").arg(r.name, r.why));
+    EXPECT_EQ(added->Name(), "Report");
+}
+
+TEST_P(ObjectModelEdits, DeletedRowsMoveCellsUpAndRangesFollowThem) {
+    auto sheet = app->Worksheets()("Data");
+    const excel::Range below = sheet->Range("A5:A6");
+    const excel::Range across = sheet->Range("A2:A4");
+    const excel::Range gone = sheet->Range("A3");
+    sheet->Rows()(3).Delete();
+    EXPECT_EQ(sheet->cellValue(3, 1), Variant(40.0));
+    EXPECT_EQ(below.Address(), "$A$4:$A$5");
+    EXPECT_EQ(across.Address(), "$A$2:$A$3");
+    EXPECT_EQ(errorOf([&] { gone.Address(); }), "Range: the cells of the range were deleted");
+    sheet->insertRows(1, 2);
+    EXPECT_EQ(below.Address(), "$A$6:$A$7");
+    EXPECT_EQ(sheet->cellValue(3, 1), Variant(10.0));
+    EXPECT_EQ(errorOf([&] { sheet->Range("A1:B2").Delete(); }),
+              "Delete: only whole rows can be deleted; $A$1:$B$2 is not");
+}
+
+TEST_P(ObjectModelEdits, PastesTextAsTheTextImportReadsIt) {
+    auto sheet = app->Worksheets()("Other");
+    excel::setClipboardText("Label\tShare\tN\r\n"
+                            "\"tab\there\"\t12.5%\t7\r\n"
+                            "=1+1\t3%\t1.5\r\n"
+                            "\"=2\"\t\"5%\"\t\"two\r\nlines\"\r\n\r\n");
+    sheet->Cells(2, 2).Select();
+    sheet->PasteSpecial("Text", false, false);
+    EXPECT_EQ(sheet->cellValue(3, 2), Variant("tab\there"));
+    EXPECT_EQ(sheet->cellValue(3, 3), Variant(0.125));
+    EXPECT_EQ(sheet->cellFormat(3, 3).numberFormat, "0.0%");
+    EXPECT_EQ(sheet->Cells(3, 3).Text(), "12.5%");
+    EXPECT_EQ(sheet->cellValue(4, 3), Variant(0.03));
+    EXPECT_EQ(sheet->cellFormat(4, 3).numberFormat, "0%");
+    EXPECT_EQ(sheet->cellValue(4, 2), Variant("=1+1")); // not a formula here
+    EXPECT_EQ(sheet->cellValue(4, 4), Variant(1.5));
+    EXPECT_EQ(sheet->cellValue(5, 2), Variant("=2"));
+    EXPECT_EQ(sheet->cellValue(5, 3), Variant("5%")); // quoted: stays text
+    EXPECT_EQ(sheet->cellValue(5, 4), Variant("two\r\nlines"));
+    EXPECT_EQ(sheet->usedRect(), (excel::CellRect{1, 1, 5, 4}));
+    excel::clearClipboard();
+    EXPECT_EQ(errorOf([&] { sheet->PasteSpecial("Text", false, false); }),
+              "PasteSpecial: the clipboard holds no text");
+}
+
+TEST_P(ObjectModelEdits, SortsNumbersTextLogicalErrorsThenBlanks) {
+    auto sheet = app->Worksheets()("Other");
+    const Variant values[] = {Variant("b"), Variant(2.0), Variant(), Variant(true),
+                              Variant(excel::ErrorValue::NA), Variant("A"), Variant(-1.0)};
+    sheet->setCellValue(1, 1, "Head");
+    for (int i = 0; i < 7; ++i) {
+        sheet->setCellValue(i + 2, 1, values[i]);
+        sheet->setCellValue(i + 2, 2, Variant(double(i)));
+    }
+    excel::Sort& sort = sheet->Sort();
+    sort.clearSortFields();
+    sort.addSortField(sheet->Range("A2:A8"), 0, 1, 0);
+    sort.SetRange(sheet->Range("A1:B8"));
+    sort.setHeader(1);
+    sort.Apply();
+    QStringList order;
+    for (int row = 1; row <= 8; ++row)
+        order << sheet->cellValue(row, 1).toString() + "/" + sheet->cellValue(row, 2).toString();
+    EXPECT_EQ(order, QStringList({"Head/", "-1/6", "2/1", "A/5", "b/0", "TRUE/3", "#N/A/4", "/2"}));
+    sort.clearSortFields();
+    sort.addSortField(sheet->Range("A2:A8"), 0, 2, 0);
+    sort.Apply();
+    EXPECT_EQ(sheet->cellValue(2, 1), Variant(excel::ErrorValue::NA));
+    EXPECT_EQ(sheet->cellValue(8, 1), Variant()); // blanks stay last
+}
+
+TEST_P(ObjectModelEdits, NamesReferToRangesAndAreCheckedLikeTheSpreadsheet) {
+    auto book = app->ActiveWorkbook();
+    auto names = book->Names();
+    names.Add("Y1_Pareto", app->Worksheets()("Data")->Range("A2:A4"));
+    EXPECT_EQ(app->Range("y1_pareto").Address(true, true, true), "[edits.xlsx]Data!$A$2:$A$4");
+    for (const char* bad : {"A1", "R1C1", "R", "1abc", "a b", ""})
+        EXPECT_EQ(errorOf([&] { names.Add(bad, app->Range("Data!A1")); }),
+                  QStringLiteral("Names.Add: \"%1\" is not a valid name").arg(bad));
+    names("Y1_PARETO").Delete();
+    EXPECT_EQ(names.Count(), 0);
+    EXPECT_EQ(errorOf([&] { names("Y1_Pareto").Delete(); }),
+              "Names: there is no name \"Y1_Pareto\" in edits.xlsx");
+}
+
+TEST_P(ObjectModelEdits, ConditionalFormatsAreTrimmedByDeleteAndAddedFirst) {
+    auto sheet = app->Worksheets()("Data");
+    const excel::Range wide = sheet->Range("A1:C6");
+    wide.FormatConditions().Add(excel::kTextString, "x", excel::kContains);
+    const excel::Range column = sheet->Range("A2:A6");
+    column.FormatConditions().Delete();
+    auto& rules = sheet->conditionalFormats();
+    ASSERT_EQ(rules.size(), 1u);
+    EXPECT_EQ(rules[0]->ranges, (QVector<excel::CellRect>{{1, 1, 1, 3}, {2, 2, 6, 3}}));
+    column.FormatConditions().Add(excel::kTextString, "1", excel::kContains);
+    column.FormatConditions()(1).setInteriorColorIndex(19);
+    EXPECT_EQ(rules.front()->text, "1");
+    EXPECT_EQ(rules.front()->fillColor, 0xFFFFCC);
+    EXPECT_EQ(column.FormatConditions().Count(), 1);
+    EXPECT_EQ(wide.FormatConditions().Count(), 2);
+    EXPECT_EQ(errorOf([&] { column.FormatConditions()(1).setInteriorColorIndex(57); }),
+              "Interior.ColorIndex: 57 is not a colour of the palette (1 to 56)");
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, ObjectModelEdits, ::testing::Values("embedded"));
+
+} // namespace
