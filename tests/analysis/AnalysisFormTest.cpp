@@ -3,6 +3,7 @@
 // question before many categories and the statistics.
 
 #include "Startup.h"
+#include "excel/embedded/EmbeddedApplication.h"
 #include "excel/embedded/EmbeddedHost.h"
 #include "forms/RecodeHelp.h"
 #include "support/ModalAnswerer.h"
@@ -15,6 +16,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMovie>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -26,7 +28,7 @@ using excel::Variant;
 struct Window {
     explicit Window(const testsupport::SheetSpec& sheet) {
         embedded::registerEmbeddedProvider();
-        const QString path = testsupport::scratchDir("window") + "/book.xlsx";
+        path = testsupport::scratchDir("window") + "/book.xlsx";
         testsupport::writeXlsx(path, {sheet});
         startup.showMessage = [this](const QString& text) { messages << text; };
         QObject::connect(&startup, &Startup::finished, [this] { ++finished; });
@@ -55,12 +57,13 @@ struct Window {
             });
         control<QPushButton>("InputButton1")->click();
     }
-    void mouse(QEvent::Type type, const QPoint& at) {
-        QWidget* viewport = control<QAbstractItemView>("MainListView")->viewport();
+    void mouse(QEvent::Type type, const QPoint& at, const char* list = "MainListView") {
+        QWidget* viewport = control<QAbstractItemView>(list)->viewport();
         QMouseEvent event(type, at, viewport->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, {});
         QApplication::sendEvent(viewport, &event);
     }
 
+    QString path;
     Startup startup;
     analysis::AnalysisForm* form = nullptr;
     QStringList messages;
@@ -177,6 +180,50 @@ TEST(AnalysisForm, DoubleClickOnAResultRowLeavesThatCategoryOut) {
             view->visualRect(w.form->mainListView().index(1, 2)).center());
     EXPECT_EQ(w.form->mainListView().selectedRow(), -1)
         << "the plain hit test needs the first column";
+}
+
+TEST(AnalysisForm, DoubleClickOnACategoryHighlightsItAndTheButtonClearsIt) {
+    Window w(defects());
+    auto* clear = w.control<QPushButton>("CondFormat");
+    auto sheet = w.startup.session().ExcelApp->ActiveSheet();
+    const auto rules = [&] { return sheet->conditionalFormats().size(); };
+    w.form->includedView().clearSelection();
+    w.mouse(QEvent::MouseButtonDblClick, {5, 5}, "IncludedView");
+    EXPECT_TRUE(clear->isHidden()) << "no row selected: nothing happens";
+    EXPECT_EQ(rules(), 0u);
+
+    for (const char* label : {"Scratch", "Dent"}) {
+        w.form->includedView().clearSelection();
+        w.form->includedView().setSelected(w.form->includedView().findItem(label), true);
+        w.mouse(QEvent::MouseButtonDblClick, {5, 5}, "IncludedView");
+    }
+    EXPECT_FALSE(clear->isHidden());
+    ASSERT_EQ(rules(), 1u) << "the second highlight replaced the first";
+    EXPECT_EQ(sheet->conditionalFormats().front()->text, "Dent");
+    EXPECT_EQ(sheet->conditionalFormats().front()->fillColor, 0xFFFFCC);
+
+    sheet->Range("C1").Select();
+    clear->click();
+    EXPECT_TRUE(clear->isHidden());
+    EXPECT_EQ(rules(), 0u);
+    EXPECT_EQ(w.startup.session().ExcelApp->Selection()->Address(), "$A$1:$A$8");
+    EXPECT_TRUE(w.messages.isEmpty());
+}
+
+TEST(AnalysisForm, TheReportButtonWritesTheSheetSavesAndUnloads) {
+    Window w(defects());
+    auto* busy = w.control<QLabel>("Gif89a1");
+    ASSERT_TRUE(busy->movie() && busy->movie()->isValid());
+    EXPECT_EQ(busy->movie()->frameCount(), 12);
+    w.control<QCheckBox>("IncludeChart")->setChecked(true);
+    w.control<QPushButton>("CopyPaste")->click();
+    QApplication::processEvents();
+    EXPECT_EQ(w.finished, 1) << "the window unloads after the report";
+    EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join('|').toStdString();
+    const auto saved = embedded::readWorkbookFile(w.path);
+    ASSERT_EQ(saved.sheets.size(), 2u);
+    EXPECT_EQ(saved.sheets[1].name, "Tallyvane1");
+    EXPECT_EQ(saved.sheets[1].cells->value(2, 1), Variant("Scratch"));
 }
 
 TEST(AnalysisForm, HeaderClicksSortAndTurnTheArrows) {
