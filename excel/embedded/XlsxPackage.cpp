@@ -139,7 +139,10 @@ void Package::replace(const QString& name, const QByteArray& bytes) {
         m_new[name] = bytes;
         return;
     }
-    if (m_source && readWholePart(*m_source, actual) == bytes) {
+    // A small part edited back to what it was is copied as it is; a large one (a sheet that was
+    // spliced) always differs, and reading it again to compare would cost as much as writing it.
+    constexpr qsizetype kCompareUpTo = 1 << 20;
+    if (m_source && bytes.size() <= kCompareUpTo && readWholePart(*m_source, actual) == bytes) {
         m_changed.erase(actual); // back to what it was: copied as it is
         return;
     }
@@ -160,12 +163,18 @@ void Package::write(const QString& path) {
     const auto addBuffer = [&](const QString& name, const QByteArray& bytes) {
         m_keep.push_back(bytes);
         zip_source_t* src = zip_source_buffer(out, m_keep.back().constData(), zip_uint64_t(bytes.size()), 0);
-        if (!src || zip_file_add(out, name.toUtf8().constData(), src, ZIP_FL_ENC_UTF_8) < 0) {
+        const zip_int64_t index = src ? zip_file_add(out, name.toUtf8().constData(), src, ZIP_FL_ENC_UTF_8) : -1;
+        if (index < 0) {
             if (src)
                 zip_source_free(src);
             zip_discard(out);
             failSave(QStringLiteral("the part %1 could not be written").arg(name));
         }
+        // Large parts are packed at the fastest level: a spliced million-cell sheet would
+        // otherwise take seconds to compress for a few bytes changed.
+        constexpr qsizetype kFastAbove = 4 << 20;
+        if (bytes.size() > kFastAbove)
+            zip_set_file_compression(out, zip_uint64_t(index), ZIP_CM_DEFLATE, 1);
     };
     m_keep.reserve(m_changed.size() + m_new.size() + m_memory.size() + 1);
     for (int i = 0; i < m_names.size(); ++i) {

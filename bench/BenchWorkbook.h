@@ -1,0 +1,82 @@
+#pragma once
+// The benchmarks' workbook file: the Zipf column of BenchData.h on one sheet "Data", with shared
+// strings, written with libzip.
+
+#include "BenchData.h"
+
+#include <QFile>
+#include <QString>
+#include <vector>
+#include <zip.h>
+
+namespace bench {
+
+inline QString escapeXml(QString s) {
+    return s.replace(u'&', QLatin1String("&amp;")).replace(u'<', QLatin1String("&lt;"));
+}
+
+inline void writeWorkbook(const QString& path, const std::vector<int>& column) {
+    QByteArray strings = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><sst xmlns=\"http://schemas."
+                         "openxmlformats.org/spreadsheetml/2006/main\">";
+    std::vector<int> stringIndex(kDistinct, -1);
+    int next = 0;
+    for (int k = 0; k < kDistinct; ++k) {
+        const excel::Variant v = categoryValue(k);
+        if (v.isText()) {
+            stringIndex[size_t(k)] = next++;
+            strings += "<si><t>" + escapeXml(v.text()).toUtf8() + "</t></si>";
+        }
+    }
+    strings += "</sst>";
+    QByteArray sheet =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><worksheet xmlns=\"http://schemas."
+        "openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
+    sheet.reserve(48 * kCells);
+    for (int r = 0; r < kCells; ++r) {
+        const int k = column[size_t(r)];
+        const QByteArray row = QByteArray::number(r + 1);
+        if (stringIndex[size_t(k)] >= 0)
+            sheet += "<row r=\"" + row + "\"><c r=\"A" + row + "\" t=\"s\"><v>" +
+                     QByteArray::number(stringIndex[size_t(k)]) + "</v></c></row>";
+        else
+            sheet += "<row r=\"" + row + "\"><c r=\"A" + row + "\"><v>" +
+                     QByteArray::number(categoryValue(k).number()) + "</v></c></row>";
+    }
+    sheet += "</sheetData></worksheet>";
+    const QByteArray ns = "http://schemas.openxmlformats.org/";
+    const std::vector<std::pair<const char*, QByteArray>> parts = {
+        {"[Content_Types].xml",
+         "<?xml version=\"1.0\"?><Types xmlns=\"" + ns + "package/2006/content-types\"/>"},
+        {"_rels/.rels", "<?xml version=\"1.0\"?><Relationships xmlns=\"" + ns +
+                            "package/2006/relationships\">"
+                            "<Relationship Id=\"rId1\" Type=\"" +
+                            ns +
+                            "officeDocument/2006/relationships/"
+                            "officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"},
+        {"xl/workbook.xml", "<?xml version=\"1.0\"?><workbook xmlns=\"" + ns +
+                                "spreadsheetml/2006/main\" "
+                                "xmlns:r=\"" +
+                                ns +
+                                "officeDocument/2006/relationships\"><sheets><sheet "
+                                "name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+        {"xl/_rels/workbook.xml.rels",
+         "<?xml version=\"1.0\"?><Relationships xmlns=\"" + ns +
+             "package/2006/relationships\"><Relationship Id=\"rId1\" Type=\"" + ns +
+             "officeDocument/2006/relationships/worksheet\" Target=\"worksheets/"
+             "sheet1.xml\"/><Relationship Id=\"rId2\" Type=\"" +
+             ns +
+             "officeDocument/2006/relationships/sharedStrings\" Target=\""
+             "sharedStrings.xml\"/></Relationships>"},
+        {"xl/sharedStrings.xml", strings},
+        {"xl/worksheets/sheet1.xml", sheet},
+    };
+    int error = 0;
+    zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    for (const auto& [name, bytes] : parts) {
+        zip_source_t* src = zip_source_buffer(z, bytes.constData(), zip_uint64_t(bytes.size()), 0);
+        zip_file_add(z, name, src, ZIP_FL_OVERWRITE);
+    }
+    zip_close(z); // reads the buffers, which live until here
+}
+
+} // namespace bench
