@@ -1,7 +1,6 @@
 // The analysis window's actions on the workbook: the report, highlighting and its clearing, and
 // letting go of the spreadsheet when the window unloads.
 #include "AnalysisForm.h"
-
 #include "Highlight.h"
 #include "excel/Error.h"
 #include "platform/ProductAddresses.h"
@@ -29,7 +28,9 @@ void AnalysisForm::reportAction() {
         return;
     report::ReportHooks hooks;
     hooks.setBusyVisible = [this](bool on) { setBusyVisible(on); };
-    hooks.playSound = [] { platform::playWaveFile(platform::programSound(QStringLiteral("copy.wav"))); };
+    hooks.playSound = [] {
+        platform::playWaveFile(platform::programSound(QStringLiteral("copy.wav")));
+    };
     const auto result = report::runReport(*m_session.ExcelApp, m_session.SourceWorkbook, m_main,
                                           m_includeChart->isChecked(), hooks,
                                           QString::fromLatin1(platform::kWebSite));

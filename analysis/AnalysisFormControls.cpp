@@ -8,8 +8,8 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMovie>
 #include <QLineEdit>
+#include <QMovie>
 #include <QProgressBar>
 #include <QPushButton>
 

@@ -176,9 +176,10 @@ int main(int argc, char** argv) {
             for (int row = 0; row < included.count(); ++row)
                 known = known || included.text(row) == options.highlight;
             if (!known)
-                return fail(QStringLiteral("There is no category \"%1\" to highlight in %2.")
-                                .arg(options.highlight, table.AnalysedRange->Address(false, false, true)),
-                            2);
+                return fail(
+                    QStringLiteral("There is no category \"%1\" to highlight in %2.")
+                        .arg(options.highlight, table.AnalysedRange->Address(false, false, true)),
+                    2);
             const excel::Range analysed = *table.AnalysedRange;
             const QString error = analysis::runHighlightAction(
                 *app, [&] { analysis::HighlightCategory(analysed, options.highlight); },
@@ -190,7 +191,8 @@ int main(int argc, char** argv) {
             const auto written = report::runReport(*app, source, results, options.chart);
             if (written.outcome != report::ReportResult::Outcome::Written)
                 return fail(written.message, 1);
-            std::fprintf(stderr, "tallyvane-batch: wrote the report sheet %s\n", qPrintable(written.sheetName));
+            std::fprintf(stderr, "tallyvane-batch: wrote the report sheet %s\n",
+                         qPrintable(written.sheetName));
         }
         app->endSession();
         for (const QString& saved : app->savedFiles())

@@ -21,8 +21,9 @@ int main(int argc, char** argv) {
     embedded::registerEmbeddedProvider();
     platform::useMetricSubstitutes();
     // The report goes through the system clipboard, as a user could paste it elsewhere too.
-    excel::setClipboardService([] { return QGuiApplication::clipboard()->text(); },
-                               [](const QString& text) { QGuiApplication::clipboard()->setText(text); });
+    excel::setClipboardService(
+        [] { return QGuiApplication::clipboard()->text(); },
+        [](const QString& text) { QGuiApplication::clipboard()->setText(text); });
 
     const QString argument = QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
     Startup startup;

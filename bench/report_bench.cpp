@@ -37,7 +37,8 @@ std::unique_ptr<Opened> openAndAnalyse(const QString& source, const QString& wor
     o->app->open(work);
     o->table = std::make_unique<analysis::CategoryTable>(o->app, o->included, o->main, o->ui);
     o->table->prepareLists();
-    o->table->takeRange(o->app->Range(QStringLiteral("A1:A%1").arg(kCells)), o->app->ActiveWorkbook(), true);
+    o->table->takeRange(o->app->Range(QStringLiteral("A1:A%1").arg(kCells)),
+                        o->app->ActiveWorkbook(), true);
     o->table->CollectUniqueValues(o->table->flattenedValues());
     o->table->DetectUniqueCategories();
     o->table->Refresh();
@@ -73,14 +74,15 @@ int main(int argc, char** argv) {
         auto h = openAndAnalyse(source, work);
         const excel::Range range = *h->table->AnalysedRange;
         highlight.push_back(secondsOf([&] {
-            analysis::runHighlightAction(*h->app, [&] { analysis::HighlightCategory(range, "D-00001"); },
-                                         QStringLiteral("set"));
+            analysis::runHighlightAction(
+                *h->app, [&] { analysis::HighlightCategory(range, "D-00001"); },
+                QStringLiteral("set"));
             h->app->endSession();
         }));
     }
     std::printf("(a) copying the file:                  %.3f s\n", copy);
-    std::printf("(b) report with chart (%d rows) + save: %.3f s  (b/a %.1f)\n", rows, median(report),
-                median(report) / copy);
+    std::printf("(b) report with chart (%d rows) + save: %.3f s  (b/a %.1f)\n", rows,
+                median(report), median(report) / copy);
     std::printf("(c) highlight + save (sheet spliced):  %.3f s  (c/a %.1f)\n", median(highlight),
                 median(highlight) / copy);
     return 0;

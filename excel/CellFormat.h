@@ -18,8 +18,8 @@ struct CellFormat {
     QString numberFormat; // empty: General
     QString fontName;     // empty: the workbook's default font
     bool bold = false;
-    int fontColor = -1;  // 0xRRGGBB, -1 for the default
-    int fillColor = -1;  // 0xRRGGBB solid fill, -1 for none
+    int fontColor = -1;   // 0xRRGGBB, -1 for the default
+    int fillColor = -1;   // 0xRRGGBB solid fill, -1 for none
     int borderColor = -1; // thin border of this colour round the cell, -1 for none
     int horizontalAlignment = kAlignGeneral;
 

@@ -128,7 +128,8 @@ void Series::setChartType(int type) {
 
 void Series::setAxisGroup(int group) {
     if (group != kPrimaryAxis && group != kSecondaryAxis)
-        throw Error(QStringLiteral("AxisGroup"), QStringLiteral("%1 is not an axis group").arg(group));
+        throw Error(QStringLiteral("AxisGroup"),
+                    QStringLiteral("%1 is not an axis group").arg(group));
     model().axisGroup = group;
 }
 
@@ -239,7 +240,8 @@ Axis Chart::Axes(int type, int group) const {
 
 void Chart::setGapWidth(int group, int width) {
     if (group != 1)
-        throw Error(QStringLiteral("ChartGroups"), QStringLiteral("there is no chart group %1").arg(group));
+        throw Error(QStringLiteral("ChartGroups"),
+                    QStringLiteral("there is no chart group %1").arg(group));
     if (width < 0 || width > 500)
         throw Error(QStringLiteral("GapWidth"), QStringLiteral("the gap width must lie in 0..500"));
     m_owner->chart.gapWidth = width;
@@ -324,7 +326,8 @@ void ChartShape::ScaleHeight(double factor, int relativeToOriginalSize, int scal
 
 void ChartShape::setShadowType(int type) {
     if (type < 0 || type > 20 + 23)
-        throw Error(QStringLiteral("Shadow.Type"), QStringLiteral("%1 is not a shadow type").arg(type));
+        throw Error(QStringLiteral("Shadow.Type"),
+                    QStringLiteral("%1 is not a shadow type").arg(type));
     m_model->shadowType = type;
 }
 

@@ -14,8 +14,11 @@ class Worksheet;
 
 class ColorFormat {
 public:
-    explicit ColorFormat(std::shared_ptr<ChartShapeModel> owner, FillModel* fill, int* rgb = nullptr)
-        : m_owner(std::move(owner)), m_fill(fill), m_rgb(rgb) {}
+    explicit ColorFormat(std::shared_ptr<ChartShapeModel> owner, FillModel* fill,
+                         int* rgb = nullptr)
+        : m_owner(std::move(owner))
+        , m_fill(fill)
+        , m_rgb(rgb) {}
     void setRGB(int rgb);
     void setObjectThemeColor(int index);
     void setTintAndShade(double value);
@@ -30,7 +33,8 @@ private:
 class FillFormat {
 public:
     FillFormat(std::shared_ptr<ChartShapeModel> owner, FillModel* fill)
-        : m_owner(std::move(owner)), m_fill(fill) {}
+        : m_owner(std::move(owner))
+        , m_fill(fill) {}
     ColorFormat ForeColor() const { return ColorFormat(m_owner, m_fill); }
     void setTransparency(double value);
 
@@ -91,7 +95,8 @@ private:
 class TextShape {
 public:
     TextShape(std::shared_ptr<ChartShapeModel> owner, int index)
-        : m_owner(std::move(owner)), m_index(index) {}
+        : m_owner(std::move(owner))
+        , m_index(index) {}
     void Select();
     // TextFrame2.TextRange.Characters.Text
     void setText(const QString& text);
@@ -139,7 +144,8 @@ private:
 class ChartShape {
 public:
     ChartShape(std::shared_ptr<Worksheet> sheet, std::shared_ptr<ChartShapeModel> model)
-        : m_sheet(std::move(sheet)), m_model(std::move(model)) {}
+        : m_sheet(std::move(sheet))
+        , m_model(std::move(model)) {}
 
     // Selecting or activating makes the chart the active chart of the application.
     void Select();

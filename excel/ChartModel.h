@@ -21,8 +21,8 @@ constexpr int kValueAxis = 2;
 constexpr int kLabelPositionAbove = 0;
 
 struct FillModel {
-    int rgb = -1;        // 0xRRGGBB, -1 when unset
-    int themeColor = 0;  // 0 when unset; 2 is the theme's first light colour
+    int rgb = -1;       // 0xRRGGBB, -1 when unset
+    int themeColor = 0; // 0 when unset; 2 is the theme's first light colour
     double tintAndShade = 0;
     double brightness = 0; // -1 .. 1; below 0 darkens
     double transparency = 0;
@@ -30,8 +30,8 @@ struct FillModel {
 };
 
 struct SeriesModel {
-    QString name;      // as set: a formula such as ="Count(%)"
-    QString values;    // a reference text such as Sheet!$C$2:$C$9
+    QString name;   // as set: a formula such as ="Count(%)"
+    QString values; // a reference text such as Sheet!$C$2:$C$9
     QString xValues;
     int chartType = 0; // 0: the chart's own type
     int axisGroup = kPrimaryAxis;

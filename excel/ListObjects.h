@@ -23,7 +23,8 @@ struct ListObjectModel {
 class ListObject {
 public:
     ListObject(std::shared_ptr<Worksheet> sheet, std::shared_ptr<ListObjectModel> model)
-        : m_sheet(std::move(sheet)), m_model(std::move(model)) {}
+        : m_sheet(std::move(sheet))
+        , m_model(std::move(model)) {}
     QString Name() const { return m_model->name; }
     // Table names are unique in the workbook, among tables and defined names alike.
     void setName(const QString& name);

@@ -1,9 +1,8 @@
 // The members of Range that change or show how cells look, and row deletion.
-#include "Range.h"
-
 #include "CellFormat.h"
 #include "Error.h"
 #include "FormatConditions.h"
+#include "Range.h"
 #include "Worksheet.h"
 
 #include <algorithm>
@@ -69,8 +68,9 @@ void Range::Delete() const {
     QVector<CellRect> areas = rects();
     for (const CellRect& r : areas) {
         if (!r.wholeRows())
-            throw Error(QStringLiteral("Delete"),
-                        QStringLiteral("only whole rows can be deleted; %1 is not").arg(formatRect(r)));
+            throw Error(
+                QStringLiteral("Delete"),
+                QStringLiteral("only whole rows can be deleted; %1 is not").arg(formatRect(r)));
     }
     // From the bottom up, so that the rows still to delete stay where they were.
     std::sort(areas.begin(), areas.end(),

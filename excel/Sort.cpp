@@ -37,7 +37,8 @@ double numberOf(const Variant& v) {
 
 void Sort::addSortField(const excel::Range& key, int sortOn, int order, int dataOption) {
     if (sortOn != 0)
-        throw Error(QStringLiteral("SortFields.Add"), QStringLiteral("only sorting on values is offered"));
+        throw Error(QStringLiteral("SortFields.Add"),
+                    QStringLiteral("only sorting on values is offered"));
     if (order != 1 && order != 2)
         throw Error(QStringLiteral("SortFields.Add"),
                     QStringLiteral("the order must be 1 (ascending) or 2 (descending)"));
@@ -46,7 +47,8 @@ void Sort::addSortField(const excel::Range& key, int sortOn, int order, int data
 
 void Sort::SetRange(const excel::Range& range) {
     if (range.rects().size() != 1)
-        throw Error(QStringLiteral("Sort.SetRange"), QStringLiteral("only one block can be sorted"));
+        throw Error(QStringLiteral("Sort.SetRange"),
+                    QStringLiteral("only one block can be sorted"));
     m_range = range;
 }
 

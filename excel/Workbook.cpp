@@ -79,7 +79,8 @@ namespace {
 
 void checkName(const QString& name) {
     static const QRegularExpression shape(QStringLiteral("^[\\p{L}_\\\\][\\p{L}\\p{N}_.\\\\]*$"));
-    static const QRegularExpression r1c1(QStringLiteral("^(?:[RrCc]|[Rr]\\d*[Cc]\\d*|[Rr]\\d+|[Cc]\\d+)$"));
+    static const QRegularExpression r1c1(
+        QStringLiteral("^(?:[RrCc]|[Rr]\\d*[Cc]\\d*|[Rr]\\d+|[Cc]\\d+)$"));
     const bool cell = parseReference(name).has_value();
     if (name.isEmpty() || name.size() > 255 || !shape.match(name).hasMatch() || cell ||
         r1c1.match(name).hasMatch())
@@ -111,8 +112,8 @@ Name Names::Item(const QString& name) const {
         if (n.name.compare(name, Qt::CaseInsensitive) == 0)
             return excel::Name(m_book, n.name);
     }
-    throw Error(QStringLiteral("Names"), QStringLiteral("there is no name \"%1\" in %2")
-                                             .arg(name, m_book->Name()));
+    throw Error(QStringLiteral("Names"),
+                QStringLiteral("there is no name \"%1\" in %2").arg(name, m_book->Name()));
 }
 
 int Names::Count() const {

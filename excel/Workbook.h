@@ -42,7 +42,8 @@ struct DefinedName {
 class Name {
 public:
     Name(std::shared_ptr<Workbook> book, QString name)
-        : m_book(std::move(book)), m_name(std::move(name)) {}
+        : m_book(std::move(book))
+        , m_name(std::move(name)) {}
     const QString& name() const { return m_name; }
     void Delete();
     excel::Range RefersToRange() const;

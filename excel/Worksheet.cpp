@@ -169,9 +169,8 @@ ChartShape Worksheet::AddChart2(int style, int chartType) {
 
 ChartShape Worksheet::Shapes(int index) {
     if (index < 1 || index > shapeCount())
-        throw Error(QStringLiteral("Shapes"), QStringLiteral("there is no shape %1 on %2")
-                                                  .arg(index)
-                                                  .arg(Name()));
+        throw Error(QStringLiteral("Shapes"),
+                    QStringLiteral("there is no shape %1 on %2").arg(index).arg(Name()));
     return ChartShape(shared_from_this(), m_charts[size_t(index - 1)]);
 }
 

@@ -1,9 +1,8 @@
 // Pasting text into a worksheet, as the spreadsheet's text import reads it.
-#include "Worksheet.h"
-
 #include "Clipboard.h"
 #include "Error.h"
 #include "TextForm.h"
+#include "Worksheet.h"
 
 #include <QRegularExpression>
 
@@ -101,10 +100,10 @@ Converted convert(const Field& field) {
             const int decimals = point < 0 ? 0 : int(digits.size() - point - 1);
             // Divided by shifting the decimal point, so that 11.8% is exactly the number 0.118.
             const double fraction = QStringLiteral("%1e-2").arg(*number, 0, 'g', 15).toDouble();
-            return {fraction, decimals > 0 ? QStringLiteral("0.") +
-                                                         QString(decimals, QLatin1Char('0')) +
-                                                         QStringLiteral("%")
-                                                   : QStringLiteral("0%")};
+            return {fraction, decimals > 0
+                                  ? QStringLiteral("0.") + QString(decimals, QLatin1Char('0')) +
+                                        QStringLiteral("%")
+                                  : QStringLiteral("0%")};
         }
     }
     if (const auto number = parseNumberText(t))

@@ -1,7 +1,6 @@
 // The Pareto chart of the report: columns of each category's share, the cumulative share as a
 // smoothed line on a secondary axis that ends at 100 %, and a linked label.
 #include "ReportAction.h"
-
 #include "excel/Chart.h"
 
 namespace report {
@@ -12,8 +11,8 @@ void hideFormatPane(excel::Application& app) {
     app.setCommandBarVisible(QStringLiteral("Format Object"), false);
 }
 
-constexpr int kDarkBlue = 0 + 32 * 256 + 96 * 65536;       // RGB(0, 32, 96)
-constexpr int kLinkBlue = 0 + 112 * 256 + 192 * 65536;     // RGB(0, 112, 192)
+constexpr int kDarkBlue = 0 + 32 * 256 + 96 * 65536;   // RGB(0, 32, 96)
+constexpr int kLinkBlue = 0 + 112 * 256 + 192 * 65536; // RGB(0, 112, 192)
 
 // The object model's RGB() packs red first; the chart model keeps 0xRRGGBB.
 constexpr int toRrggbb(int rgb) {
@@ -46,7 +45,8 @@ void ReportSteps::DrawChart() {
     chart.FullSeriesCollection(2).Select();
     hideFormatPane(m_app);
 
-    chart.Axes(excel::kValueAxis, excel::kSecondaryAxis).setTickLabelNumberFormat(QStringLiteral("0.0%"));
+    chart.Axes(excel::kValueAxis, excel::kSecondaryAxis)
+        .setTickLabelNumberFormat(QStringLiteral("0.0%"));
     chart.Axes(excel::kValueAxis, excel::kSecondaryAxis).setMaximumScale(1);
     hideFormatPane(m_app);
 

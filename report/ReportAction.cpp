@@ -79,7 +79,8 @@ void ReportSteps::FormatMe() {
     table.Select();
     auto sheet = m_app.ActiveSheet();
     sheet->ListObjects().Add(1, table, 2).setName(QStringLiteral("Table1"));
-    sheet->ListObjects()(QStringLiteral("Table1")).setTableStyle(QStringLiteral("TableStyleMedium11"));
+    sheet->ListObjects()(QStringLiteral("Table1"))
+        .setTableStyle(QStringLiteral("TableStyleMedium11"));
     sheet->ListObjects()(QStringLiteral("Table1")).Unlist();
     sheet->Cells().setHorizontalAlignment(excel::kAlignLeft);
     sheet->Cells().EntireColumn().AutoFit();
@@ -93,9 +94,11 @@ void ReportSteps::NameIt() {
     const excel::Range used = m_app.ActiveSheet()->UsedRange();
     const int rows = int(used.Rows().Count());
     auto names = m_app.ActiveWorkbook()->Names();
-    const std::pair<const char*, int> columns[] = {{kLabelsName, 1}, {kShareName, 3}, {kCumulativeName, 4}};
+    const std::pair<const char*, int> columns[] = {
+        {kLabelsName, 1}, {kShareName, 3}, {kCumulativeName, 4}};
     for (const auto& [name, column] : columns)
-        names.Add(QString::fromLatin1(name), used.Columns()(column).Offset(1, 0).Resize(rows - 1, 1));
+        names.Add(QString::fromLatin1(name),
+                  used.Columns()(column).Offset(1, 0).Resize(rows - 1, 1));
 }
 
 void ReportSteps::SortRange() {

@@ -1,7 +1,6 @@
 #include "EmbeddedWorkbook.h"
 
 #include "EmbeddedApplication.h"
-
 #include "excel/Error.h"
 
 #include <algorithm>
@@ -49,7 +48,7 @@ std::shared_ptr<excel::Worksheet> EmbeddedWorkbook::sheetAt(int index) const {
 }
 
 std::shared_ptr<excel::Worksheet> EmbeddedWorkbook::insertWorksheet(int index,
-                                                                   const QString& name) {
+                                                                    const QString& name) {
     SheetData data;
     data.name = name;
     data.cells = std::make_shared<CellStore>(m_context);

@@ -4,8 +4,8 @@
 
 #include "CountIfIndex.h"
 #include "SheetPartLayout.h"
-#include "WorkbookSnapshot.h"
 #include "WorkbookData.h"
+#include "WorkbookSnapshot.h"
 #include "excel/Worksheet.h"
 
 #include <map>

@@ -27,10 +27,10 @@ RawXml::RawXml(const QByteArray& bytes, const QString& fileName, const QString& 
                                             "which workbook files never have")
                                  .arg(partName));
     const QByteArray body = bytes.mid(start, end - start + 1);
-    const unsigned flags = pugi::parse_cdata | pugi::parse_comments | pugi::parse_pi |
-                           pugi::parse_ws_pcdata;
-    const auto result = m_doc.load_buffer(body.constData(), size_t(body.size()), flags,
-                                          pugi::encoding_utf8);
+    const unsigned flags =
+        pugi::parse_cdata | pugi::parse_comments | pugi::parse_pi | pugi::parse_ws_pcdata;
+    const auto result =
+        m_doc.load_buffer(body.constData(), size_t(body.size()), flags, pugi::encoding_utf8);
     if (!result)
         refuseFile(fileName, QStringLiteral("its part %1 is not well-formed XML (%2)")
                                  .arg(partName, QString::fromUtf8(result.description())));
@@ -69,14 +69,29 @@ QByteArray xmlEscape(const QString& text) {
     out.reserve(utf8.size());
     for (char c : utf8) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\r': out += "&#13;"; break;
-        case '\n': out += "&#10;"; break;
-        case '\t': out += "&#9;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\r':
+            out += "&#13;";
+            break;
+        case '\n':
+            out += "&#10;";
+            break;
+        case '\t':
+            out += "&#9;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -87,8 +102,8 @@ QByteArray cellTextEscape(const QString& text) {
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
-        const bool literalEscape = c == u'_' && i + 6 < text.size() && text[i + 1] == u'x' &&
-                                   text[i + 6] == u'_';
+        const bool literalEscape =
+            c == u'_' && i + 6 < text.size() && text[i + 1] == u'x' && text[i + 6] == u'_';
         if (literalEscape) {
             bool hex = true;
             for (int k = 2; k < 6; ++k)
@@ -100,7 +115,8 @@ QByteArray cellTextEscape(const QString& text) {
         }
         const ushort u = c.unicode();
         if ((u < 0x20 && u != '\t' && u != '\n') || u == 0xFFFE || u == 0xFFFF) {
-            out += QStringLiteral("_x") + QStringLiteral("%1").arg(u, 4, 16, QLatin1Char('0')).toUpper() +
+            out += QStringLiteral("_x") +
+                   QStringLiteral("%1").arg(u, 4, 16, QLatin1Char('0')).toUpper() +
                    QLatin1Char('_');
             continue;
         }
@@ -109,10 +125,17 @@ QByteArray cellTextEscape(const QString& text) {
     QByteArray escaped;
     for (char c : out.toUtf8()) {
         switch (c) {
-        case '&': escaped += "&amp;"; break;
-        case '<': escaped += "&lt;"; break;
-        case '>': escaped += "&gt;"; break;
-        default: escaped += c;
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        default:
+            escaped += c;
         }
     }
     return escaped;

@@ -14,12 +14,11 @@ namespace {
 // The worksheet's children that come after its conditional formats, in schema order.
 bool followsConditionalFormats(const char* local) {
     static const char* const after[] = {
-        "dataValidations", "hyperlinks",      "printOptions",     "pageMargins",
-        "pageSetup",       "headerFooter",    "rowBreaks",        "colBreaks",
-        "customProperties", "cellWatches",    "ignoredErrors",    "smartTags",
-        "drawing",         "legacyDrawing",   "legacyDrawingHF",  "drawingHF",
-        "picture",         "oleObjects",      "controls",         "webPublishItems",
-        "tableParts",      "extLst",          "AlternateContent"};
+        "dataValidations", "hyperlinks", "printOptions",    "pageMargins",      "pageSetup",
+        "headerFooter",    "rowBreaks",  "colBreaks",       "customProperties", "cellWatches",
+        "ignoredErrors",   "smartTags",  "drawing",         "legacyDrawing",    "legacyDrawingHF",
+        "drawingHF",       "picture",    "oleObjects",      "controls",         "webPublishItems",
+        "tableParts",      "extLst",     "AlternateContent"};
     for (const char* name : after) {
         if (std::strcmp(local, name) == 0)
             return true;
@@ -76,7 +75,8 @@ private:
 
 QByteArray readWholePart(ZipPackage& package, const QString& partName) {
     QByteArray bytes;
-    package.stream(partName, [&](const char* data, size_t size) { bytes.append(data, qsizetype(size)); });
+    package.stream(partName,
+                   [&](const char* data, size_t size) { bytes.append(data, qsizetype(size)); });
     return bytes;
 }
 

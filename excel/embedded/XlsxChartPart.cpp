@@ -1,6 +1,5 @@
 // The drawing and chart parts of a sheet added in this session.
 #include "XlsxParts.h"
-
 #include "excel/CellRef.h"
 
 #include <cmath>
@@ -58,9 +57,9 @@ QByteArray anchor(const NewSheetContent& content, double x, double y, double w, 
 
 // Light 1, dark 1, ... as the object model numbers theme colours.
 const char* themeColorName(int index) {
-    static const char* const names[] = {"tx1", "bg1", "tx2", "bg2", "accent1", "accent2",
-                                        "accent3", "accent4", "accent5", "accent6", "hlink",
-                                        "folHlink"};
+    static const char* const names[] = {"tx1",     "bg1",     "tx2",     "bg2",
+                                        "accent1", "accent2", "accent3", "accent4",
+                                        "accent5", "accent6", "hlink",   "folHlink"};
     return index >= 1 && index <= 12 ? names[index - 1] : "bg1";
 }
 
@@ -68,12 +67,16 @@ QByteArray solidFill(const excel::FillModel& fill) {
     QByteArray color;
     QByteArray mods;
     if (fill.brightness < 0)
-        mods += "<a:lumMod val=\"" + QByteArray::number(std::llround((1 + fill.brightness) * 100000)) + "\"/>";
+        mods += "<a:lumMod val=\"" +
+                QByteArray::number(std::llround((1 + fill.brightness) * 100000)) + "\"/>";
     else if (fill.brightness > 0)
-        mods += "<a:lumMod val=\"" + QByteArray::number(std::llround((1 - fill.brightness) * 100000)) +
-                "\"/><a:lumOff val=\"" + QByteArray::number(std::llround(fill.brightness * 100000)) + "\"/>";
+        mods += "<a:lumMod val=\"" +
+                QByteArray::number(std::llround((1 - fill.brightness) * 100000)) +
+                "\"/><a:lumOff val=\"" +
+                QByteArray::number(std::llround(fill.brightness * 100000)) + "\"/>";
     if (fill.transparency > 0)
-        mods += "<a:alpha val=\"" + QByteArray::number(std::llround((1 - fill.transparency) * 100000)) + "\"/>";
+        mods += "<a:alpha val=\"" +
+                QByteArray::number(std::llround((1 - fill.transparency) * 100000)) + "\"/>";
     if (fill.rgb >= 0)
         color = "<a:srgbClr val=\"" + rgbHex(fill.rgb) + "\">" + mods + "</a:srgbClr>";
     else
@@ -109,7 +112,8 @@ QByteArray reference(const QString& formula, const std::vector<excel::Variant>& 
     const QByteArray kind = numbers ? "num" : "str";
     QByteArray x = "<c:" + kind + "Ref><c:f>" + xmlEscape(formula) + "</c:f><c:" + kind + "Cache>";
     if (numbers)
-        x += "<c:formatCode>" + xmlEscape(formatCode.isEmpty() ? QStringLiteral("General") : formatCode) +
+        x += "<c:formatCode>" +
+             xmlEscape(formatCode.isEmpty() ? QStringLiteral("General") : formatCode) +
              "</c:formatCode>";
     x += "<c:ptCount val=\"" + QByteArray::number(qsizetype(values.size())) + "\"/>";
     for (size_t i = 0; i < values.size(); ++i) {
@@ -123,11 +127,15 @@ QByteArray reference(const QString& formula, const std::vector<excel::Variant>& 
     return x + "</c:" + kind + "Cache></c:" + kind + "Ref>";
 }
 
-QByteArray series(const excel::SeriesModel& s, int index, bool line, const ReferenceValues& values) {
-    QByteArray x = "<c:ser>" + val("idx", QByteArray::number(index)) + val("order", QByteArray::number(index));
+QByteArray series(const excel::SeriesModel& s, int index, bool line,
+                  const ReferenceValues& values) {
+    QByteArray x =
+        "<c:ser>" + val("idx", QByteArray::number(index)) + val("order", QByteArray::number(index));
     x += "<c:tx><c:v>" + xmlEscape(seriesTitle(s.name)) + "</c:v></c:tx>";
     if (line) {
-        const QByteArray color = s.fill.isSet() ? solidFill(s.fill) : "<a:solidFill><a:srgbClr val=\"ED7D31\"/></a:solidFill>";
+        const QByteArray color = s.fill.isSet()
+                                     ? solidFill(s.fill)
+                                     : "<a:solidFill><a:srgbClr val=\"ED7D31\"/></a:solidFill>";
         x += "<c:spPr><a:ln w=\"28575\" cap=\"rnd\">" + color + "<a:round/></a:ln></c:spPr>";
         x += "<c:marker><c:symbol val=\"circle\"/><c:size val=\"5\"/><c:spPr>" + color +
              "</c:spPr></c:marker>";
@@ -156,19 +164,23 @@ QByteArray axisPair(const excel::ChartModel& chart, int group, int catId, int va
                    val("tickLblPos", "nextTo") + val("crossAx", QByteArray::number(valId)) +
                    val("crosses", "autoZero") + val("auto", "1") + val("lblAlgn", "ctr") +
                    val("lblOffset", "100") + val("noMultiLvlLbl", "0") + "</c:catAx>";
-    x += "<c:valAx>" + val("axId", QByteArray::number(valId)) + "<c:scaling><c:orientation val=\"minMax\"/>";
+    x += "<c:valAx>" + val("axId", QByteArray::number(valId)) +
+         "<c:scaling><c:orientation val=\"minMax\"/>";
     if (v.maximum)
         x += val("max", QByteArray::number(*v.maximum, 'g', 17));
     if (v.minimum || secondary)
         x += val("min", QByteArray::number(v.minimum.value_or(0), 'g', 17));
     x += "</c:scaling>" + val("delete", "0") + val("axPos", secondary ? "r" : "l");
     if (!secondary)
-        x += "<c:majorGridlines><c:spPr><a:ln w=\"9525\"><a:solidFill><a:srgbClr val=\"D9D9D9\"/></a:solidFill></a:ln></c:spPr></c:majorGridlines>";
-    x += v.numberFormat.isEmpty() ? QByteArray("<c:numFmt formatCode=\"General\" sourceLinked=\"1\"/>")
-                                  : "<c:numFmt formatCode=\"" + xmlEscape(v.numberFormat) + "\" sourceLinked=\"0\"/>";
+        x += "<c:majorGridlines><c:spPr><a:ln w=\"9525\"><a:solidFill><a:srgbClr "
+             "val=\"D9D9D9\"/></a:solidFill></a:ln></c:spPr></c:majorGridlines>";
+    x += v.numberFormat.isEmpty()
+             ? QByteArray("<c:numFmt formatCode=\"General\" sourceLinked=\"1\"/>")
+             : "<c:numFmt formatCode=\"" + xmlEscape(v.numberFormat) + "\" sourceLinked=\"0\"/>";
     x += val("majorTickMark", secondary ? "out" : "none") + val("minorTickMark", "none") +
          val("tickLblPos", "nextTo") + val("crossAx", QByteArray::number(catId)) +
-         val("crosses", secondary ? "max" : "autoZero") + val("crossBetween", "between") + "</c:valAx>";
+         val("crosses", secondary ? "max" : "autoZero") + val("crossBetween", "between") +
+         "</c:valAx>";
     return x;
 }
 
@@ -220,8 +232,11 @@ QByteArray chartXml(const excel::ChartShapeModel& shape, const ReferenceValues& 
     x += "</c:plotArea>";
     x += "<c:legend>" + val("legendPos", "b") + val("overlay", "0") + "</c:legend>";
     x += val("plotVisOnly", "1") + val("dispBlanksAs", "gap") + "</c:chart>";
-    x += "<c:spPr>" + (shape.fill.isSet() ? solidFill(shape.fill) : QByteArray("<a:solidFill><a:schemeClr val=\"bg1\"/></a:solidFill>")) +
-         "<a:ln w=\"9525\"><a:solidFill><a:srgbClr val=\"D9D9D9\"/></a:solidFill></a:ln>";
+    x +=
+        "<c:spPr>" +
+        (shape.fill.isSet() ? solidFill(shape.fill)
+                            : QByteArray("<a:solidFill><a:schemeClr val=\"bg1\"/></a:solidFill>")) +
+        "<a:ln w=\"9525\"><a:solidFill><a:srgbClr val=\"D9D9D9\"/></a:solidFill></a:ln>";
     if (shape.shadowType > 0)
         x += "<a:effectLst><a:outerShdw blurRad=\"50800\" dist=\"38100\" dir=\"2700000\" "
              "algn=\"tl\" rotWithShape=\"0\"><a:prstClr val=\"black\"><a:alpha val=\"40000\"/>"
@@ -234,7 +249,8 @@ std::vector<PartRelationship> drawingRelationships(const NewSheetContent& conten
                                                    const std::vector<QByteArray>& chartTargets) {
     std::vector<PartRelationship> rels;
     for (size_t k = 0; k < content.charts.size(); ++k)
-        rels.push_back({"rId" + QByteArray::number(qsizetype(k + 1)), kRelTypes + "chart", chartTargets[k]});
+        rels.push_back(
+            {"rId" + QByteArray::number(qsizetype(k + 1)), kRelTypes + "chart", chartTargets[k]});
     int next = int(content.charts.size()) + 1;
     for (const auto& chart : content.charts) {
         for (const auto& label : chart.chart.shapes) {
@@ -258,9 +274,11 @@ QByteArray drawingXml(const NewSheetContent& content) {
              QByteArray::number(id++) + "\" name=\"" + xmlEscape(c.name) +
              "\"/><xdr:cNvGraphicFramePr/></xdr:nvGraphicFramePr>"
              "<xdr:xfrm><a:off x=\"0\" y=\"0\"/><a:ext cx=\"0\" cy=\"0\"/></xdr:xfrm>"
-             "<a:graphic><a:graphicData uri=\"" + QByteArray(kChartNs) + "\"><c:chart xmlns:c=\"" +
-             kChartNs + "\" r:id=\"rId" + QByteArray::number(qsizetype(k + 1)) +
-             "\"/></a:graphicData></a:graphic></xdr:graphicFrame><xdr:clientData/></xdr:twoCellAnchor>";
+             "<a:graphic><a:graphicData uri=\"" +
+             QByteArray(kChartNs) + "\"><c:chart xmlns:c=\"" + kChartNs + "\" r:id=\"rId" +
+             QByteArray::number(qsizetype(k + 1)) +
+             "\"/></a:graphicData></a:graphic></xdr:graphicFrame><xdr:clientData/></"
+             "xdr:twoCellAnchor>";
     }
     // Labels drawn in a chart go over it, at their place in the chart; their links are the
     // drawing's relationships after the charts'.
@@ -277,13 +295,16 @@ QByteArray drawingXml(const NewSheetContent& content) {
             else
                 x += "/>";
             x += "<xdr:cNvSpPr txBox=\"1\"/></xdr:nvSpPr><xdr:spPr><a:xfrm><a:off x=\"0\" y=\"0\"/>"
-                 "<a:ext cx=\"0\" cy=\"0\"/></a:xfrm><a:prstGeom prst=\"rect\"><a:avLst/></a:prstGeom>"
+                 "<a:ext cx=\"0\" cy=\"0\"/></a:xfrm><a:prstGeom "
+                 "prst=\"rect\"><a:avLst/></a:prstGeom>"
                  "<a:noFill/></xdr:spPr><xdr:txBody><a:bodyPr wrap=\"none\" lIns=\"0\" tIns=\"0\" "
                  "rIns=\"0\" bIns=\"0\" rtlCol=\"0\" anchor=\"t\"/><a:lstStyle/><a:p><a:r>"
                  "<a:rPr lang=\"en-US\" sz=\"900\">";
             if (label.textRgb >= 0)
-                x += "<a:solidFill><a:srgbClr val=\"" + rgbHex(label.textRgb) + "\"/></a:solidFill>";
-            x += "</a:rPr><a:t>" + xmlEscape(label.text) + "</a:t></a:r></a:p></xdr:txBody></xdr:sp>"
+                x +=
+                    "<a:solidFill><a:srgbClr val=\"" + rgbHex(label.textRgb) + "\"/></a:solidFill>";
+            x += "<a:latin typeface=\"Calibri\"/></a:rPr><a:t>" + xmlEscape(label.text) +
+                 "</a:t></a:r></a:p></xdr:txBody></xdr:sp>"
                  "<xdr:clientData/></xdr:twoCellAnchor>";
         }
     }
@@ -291,10 +312,12 @@ QByteArray drawingXml(const NewSheetContent& content) {
 }
 
 QByteArray relationshipsXml(const std::vector<PartRelationship>& rels) {
-    QByteArray x = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
-                   "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+    QByteArray x =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
     for (const PartRelationship& r : rels) {
-        x += "<Relationship Id=\"" + r.id + "\" Type=\"" + r.type + "\" Target=\"" + r.target + "\"";
+        x +=
+            "<Relationship Id=\"" + r.id + "\" Type=\"" + r.type + "\" Target=\"" + r.target + "\"";
         if (r.external)
             x += " TargetMode=\"External\"";
         x += "/>";

@@ -19,34 +19,50 @@ std::map<QString, QByteArray> emptyPackage() {
     const QByteArray decl = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
     std::map<QString, QByteArray> parts;
     parts[QStringLiteral("[Content_Types].xml")] =
-        decl + "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-               "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-               "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-               "<Override PartName=\"/xl/workbook.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
-               "<Override PartName=\"/xl/styles.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>"
-               "</Types>";
+        decl +
+        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+        "<Default Extension=\"rels\" "
+        "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+        "<Override PartName=\"/xl/workbook.xml\" "
+        "ContentType=\"application/"
+        "vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+        "<Override PartName=\"/xl/styles.xml\" "
+        "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>"
+        "</Types>";
     parts[QStringLiteral("_rels/.rels")] =
-        decl + "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-               "<Relationship Id=\"rId1\" Type=\"" + kRelTypes + "officeDocument\" Target=\"xl/workbook.xml\"/>"
-               "</Relationships>";
+        decl +
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId1\" Type=\"" +
+        kRelTypes +
+        "officeDocument\" Target=\"xl/workbook.xml\"/>"
+        "</Relationships>";
     parts[QStringLiteral("xl/workbook.xml")] =
-        decl + "<workbook xmlns=\"" + kMainNs + "\" xmlns:r=\"" + kRelNs + "\">"
-               "<bookViews><workbookView activeTab=\"0\"/></bookViews><sheets/></workbook>";
+        decl + "<workbook xmlns=\"" + kMainNs + "\" xmlns:r=\"" + kRelNs +
+        "\">"
+        "<bookViews><workbookView activeTab=\"0\"/></bookViews><sheets/></workbook>";
     parts[QStringLiteral("xl/_rels/workbook.xml.rels")] =
-        decl + "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-               "<Relationship Id=\"rId1\" Type=\"" + kRelTypes + "styles\" Target=\"styles.xml\"/>"
-               "</Relationships>";
+        decl +
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId1\" Type=\"" +
+        kRelTypes +
+        "styles\" Target=\"styles.xml\"/>"
+        "</Relationships>";
     parts[QStringLiteral("xl/styles.xml")] =
-        decl + "<styleSheet xmlns=\"" + kMainNs + "\">"
-               "<fonts count=\"1\"><font><sz val=\"11\"/><color theme=\"1\"/><name val=\"Calibri\"/>"
-               "<family val=\"2\"/><scheme val=\"minor\"/></font></fonts>"
-               "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill>"
-               "<fill><patternFill patternType=\"gray125\"/></fill></fills>"
-               "<borders count=\"1\"><border><left/><right/><top/><bottom/><diagonal/></border></borders>"
-               "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\"/></cellStyleXfs>"
-               "<cellXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"/></cellXfs>"
-               "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/></cellStyles>"
-               "</styleSheet>";
+        decl + "<styleSheet xmlns=\"" + kMainNs +
+        "\">"
+        "<fonts count=\"1\"><font><sz val=\"11\"/><color theme=\"1\"/><name val=\"Calibri\"/>"
+        "<family val=\"2\"/><scheme val=\"minor\"/></font></fonts>"
+        "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill>"
+        "<fill><patternFill patternType=\"gray125\"/></fill></fills>"
+        "<borders count=\"1\"><border><left/><right/><top/><bottom/><diagonal/></border></borders>"
+        "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" "
+        "borderId=\"0\"/></cellStyleXfs>"
+        "<cellXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" "
+        "xfId=\"0\"/></cellXfs>"
+        "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" "
+        "builtinId=\"0\"/></cellStyles>"
+        "</styleSheet>";
     return parts;
 }
 
@@ -162,8 +178,10 @@ void Package::write(const QString& path) {
         failSave(QStringLiteral("a temporary file could not be made beside the workbook"));
     const auto addBuffer = [&](const QString& name, const QByteArray& bytes) {
         m_keep.push_back(bytes);
-        zip_source_t* src = zip_source_buffer(out, m_keep.back().constData(), zip_uint64_t(bytes.size()), 0);
-        const zip_int64_t index = src ? zip_file_add(out, name.toUtf8().constData(), src, ZIP_FL_ENC_UTF_8) : -1;
+        zip_source_t* src =
+            zip_source_buffer(out, m_keep.back().constData(), zip_uint64_t(bytes.size()), 0);
+        const zip_int64_t index =
+            src ? zip_file_add(out, name.toUtf8().constData(), src, ZIP_FL_ENC_UTF_8) : -1;
         if (index < 0) {
             if (src)
                 zip_source_free(src);
@@ -186,7 +204,8 @@ void Package::write(const QString& path) {
         } else {
             // The entry's compressed bytes as they are.
             zip_source_t* src = zip_source_zip(out, m_zip, zip_uint64_t(i), 0, 0, -1);
-            if (!src || zip_file_add(out, zip_get_name(m_zip, zip_uint64_t(i), ZIP_FL_ENC_RAW), src, ZIP_FL_ENC_RAW) < 0) {
+            if (!src || zip_file_add(out, zip_get_name(m_zip, zip_uint64_t(i), ZIP_FL_ENC_RAW), src,
+                                     ZIP_FL_ENC_RAW) < 0) {
                 if (src)
                     zip_source_free(src);
                 zip_discard(out);

@@ -3,8 +3,8 @@
 // unchanged), the parts it replaces and the parts it adds. Used by the workbook writer only.
 
 #include "RawXml.h"
-#include "ZipPackage.h"
 #include "XlsxWriter.h"
+#include "ZipPackage.h"
 
 #include <QByteArray>
 #include <QSet>

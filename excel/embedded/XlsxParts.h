@@ -19,8 +19,9 @@ QByteArray conditionalFormatXml(const QByteArray& prefix, const excel::Condition
 
 // A worksheet of the session: its cells, column widths, conditional formats and (when
 // drawingRel is not empty) the reference to its drawing.
-QByteArray newSheetXml(const NewSheetContent& content, const std::vector<excel::ConditionalFormat>& rules,
-                       StyleAppender& styles, const QByteArray& drawingRel);
+QByteArray newSheetXml(const NewSheetContent& content,
+                       const std::vector<excel::ConditionalFormat>& rules, StyleAppender& styles,
+                       const QByteArray& drawingRel);
 
 // The drawing of a sheet's charts: chart k (from 0) uses relationship rId<k+1>; each chart's
 // linked labels use the relationships after them, in order (see drawingRelationships()).

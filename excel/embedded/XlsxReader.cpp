@@ -162,7 +162,8 @@ WorkbookData readXlsx(const QString& path, const ReadLimits& limits) {
     if (book.sheets.empty())
         refuseFile(fileName, QStringLiteral("it has no worksheet"));
     for (const pugi::xml_node& name : childNamed(workbook, "definedNames").children()) {
-        if (std::strcmp(localName(name.name()), "definedName") == 0 && !name.attribute("localSheetId"))
+        if (std::strcmp(localName(name.name()), "definedName") == 0 &&
+            !name.attribute("localSheetId"))
             book.definedNames.emplace_back(QString::fromUtf8(name.attribute("name").value()),
                                            QString::fromUtf8(name.text().get()));
     }

@@ -1,6 +1,5 @@
 // The worksheet part of a sheet added in this session, and conditional formats as XML.
 #include "XlsxParts.h"
-
 #include "excel/CellRef.h"
 
 #include <algorithm>
@@ -44,8 +43,9 @@ QString searchText(const QString& text) {
 }
 
 bool needsPreserve(const QString& text) {
-    return !text.isEmpty() && (text.front().isSpace() || text.back().isSpace() ||
-                               text.contains(u'\n') || text.contains(u'\t') || text.contains(u'\r'));
+    return !text.isEmpty() &&
+           (text.front().isSpace() || text.back().isSpace() || text.contains(u'\n') ||
+            text.contains(u'\t') || text.contains(u'\r'));
 }
 
 } // namespace
@@ -55,8 +55,8 @@ QByteArray conditionalFormatXml(const QByteArray& p, const excel::ConditionalFor
     const QByteArray topLeft = cellRef(rule.ranges.front().top, rule.ranges.front().left);
     QByteArray x = "<" + p + "conditionalFormatting sqref=\"" + sqrefOf(rule.ranges) + "\">";
     x += "<" + p + "cfRule type=\"containsText\" dxfId=\"" + QByteArray::number(dxf) +
-         "\" priority=\"" + QByteArray::number(priority) +
-         "\" operator=\"containsText\" text=\"" + xmlEscape(rule.text) + "\">";
+         "\" priority=\"" + QByteArray::number(priority) + "\" operator=\"containsText\" text=\"" +
+         xmlEscape(rule.text) + "\">";
     x += "<" + p + "formula>" +
          xmlEscape(QStringLiteral("NOT(ISERROR(SEARCH(\"%1\",%2)))")
                        .arg(searchText(rule.text), QString::fromLatin1(topLeft))) +
@@ -65,8 +65,9 @@ QByteArray conditionalFormatXml(const QByteArray& p, const excel::ConditionalFor
     return x;
 }
 
-QByteArray newSheetXml(const NewSheetContent& content, const std::vector<excel::ConditionalFormat>& rules,
-                       StyleAppender& styles, const QByteArray& drawingRel) {
+QByteArray newSheetXml(const NewSheetContent& content,
+                       const std::vector<excel::ConditionalFormat>& rules, StyleAppender& styles,
+                       const QByteArray& drawingRel) {
     const CellStore& cells = *content.cells;
     // Cells and formatted empty cells, row by row.
     struct Entry {
@@ -76,7 +77,9 @@ QByteArray newSheetXml(const NewSheetContent& content, const std::vector<excel::
     std::vector<Entry> entries;
     const excel::CellRect used = cells.usedRect();
     if (cells.cellCount() > 0)
-        cells.forEachInRect(used, [&](int row, int column, const Cell& c) { entries.push_back({row, column, &c}); });
+        cells.forEachInRect(used, [&](int row, int column, const Cell& c) {
+            entries.push_back({row, column, &c});
+        });
     for (const auto& [key, format] : content.formats) {
         if (!cells.find(key.first, key.second))
             entries.push_back({key.first, key.second, nullptr});
@@ -113,13 +116,14 @@ QByteArray newSheetXml(const NewSheetContent& content, const std::vector<excel::
     int next = 1;
     const auto styleSpan = [&](int from, int to) {
         if (sheetStyled && from <= to)
-            cols += "<col min=\"" + QByteArray::number(from) + "\" max=\"" + QByteArray::number(to) +
-                    "\" width=\"9.140625\" style=\"" + QByteArray::number(sheetStyle) + "\"/>";
+            cols += "<col min=\"" + QByteArray::number(from) + "\" max=\"" +
+                    QByteArray::number(to) + "\" width=\"9.140625\" style=\"" +
+                    QByteArray::number(sheetStyle) + "\"/>";
     };
     for (const auto& [column, width] : content.columnWidths) {
         styleSpan(next, column - 1);
-        cols += "<col min=\"" + QByteArray::number(column) + "\" max=\"" + QByteArray::number(column) +
-                "\" width=\"" + number(width) + "\" customWidth=\"1\"";
+        cols += "<col min=\"" + QByteArray::number(column) + "\" max=\"" +
+                QByteArray::number(column) + "\" width=\"" + number(width) + "\" customWidth=\"1\"";
         if (sheetStyled)
             cols += " style=\"" + QByteArray::number(sheetStyle) + "\"";
         cols += "/>";
@@ -158,7 +162,8 @@ QByteArray newSheetXml(const NewSheetContent& content, const std::vector<excel::
             x += QByteArray(" t=\"b\"><v>") + (c.boolean ? "1" : "0") + "</v></c>";
             break;
         case CellKind::Error:
-            x += " t=\"e\"><v>" + xmlEscape(excel::errorText(excel::ErrorValue(c.error))) + "</v></c>";
+            x += " t=\"e\"><v>" + xmlEscape(excel::errorText(excel::ErrorValue(c.error))) +
+                 "</v></c>";
             break;
         case CellKind::Text: {
             const QString& text = cells.context().strings.at(c.text);
@@ -179,7 +184,8 @@ QByteArray newSheetXml(const NewSheetContent& content, const std::vector<excel::
     int priority = 0;
     for (const excel::ConditionalFormat& rule : rules) {
         if (!rule.isStored() && rule.fillColor >= 0)
-            x += conditionalFormatXml(QByteArray(), rule, styles.fillDxf(rule.fillColor), ++priority);
+            x += conditionalFormatXml(QByteArray(), rule, styles.fillDxf(rule.fillColor),
+                                      ++priority);
     }
     x += "<pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" "
          "footer=\"0.3\"/>";

@@ -38,7 +38,8 @@ StyleAppender::StyleAppender(RawXml& styles)
     : m_styles(styles)
     , m_p(styles.prefix()) {}
 
-pugi::xml_node StyleAppender::section(const char* local, std::initializer_list<const char*> before) {
+pugi::xml_node StyleAppender::section(const char* local,
+                                      std::initializer_list<const char*> before) {
     pugi::xml_node s = childByLocal(m_styles.root(), local);
     if (!s) {
         s = insertChildInOrder(m_styles.root(), m_p, local, before);
@@ -53,14 +54,19 @@ void StyleAppender::bumpCount(pugi::xml_node section) {
 }
 
 int StyleAppender::numFmtId(const QString& code) {
-    static const std::map<QString, int> builtIn = {
-        {QString(), 0},          {QStringLiteral("General"), 0}, {QStringLiteral("0"), 1},
-        {QStringLiteral("0.00"), 2}, {QStringLiteral("#,##0"), 3}, {QStringLiteral("#,##0.00"), 4},
-        {QStringLiteral("0%"), 9},   {QStringLiteral("0.00%"), 10}};
+    static const std::map<QString, int> builtIn = {{QString(), 0},
+                                                   {QStringLiteral("General"), 0},
+                                                   {QStringLiteral("0"), 1},
+                                                   {QStringLiteral("0.00"), 2},
+                                                   {QStringLiteral("#,##0"), 3},
+                                                   {QStringLiteral("#,##0.00"), 4},
+                                                   {QStringLiteral("0%"), 9},
+                                                   {QStringLiteral("0.00%"), 10}};
     if (const auto it = builtIn.find(code); it != builtIn.end())
         return it->second;
-    pugi::xml_node fmts = section("numFmts", {"fonts", "fills", "borders", "cellStyleXfs", "cellXfs",
-                                              "cellStyles", "dxfs", "tableStyles", "colors", "extLst"});
+    pugi::xml_node fmts =
+        section("numFmts", {"fonts", "fills", "borders", "cellStyleXfs", "cellXfs", "cellStyles",
+                            "dxfs", "tableStyles", "colors", "extLst"});
     int maxId = 163;
     const QByteArray escaped = xmlEscape(code);
     for (const pugi::xml_node& f : fmts.children()) {
@@ -78,10 +84,12 @@ int StyleAppender::numFmtId(const QString& code) {
 }
 
 int StyleAppender::appendFont(const excel::CellFormat& format) {
-    pugi::xml_node fonts = section("fonts", {"fills", "borders", "cellStyleXfs", "cellXfs",
-                                             "cellStyles", "dxfs", "tableStyles", "colors", "extLst"});
+    pugi::xml_node fonts =
+        section("fonts", {"fills", "borders", "cellStyleXfs", "cellXfs", "cellStyles", "dxfs",
+                          "tableStyles", "colors", "extLst"});
     pugi::xml_node base = childByLocal(fonts, "font");
-    pugi::xml_node font = base ? fonts.append_copy(base) : fonts.append_child((m_p + "font").constData());
+    pugi::xml_node font =
+        base ? fonts.append_copy(base) : fonts.append_child((m_p + "font").constData());
     const auto child = [&](const char* local) { return childByLocal(font, local); };
     if (format.bold && !child("b"))
         font.prepend_child((m_p + "b").constData());
@@ -90,8 +98,9 @@ int StyleAppender::appendFont(const excel::CellFormat& format) {
     if (format.fontColor >= 0) {
         if (child("color"))
             font.remove_child(child("color"));
-        pugi::xml_node color = child("name") ? font.insert_child_before((m_p + "color").constData(), child("name"))
-                                             : font.append_child((m_p + "color").constData());
+        pugi::xml_node color =
+            child("name") ? font.insert_child_before((m_p + "color").constData(), child("name"))
+                          : font.append_child((m_p + "color").constData());
         color.append_attribute("rgb") = argb(format.fontColor).constData();
     }
     if (!format.fontName.isEmpty()) {
@@ -121,7 +130,8 @@ int StyleAppender::appendFill(int rgb) {
     pugi::xml_node pattern = fills.append_child((m_p + "fill").constData())
                                  .append_child((m_p + "patternFill").constData());
     pattern.append_attribute("patternType") = "solid";
-    pattern.append_child((m_p + "fgColor").constData()).append_attribute("rgb") = argb(rgb).constData();
+    pattern.append_child((m_p + "fgColor").constData()).append_attribute("rgb") =
+        argb(rgb).constData();
     pattern.append_child((m_p + "bgColor").constData()).append_attribute("indexed") = "64";
     bumpCount(fills);
     return elementCount(fills) - 1;
@@ -154,7 +164,8 @@ int StyleAppender::cellStyle(const excel::CellFormat& format, bool date) {
     const int font = plainFont ? 0 : appendFont(format);
     const int fill = format.fillColor < 0 ? 0 : appendFill(format.fillColor);
     const int border = format.borderColor < 0 ? 0 : appendBorder(format.borderColor);
-    pugi::xml_node xfs = section("cellXfs", {"cellStyles", "dxfs", "tableStyles", "colors", "extLst"});
+    pugi::xml_node xfs =
+        section("cellXfs", {"cellStyles", "dxfs", "tableStyles", "colors", "extLst"});
     pugi::xml_node xf = xfs.append_child((m_p + "xf").constData());
     xf.append_attribute("numFmtId") = numFmt;
     xf.append_attribute("fontId") = font;
@@ -175,7 +186,8 @@ int StyleAppender::cellStyle(const excel::CellFormat& format, bool date) {
                                                                                  : nullptr;
     if (horizontal) {
         xf.append_attribute("applyAlignment") = 1;
-        xf.append_child((m_p + "alignment").constData()).append_attribute("horizontal") = horizontal;
+        xf.append_child((m_p + "alignment").constData()).append_attribute("horizontal") =
+            horizontal;
     }
     bumpCount(xfs);
     const int index = elementCount(xfs) - 1;
@@ -191,7 +203,8 @@ int StyleAppender::fillDxf(int rgb) {
     pugi::xml_node pattern = dxfs.append_child((m_p + "dxf").constData())
                                  .append_child((m_p + "fill").constData())
                                  .append_child((m_p + "patternFill").constData());
-    pattern.append_child((m_p + "bgColor").constData()).append_attribute("rgb") = argb(rgb).constData();
+    pattern.append_child((m_p + "bgColor").constData()).append_attribute("rgb") =
+        argb(rgb).constData();
     bumpCount(dxfs);
     const int index = elementCount(dxfs) - 1;
     m_dxfs[rgb] = index;

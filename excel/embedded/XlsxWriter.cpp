@@ -7,14 +7,13 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
 
 namespace embedded {
 
@@ -44,7 +43,8 @@ void spliceRules(Package& package, const QString& fileName, const SheetSnapshot&
     const QByteArray xml = package.read(sheet.partName);
     const SheetPartLayout layout = scanSheetPart(fileName, sheet.partName, xml);
     if (layout.rules.size() != sheet.storedRules.size())
-        failSave(QStringLiteral("the sheet \"%1\" changed in the file while it was open").arg(sheet.name));
+        failSave(QStringLiteral("the sheet \"%1\" changed in the file while it was open")
+                     .arg(sheet.name));
     struct Edit {
         qint64 begin, end;
         QByteArray text;
@@ -52,15 +52,17 @@ void spliceRules(Package& package, const QString& fileName, const SheetSnapshot&
     std::vector<Edit> edits;
     for (size_t i = 0; i < layout.rules.size(); ++i) {
         const StoredRuleSpan& span = layout.rules[i];
-        const auto kept = std::find_if(sheet.rules.begin(), sheet.rules.end(),
-                                       [&](const excel::ConditionalFormat& r) { return r.storedIndex == int(i); });
+        const auto kept = std::find_if(
+            sheet.rules.begin(), sheet.rules.end(),
+            [&](const excel::ConditionalFormat& r) { return r.storedIndex == int(i); });
         if (kept == sheet.rules.end()) {
             edits.push_back({span.begin, span.end, {}});
         } else if (kept->ranges != span.ranges) {
             QByteArray element = xml.mid(span.begin, span.end - span.begin);
             QByteArray sqref;
             for (const excel::CellRect& r : kept->ranges)
-                sqref += (sqref.isEmpty() ? "" : " ") + excel::formatRect(r, false, false).toLatin1();
+                sqref +=
+                    (sqref.isEmpty() ? "" : " ") + excel::formatRect(r, false, false).toLatin1();
             const qsizetype at = element.indexOf("sqref=");
             const char quote = element[at + 6];
             const qsizetype close = element.indexOf(quote, at + 7);
@@ -72,11 +74,13 @@ void spliceRules(Package& package, const QString& fileName, const SheetSnapshot&
     int priority = layout.maxPriority;
     for (const excel::ConditionalFormat& rule : sheet.rules) {
         if (!rule.isStored() && rule.fillColor >= 0)
-            added += conditionalFormatXml(layout.prefix, rule, styles.fillDxf(rule.fillColor), ++priority);
+            added += conditionalFormatXml(layout.prefix, rule, styles.fillDxf(rule.fillColor),
+                                          ++priority);
     }
     if (!added.isEmpty())
         edits.push_back({layout.insertAt, layout.insertAt, added});
-    std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
+    std::sort(edits.begin(), edits.end(),
+              [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
     QByteArray out;
     out.reserve(xml.size() + added.size());
     qint64 at = 0;
@@ -113,14 +117,15 @@ void editNames(RawXml& workbook, const WorkbookSnapshot& snapshot) {
     if (!wanted.empty() && !names)
         names = insertChildInOrder(workbook.root(), p, "definedNames",
                                    {"calcPr", "oleSize", "customWorkbookViews", "pivotCaches",
-                                    "smartTagPr", "smartTagTypes", "webPublishing", "fileRecoveryPr",
-                                    "webPublishObjects", "extLst"});
+                                    "smartTagPr", "smartTagTypes", "webPublishing",
+                                    "fileRecoveryPr", "webPublishObjects", "extLst"});
     for (const auto& [name, formula] : wanted) {
         pugi::xml_node n = names.append_child((p + "definedName").constData());
         n.append_attribute("name") = xmlEscape(name).constData();
         n.append_child(pugi::node_pcdata).set_value(xmlEscape(formula).constData());
     }
-    if (names && !names.find_child([](const pugi::xml_node& c) { return c.type() == pugi::node_element; }))
+    if (names &&
+        !names.find_child([](const pugi::xml_node& c) { return c.type() == pugi::node_element; }))
         workbook.root().remove_child(names);
 }
 
@@ -136,18 +141,22 @@ QString newSheetParts(Package& package, Rels& workbookRels, RawXml& types, RawXm
         for (const excel::ChartShapeModel& chart : content.charts) {
             const QString chartPart = freePart(package, QStringLiteral("xl/charts/chart%1.xml"));
             package.add(chartPart, chartXml(chart, values));
-            addOverride(types, chartPart, "application/vnd.openxmlformats-officedocument.drawingml.chart+xml");
+            addOverride(types, chartPart,
+                        "application/vnd.openxmlformats-officedocument.drawingml.chart+xml");
             chartTargets.push_back(("/" + chartPart).toUtf8());
         }
         package.add(drawingPart, drawingXml(content));
-        package.add(relsOf(drawingPart), relationshipsXml(drawingRelationships(content, chartTargets)));
-        addOverride(types, drawingPart, "application/vnd.openxmlformats-officedocument.drawing+xml");
-        package.add(relsOf(sheetPart),
-                    relationshipsXml({{"rId1", kRelTypes + "drawing", ("/" + drawingPart).toUtf8()}}));
+        package.add(relsOf(drawingPart),
+                    relationshipsXml(drawingRelationships(content, chartTargets)));
+        addOverride(types, drawingPart,
+                    "application/vnd.openxmlformats-officedocument.drawing+xml");
+        package.add(relsOf(sheetPart), relationshipsXml({{"rId1", kRelTypes + "drawing",
+                                                          ("/" + drawingPart).toUtf8()}}));
         drawingRel = "rId1";
     }
     package.add(sheetPart, newSheetXml(content, sheet.rules, styles, drawingRel));
-    addOverride(types, sheetPart, "application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml");
+    addOverride(types, sheetPart,
+                "application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml");
     const QString rel = workbookRels.add("worksheet", QStringLiteral("/") + sheetPart);
 
     pugi::xml_node sheets = childByLocal(workbook.root(), "sheets");
@@ -188,15 +197,20 @@ void replaceFile(const QString& temp, const SaveRequest& request) {
     if (::stat(target.constData(), &st) == 0)
         ::chmod(tmp.constData(), st.st_mode & 07777);
     else
-        ::chmod(tmp.constData(), 0644 & ~[] { const mode_t m = ::umask(0); ::umask(m); return m; }());
+        ::chmod(
+            tmp.constData(), 0644 & ~[] {
+                const mode_t m = ::umask(0);
+                ::umask(m);
+                return m;
+            }());
     const int fd = ::open(tmp.constData(), O_RDONLY);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
     }
-    const int done = request.replaceTarget
-                         ? ::rename(tmp.constData(), target.constData())
-                         : ::renameat2(AT_FDCWD, tmp.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE);
+    const int done = request.replaceTarget ? ::rename(tmp.constData(), target.constData())
+                                           : ::renameat2(AT_FDCWD, tmp.constData(), AT_FDCWD,
+                                                         target.constData(), RENAME_NOREPLACE);
     if (done != 0) {
         const int err = errno;
         ::unlink(tmp.constData());
@@ -221,17 +235,25 @@ void saveWorkbook(const WorkbookSnapshot& snapshot, const SaveRequest& request) 
     if (workbookPart.isEmpty())
         failSave(QStringLiteral("the file has no workbook part"));
     RawXml workbook(package.read(workbookPart), file, workbookPart);
-    if (QByteArray(workbook.root().attribute(("xmlns" + (workbook.prefix().isEmpty() ? QByteArray() : ":" + workbook.prefix().chopped(1))).constData()).value()).contains("purl.oclc.org"))
+    if (QByteArray(workbook.root()
+                       .attribute(("xmlns" + (workbook.prefix().isEmpty()
+                                                  ? QByteArray()
+                                                  : ":" + workbook.prefix().chopped(1)))
+                                      .constData())
+                       .value())
+            .contains("purl.oclc.org"))
         failSave(QStringLiteral("the workbook is in the strict form of the file format, which "
                                 "this program does not write"));
     Rels workbookRels(package.read(relsOf(workbookPart)), file, relsOf(workbookPart));
-    RawXml types(package.read(QStringLiteral("[Content_Types].xml")), file, QStringLiteral("[Content_Types].xml"));
+    RawXml types(package.read(QStringLiteral("[Content_Types].xml")), file,
+                 QStringLiteral("[Content_Types].xml"));
     QString stylesPart = workbookRels.targetOfType("styles", workbookPart);
     if (stylesPart.isEmpty()) {
         stylesPart = QStringLiteral("xl/styles.xml");
         package.add(stylesPart, Package(SaveRequest{}).read(QStringLiteral("xl/styles.xml")));
         workbookRels.add("styles", QStringLiteral("/") + stylesPart);
-        addOverride(types, stylesPart, "application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml");
+        addOverride(types, stylesPart,
+                    "application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml");
     }
     RawXml styleXml(package.read(stylesPart), file, stylesPart);
     StyleAppender styles(styleXml);

@@ -12,10 +12,10 @@
 namespace embedded {
 
 struct SaveRequest {
-    QString sourcePackage; // the .xlsx the workbook came from; empty to start a new package
-    QString target;        // where to write
+    QString sourcePackage;     // the .xlsx the workbook came from; empty to start a new package
+    QString target;            // where to write
     bool replaceTarget = true; // false: refuse when the target exists (never overwrite)
-    QString fileName;      // for messages
+    QString fileName;          // for messages
 };
 
 // Raises excel::Error (member "Save") with the reason when the workbook cannot be saved.

@@ -16,8 +16,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMovie>
 #include <QMouseEvent>
+#include <QMovie>
 #include <QPushButton>
 #include <gtest/gtest.h>
 

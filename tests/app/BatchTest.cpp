@@ -81,7 +81,8 @@ TEST(Batch, RefusesBadInputWithAReasonAndPrintsNothing) {
         {{book, "--range", "nonsense!!"}, 1, "\"nonsense!!\" is not a cell reference"},
         {{"/no/such.xlsx"}, 1, "There is no workbook file \"/no/such.xlsx\"."},
         {{book, "--chart"}, 2, "--chart goes with --report."},
-        {{book, "--highlight", "Scrat"}, 2,
+        {{book, "--highlight", "Scrat"},
+         2,
          "There is no category \"Scrat\" to highlight in '[defects.xlsx]Defect log'!A1:A10."},
     };
     for (const auto& c : cases) {

@@ -22,10 +22,10 @@ class ObjectModelEdits : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override {
         const QString path = testsupport::scratchDir("edits") + "/edits.xlsx";
-        testsupport::SheetSpec data{"Data", {}};
+        testsupport::SheetSpec data = testsupport::sheetSpec("Data", {});
         for (int row = 1; row <= 6; ++row)
             data.cells.emplace_back(QStringLiteral("A%1").arg(row), Variant(row * 10.0));
-        testsupport::SheetSpec other{"Other", {{"A1", "x"}}};
+        testsupport::SheetSpec other = testsupport::sheetSpec("Other", {{"A1", "x"}});
         testsupport::writeXlsx(path, {data, other}, 1);
         embedded::registerEmbeddedProvider();
         app = excel::activeApplication(path);
@@ -110,8 +110,9 @@ TEST_P(ObjectModelEdits, PastesTextAsTheTextImportReadsIt) {
 
 TEST_P(ObjectModelEdits, SortsNumbersTextLogicalErrorsThenBlanks) {
     auto sheet = app->Worksheets()("Other");
-    const Variant values[] = {Variant("b"), Variant(2.0), Variant(), Variant(true),
-                              Variant(excel::ErrorValue::NA), Variant("A"), Variant(-1.0)};
+    const Variant values[] = {
+        Variant("b"), Variant(2.0), Variant(), Variant(true), Variant(excel::ErrorValue::NA),
+        Variant("A"), Variant(-1.0)};
     sheet->setCellValue(1, 1, "Head");
     for (int i = 0; i < 7; ++i) {
         sheet->setCellValue(i + 2, 1, values[i]);

@@ -1,13 +1,14 @@
 // Saving hosted workbooks: what the file holds afterwards, and that every part the session did
 // not change is the same, byte for byte, compressed data included.
 
+#include "excel/embedded/XlsxWriter.h"
+
 #include "analysis/CategoryTable.h"
 #include "analysis/Highlight.h"
 #include "excel/Error.h"
 #include "excel/FormatConditions.h"
 #include "excel/Workbook.h"
 #include "excel/embedded/EmbeddedApplication.h"
-#include "excel/embedded/XlsxWriter.h"
 #include "report/ReportAction.h"
 #include "support/AnalysisFixture.h"
 #include "support/TestFiles.h"
@@ -79,7 +80,8 @@ QString copyToScratch(const QString& from, const QString& test) {
     const QString to = scratchDir(test) + QLatin1Char('/') + QFileInfo(from).fileName();
     QFile::remove(to);
     QFile::copy(from, to);
-    QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                  QFile::ReadOther);
     return to;
 }
 
@@ -90,7 +92,8 @@ class ProducerSave : public ::testing::TestWithParam<const char*> {};
 TEST_P(ProducerSave, KeepsUntouchedPartsAndAddsTheReportAndHighlight) {
     if (sharedWorkbooksDir().isEmpty())
         GTEST_SKIP() << "the shared workbooks are not beside this checkout";
-    const QString path = copyToScratch(sharedWorkbooksDir() + QLatin1Char('/') + GetParam(), GetParam());
+    const QString path =
+        copyToScratch(sharedWorkbooksDir() + QLatin1Char('/') + GetParam(), GetParam());
     const auto before = entries(path);
     const size_t sheetsBefore = embedded::readWorkbookFile(path).sheets.size();
     const QString dumpBefore = dumpFirstSheets(path, sheetsBefore);
@@ -103,16 +106,18 @@ TEST_P(ProducerSave, KeepsUntouchedPartsAndAddsTheReportAndHighlight) {
     ASSERT_GT(analysis.main.count(), 0);
     const excel::Range range = *analysis.table.AnalysedRange;
     const QString label = analysis.main.text(0);
-    ASSERT_TRUE(analysis::runHighlightAction(*app, [&] { analysis::HighlightCategory(range, label); },
-                                             QStringLiteral("set"))
+    ASSERT_TRUE(analysis::runHighlightAction(
+                    *app, [&] { analysis::HighlightCategory(range, label); }, QStringLiteral("set"))
                     .isEmpty());
     const auto result = report::runReport(*app, app->ActiveWorkbook(), analysis.main, true);
-    ASSERT_EQ(result.outcome, report::ReportResult::Outcome::Written) << result.message.toStdString();
+    ASSERT_EQ(result.outcome, report::ReportResult::Outcome::Written)
+        << result.message.toStdString();
     app->endSession();
     ASSERT_EQ(app->savedFiles(), QStringList({QFileInfo(path).canonicalFilePath()}));
 
     // Parts that may change: the package's lists, the workbook, its styles, the highlighted sheet.
-    const QSet<QString> mayChange = {QStringLiteral("[Content_Types].xml"), QStringLiteral("xl/workbook.xml"),
+    const QSet<QString> mayChange = {QStringLiteral("[Content_Types].xml"),
+                                     QStringLiteral("xl/workbook.xml"),
                                      QStringLiteral("xl/_rels/workbook.xml.rels"),
                                      QStringLiteral("xl/styles.xml"), sheet->partName()};
     const auto after = entries(path);
@@ -142,7 +147,8 @@ TEST_P(ProducerSave, KeepsUntouchedPartsAndAddsTheReportAndHighlight) {
     // A second report on the saved file is Tallyvane2.
     Analysis again(reread, range.Address(false, false, true));
     again.analyse();
-    ASSERT_EQ(report::runReport(*reread, saved, again.main, false).sheetName, QStringLiteral("Tallyvane2"));
+    ASSERT_EQ(report::runReport(*reread, saved, again.main, false).sheetName,
+              QStringLiteral("Tallyvane2"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Producers, ProducerSave,
@@ -151,10 +157,11 @@ INSTANTIATE_TEST_SUITE_P(Producers, ProducerSave,
 
 TEST(HighlightSave, SplicesTheRuleAndKeepsTheUsersOtherRules) {
     const QString path = scratchDir(QStringLiteral("splice")) + QStringLiteral("/Rules.xlsx");
-    SheetSpec sheet{QStringLiteral("Log"),
-                    {{"A1", excel::Variant("Defect")}, {"A2", excel::Variant("abc")},
-                     {"A3", excel::Variant("xabcx")}, {"A4", excel::Variant("d")},
-                     {"D1", excel::Variant(5)}}};
+    SheetSpec sheet = sheetSpec(QStringLiteral("Log"), {{"A1", excel::Variant("Defect")},
+                                                        {"A2", excel::Variant("abc")},
+                                                        {"A3", excel::Variant("xabcx")},
+                                                        {"A4", excel::Variant("d")},
+                                                        {"D1", excel::Variant(5)}});
     const QString inside = QStringLiteral(
         "<conditionalFormatting sqref=\"A2:A3\"><cfRule type=\"cellIs\" dxfId=\"0\" priority=\"1\" "
         "operator=\"equal\"><formula>\"d\"</formula></cfRule></conditionalFormatting>");
@@ -171,9 +178,10 @@ TEST(HighlightSave, SplicesTheRuleAndKeepsTheUsersOtherRules) {
     app->open(path);
     const excel::Range range = app->Range(QStringLiteral("A1:A4"));
     for (const char* label : {"d", "abc"}) { // the second replaces the first
-        ASSERT_TRUE(analysis::runHighlightAction(*app, [&] { analysis::HighlightCategory(range, label); },
-                                                 QStringLiteral("set"))
-                        .isEmpty());
+        ASSERT_TRUE(
+            analysis::runHighlightAction(
+                *app, [&] { analysis::HighlightCategory(range, label); }, QStringLiteral("set"))
+                .isEmpty());
     }
     EXPECT_EQ(range.FormatConditions().Count(), 1);
     EXPECT_EQ(app->Range(QStringLiteral("D1:D5")).FormatConditions().Count(), 1);
@@ -188,14 +196,15 @@ TEST(HighlightSave, SplicesTheRuleAndKeepsTheUsersOtherRules) {
     expected.replace(inside.toUtf8(), QByteArray());
     expected.replace(margins.toUtf8(), ours + margins.toUtf8());
     EXPECT_EQ(saved, expected) << saved.toStdString();
-    EXPECT_TRUE(partText(path, QStringLiteral("xl/styles.xml")).contains("<dxf><fill><patternFill><bgColor rgb=\"FFFFFFCC\"/>"));
+    EXPECT_TRUE(partText(path, QStringLiteral("xl/styles.xml"))
+                    .contains("<dxf><fill><patternFill><bgColor rgb=\"FFFFFFCC\"/>"));
 
     // Clearing, in a new session, takes the rule out again; the user's rule outside stays.
     auto second = embedded::EmbeddedApplication::create();
     second->open(path);
     const excel::Range again = second->Range(QStringLiteral("A1:A4"));
-    ASSERT_TRUE(analysis::runHighlightAction(*second, [&] { analysis::ClearHighlight(again); },
-                                             QStringLiteral("cleared"))
+    ASSERT_TRUE(analysis::runHighlightAction(
+                    *second, [&] { analysis::ClearHighlight(again); }, QStringLiteral("cleared"))
                     .isEmpty());
     second->endSession();
     QByteArray cleared = original;
@@ -205,7 +214,8 @@ TEST(HighlightSave, SplicesTheRuleAndKeepsTheUsersOtherRules) {
 
 TEST(HighlightSave, ARuleReachingIntoTheRangeIsTrimmed) {
     const QString path = scratchDir(QStringLiteral("trim")) + QStringLiteral("/Trim.xlsx");
-    SheetSpec sheet{QStringLiteral("Log"), {{"A1", excel::Variant("x")}, {"A2", excel::Variant("y")}}};
+    SheetSpec sheet = sheetSpec(QStringLiteral("Log"),
+                                {{"A1", excel::Variant("x")}, {"A2", excel::Variant("y")}});
     sheet.afterSheetData = QStringLiteral(
         "<conditionalFormatting sqref=\"A1:B4\"><cfRule type=\"expression\" dxfId=\"0\" "
         "priority=\"1\"><formula>TRUE</formula></cfRule></conditionalFormatting>");
@@ -213,12 +223,13 @@ TEST(HighlightSave, ARuleReachingIntoTheRangeIsTrimmed) {
     auto app = embedded::EmbeddedApplication::create();
     app->open(path);
     const excel::Range range = app->Range(QStringLiteral("A1:A2"));
-    ASSERT_TRUE(analysis::runHighlightAction(*app, [&] { analysis::ClearHighlight(range); },
-                                             QStringLiteral("cleared"))
+    ASSERT_TRUE(analysis::runHighlightAction(
+                    *app, [&] { analysis::ClearHighlight(range); }, QStringLiteral("cleared"))
                     .isEmpty());
     app->endSession();
-    EXPECT_TRUE(partText(path, QStringLiteral("xl/worksheets/sheet1.xml"))
-                    .contains("<conditionalFormatting sqref=\"A3:B4 B1:B2\"><cfRule type=\"expression\""));
+    EXPECT_TRUE(
+        partText(path, QStringLiteral("xl/worksheets/sheet1.xml"))
+            .contains("<conditionalFormatting sqref=\"A3:B4 B1:B2\"><cfRule type=\"expression\""));
 }
 
 TEST(CsvSave, WritesANewWorkbookBesideAndNeverOverAnExistingFile) {
@@ -245,7 +256,8 @@ TEST(CsvSave, WritesANewWorkbookBesideAndNeverOverAnExistingFile) {
     check.open(QIODevice::ReadOnly);
     EXPECT_EQ(check.readAll(), QByteArray("not mine"));
 
-    const embedded::WorkbookData saved = embedded::readWorkbookFile(dir + QStringLiteral("/defects (2).xlsx"));
+    const embedded::WorkbookData saved =
+        embedded::readWorkbookFile(dir + QStringLiteral("/defects (2).xlsx"));
     ASSERT_EQ(saved.sheets.size(), 2u);
     EXPECT_EQ(saved.sheets[0].cells->value(3, 1), excel::Variant("Dent"));
     EXPECT_EQ(saved.sheets[1].name, QStringLiteral("Tallyvane1"));
@@ -254,7 +266,8 @@ TEST(CsvSave, WritesANewWorkbookBesideAndNeverOverAnExistingFile) {
 
 TEST(Save, AFileThatChangedUnderneathIsNotOverwritten) {
     const QString path = scratchDir(QStringLiteral("changed")) + QStringLiteral("/Book.xlsx");
-    SheetSpec sheet{QStringLiteral("Log"), {{"A1", excel::Variant("x")}, {"A2", excel::Variant("y")}}};
+    SheetSpec sheet = sheetSpec(QStringLiteral("Log"),
+                                {{"A1", excel::Variant("x")}, {"A2", excel::Variant("y")}});
     sheet.afterSheetData = QStringLiteral(
         "<conditionalFormatting sqref=\"A1\"><cfRule type=\"expression\" dxfId=\"0\" "
         "priority=\"1\"><formula>TRUE</formula></cfRule></conditionalFormatting>");
@@ -262,11 +275,11 @@ TEST(Save, AFileThatChangedUnderneathIsNotOverwritten) {
     auto app = embedded::EmbeddedApplication::create();
     app->open(path);
     const excel::Range range = app->Range(QStringLiteral("A1:A2"));
-    ASSERT_TRUE(analysis::runHighlightAction(*app, [&] { analysis::HighlightCategory(range, "x"); },
-                                             QStringLiteral("set"))
+    ASSERT_TRUE(analysis::runHighlightAction(
+                    *app, [&] { analysis::HighlightCategory(range, "x"); }, QStringLiteral("set"))
                     .isEmpty());
     // Someone else saved the file in the meantime, without the rule the session knew of.
-    writeXlsx(path, {SheetSpec{QStringLiteral("Log"), {{"A1", excel::Variant("z")}}}});
+    writeXlsx(path, {sheetSpec(QStringLiteral("Log"), {{"A1", excel::Variant("z")}})});
     QFile f(path);
     f.open(QIODevice::ReadOnly);
     const QByteArray theirs = f.readAll();
@@ -275,10 +288,14 @@ TEST(Save, AFileThatChangedUnderneathIsNotOverwritten) {
         app->endSession();
         FAIL() << "saved over a file that changed";
     } catch (const excel::Error& e) {
-        EXPECT_TRUE(e.message().startsWith(QStringLiteral("The workbook \"Book.xlsx\" could not be saved: ")))
+        EXPECT_TRUE(e.message().startsWith(
+            QStringLiteral("The workbook \"Book.xlsx\" could not be saved: ")))
             << e.message().toStdString();
     }
     f.open(QIODevice::ReadOnly);
     EXPECT_EQ(f.readAll(), theirs);
-    EXPECT_TRUE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Hidden | QDir::Files).filter(".Book").isEmpty());
+    EXPECT_TRUE(QDir(QFileInfo(path).absolutePath())
+                    .entryList(QDir::Hidden | QDir::Files)
+                    .filter(".Book")
+                    .isEmpty());
 }

@@ -1,14 +1,15 @@
 // The report action over workbooks hosted by the embedded engine: the sheet it adds, the table,
 // the chart it draws, the clipboard text, and what reaches the file when a step fails.
 
-#include "support/AnalysisFixture.h"
-#include "support/TestFiles.h"
+#include "report/ReportAction.h"
+
 #include "analysis/SortListView.h"
 #include "excel/Clipboard.h"
 #include "excel/Error.h"
 #include "excel/ListObjects.h"
 #include "excel/Workbook.h"
-#include "report/ReportAction.h"
+#include "support/AnalysisFixture.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -28,16 +29,18 @@ struct ReportBook {
     explicit ReportBook(const QString& test, const QStringList& values,
                         const QStringList& otherSheets = {}, int activeTab = 0) {
         path = scratchDir(test) + QStringLiteral("/Book.xlsx");
-        SheetSpec data{QStringLiteral("Data"), {{QStringLiteral("A1"), excel::Variant("Defect")}}};
+        SheetSpec data =
+            sheetSpec(QStringLiteral("Data"), {{QStringLiteral("A1"), excel::Variant("Defect")}});
         for (int i = 0; i < values.size(); ++i)
             data.cells.emplace_back(QStringLiteral("A%1").arg(i + 2), excel::Variant(values[i]));
         std::vector<SheetSpec> sheets{data};
         for (const QString& name : otherSheets)
-            sheets.push_back(SheetSpec{name, {{QStringLiteral("B2"), excel::Variant(1)}}});
+            sheets.push_back(sheetSpec(name, {{QStringLiteral("B2"), excel::Variant(1)}}));
         writeXlsx(path, sheets, activeTab);
         app = embedded::EmbeddedApplication::create();
         app->open(path);
-        analysis = std::make_unique<Analysis>(app, QStringLiteral("Data!A2:A%1").arg(values.size() + 1));
+        analysis =
+            std::make_unique<Analysis>(app, QStringLiteral("Data!A2:A%1").arg(values.size() + 1));
         analysis->analyse();
     }
     report::ReportResult run(bool chart) {
@@ -83,19 +86,20 @@ TEST_P(ReportSheetName, IsTheFirstFreeNumberAndGoesLast) {
     // The defect sheet is active, with the existing sheets after it: the new one still goes last.
     ReportBook book(QStringLiteral("name"), kDefects, GetParam().existing, 0);
     const auto result = book.run(false);
-    ASSERT_EQ(result.outcome, report::ReportResult::Outcome::Written) << result.message.toStdString();
+    ASSERT_EQ(result.outcome, report::ReportResult::Outcome::Written)
+        << result.message.toStdString();
     EXPECT_EQ(result.sheetName, GetParam().expected);
     EXPECT_EQ(book.sheetNames().back(), GetParam().expected);
     EXPECT_EQ(book.app->ActiveSheet()->Name(), GetParam().expected);
     EXPECT_FALSE(book.app->ActiveSheet()->DisplayRightToLeft());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, ReportSheetName,
-    ::testing::Values(NameCase{{"Tallyvane1", "Tallyvane2", "Tallyvane3"}, "Tallyvane4"},
-                      NameCase{{"Tallyvane2"}, "Tallyvane1"},
-                      NameCase{{"tallyvane1"}, "Tallyvane2"},
-                      NameCase{{"Tallyvane01", "Tallyvane"}, "Tallyvane1"}));
+INSTANTIATE_TEST_SUITE_P(Names, ReportSheetName,
+                         ::testing::Values(NameCase{{"Tallyvane1", "Tallyvane2", "Tallyvane3"},
+                                                    "Tallyvane4"},
+                                           NameCase{{"Tallyvane2"}, "Tallyvane1"},
+                                           NameCase{{"tallyvane1"}, "Tallyvane2"},
+                                           NameCase{{"Tallyvane01", "Tallyvane"}, "Tallyvane1"}));
 
 TEST(ReportAction, AllHundredNamesTakenAddsNothingAndSaysSo) {
     QStringList taken;
@@ -198,10 +202,11 @@ TEST(ReportAction, OneCategoryGivesOneBarAndACurveAtAHundredPercent) {
 TEST(ReportAction, TheClipboardHoldsTheTableText) {
     ReportBook book(QStringLiteral("clipboard"), {"Dent", "Scratch", "Dent"});
     ASSERT_EQ(book.run(false).outcome, report::ReportResult::Outcome::Written);
-    const QString expected = QStringLiteral("Category\tCount\tCount(%)\tCum(%)\tBar chart of Count(%)\t\r\n") +
-                             QStringLiteral("Dent\t2\t66.7%\t66.7%\t") + QString(30, u'*') +
-                             QStringLiteral("\r\nScratch\t1\t33.3%\t100.0%\t") + QString(15, u'*') +
-                             QStringLiteral("\r\n\r\n");
+    const QString expected =
+        QStringLiteral("Category\tCount\tCount(%)\tCum(%)\tBar chart of Count(%)\t\r\n") +
+        QStringLiteral("Dent\t2\t66.7%\t66.7%\t") + QString(30, u'*') +
+        QStringLiteral("\r\nScratch\t1\t33.3%\t100.0%\t") + QString(15, u'*') +
+        QStringLiteral("\r\n\r\n");
     EXPECT_EQ(excel::clipboardText(), expected);
 }
 
@@ -226,13 +231,33 @@ public:
     FailingSteps(excel::Application& app, std::shared_ptr<excel::Workbook> book, QString step)
         : ReportSteps(app, std::move(book))
         , m_step(std::move(step)) {}
-    bool CreateNewSheet() override { return ReportSteps::CreateNewSheet() && check("CreateNewSheet"); }
-    void PasteTable() override { ReportSteps::PasteTable(); check("PasteTable"); }
-    void FormatMe() override { ReportSteps::FormatMe(); check("FormatMe"); }
-    void NameIt() override { ReportSteps::NameIt(); check("NameIt"); }
-    void SortRange() override { ReportSteps::SortRange(); check("SortRange"); }
-    void DrawChart() override { ReportSteps::DrawChart(); check("DrawChart"); }
-    void DeleteNames() override { ReportSteps::DeleteNames(); check("DeleteNames"); }
+    bool CreateNewSheet() override {
+        return ReportSteps::CreateNewSheet() && check("CreateNewSheet");
+    }
+    void PasteTable() override {
+        ReportSteps::PasteTable();
+        check("PasteTable");
+    }
+    void FormatMe() override {
+        ReportSteps::FormatMe();
+        check("FormatMe");
+    }
+    void NameIt() override {
+        ReportSteps::NameIt();
+        check("NameIt");
+    }
+    void SortRange() override {
+        ReportSteps::SortRange();
+        check("SortRange");
+    }
+    void DrawChart() override {
+        ReportSteps::DrawChart();
+        check("DrawChart");
+    }
+    void DeleteNames() override {
+        ReportSteps::DeleteNames();
+        check("DeleteNames");
+    }
 
 private:
     bool check(const char* step) {

@@ -43,6 +43,15 @@ struct SheetSpec {
     QString afterSheetData;    // raw elements placed after it (conditional formats, margins)
 };
 
+// A sheet of the given name and cells, the rest as by default.
+inline SheetSpec sheetSpec(const QString& name,
+                           std::vector<std::pair<QString, excel::Variant>> cells = {}) {
+    SheetSpec sheet;
+    sheet.name = name;
+    sheet.cells = std::move(cells);
+    return sheet;
+}
+
 // A minimal but complete workbook file: content types, relationships, workbook, styles (style 1
 // is a date) and one part per sheet with inline strings.
 void writeXlsx(const QString& path, const std::vector<SheetSpec>& sheets, int activeTab = 0,
