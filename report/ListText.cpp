@@ -6,7 +6,8 @@ namespace {
 
 QString field(const QString& text) {
     if (!text.contains(QLatin1Char('\t')) && !text.contains(QLatin1Char('\r')) &&
-        !text.contains(QLatin1Char('\n')) && !text.startsWith(QLatin1Char('"')))
+        !text.contains(QLatin1Char('\n')) && !text.startsWith(QLatin1Char('"')) &&
+        !text.startsWith(QLatin1Char('=')))
         return text;
     QString quoted = text;
     quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));

@@ -9,8 +9,9 @@
 
 namespace report {
 
-// A field holding a tab, a line break or beginning with a double quote is quoted as spreadsheets
-// read quoted tab-separated text (inner quotes doubled), so that it stays one field on one line.
+// A field holding a tab, a line break or beginning with a double quote or "=" is quoted as
+// spreadsheets read quoted tab-separated text (inner quotes doubled), so that it stays one field
+// on one line and a paste keeps it as text rather than reading a formula.
 QString listText(const platform::ListViewModel& list);
 
 } // namespace report

@@ -22,13 +22,16 @@ TEST(ListText, FieldsThatWouldBreakTheTableAreQuoted) {
     platform::ListViewModel list;
     list.addColumn("Category");
     list.addColumn("Count");
-    for (const char* label : {"tab\there", "two\r\nlines", "\"quoted\"", "say \"hi\""})
+    for (const char* label :
+         {"tab\there", "two\r\nlines", "\"quoted\"", "say \"hi\"", "=1+1", "a=b"})
         list.setSubItem(list.add(0, {}, label), 1, "1");
     EXPECT_EQ(report::listText(list), "Category\tCount\t\r\n"
                                       "\"tab\there\"\t1\r\n"
                                       "\"two\r\nlines\"\t1\r\n"
                                       "\"\"\"quoted\"\"\"\t1\r\n"
-                                      "say \"hi\"\t1\r\n\r\n");
+                                      "say \"hi\"\t1\r\n"
+                                      "\"=1+1\"\t1\r\n"
+                                      "a=b\t1\r\n\r\n");
 }
 
 } // namespace
