@@ -27,8 +27,8 @@ struct Form {
     }
     void mouse(QEvent::Type type, QPoint at, Qt::MouseButtons buttons,
                Qt::MouseButton button = Qt::LeftButton) {
-        QMouseEvent e(type, at, this->button->mapToGlobal(at), button, buttons, {});
-        QApplication::sendEvent(this->button, &e);
+        QMouseEvent e(type, at, button->mapToGlobal(at), which, buttons, {});
+        QApplication::sendEvent(button, &e);
     }
     void key(QEvent::Type type, int key) {
         QKeyEvent e(type, key, Qt::NoModifier, key == Qt::Key_Space ? " " : "");
