@@ -26,12 +26,12 @@ struct Form {
         window.show();
     }
     void mouse(QEvent::Type type, QPoint at, Qt::MouseButtons buttons,
-               Qt::MouseButton button = Qt::LeftButton) {
+               Qt::MouseButton which = Qt::LeftButton) {
         QMouseEvent e(type, at, button->mapToGlobal(at), which, buttons, {});
         QApplication::sendEvent(button, &e);
     }
-    void key(QEvent::Type type, int key) {
-        QKeyEvent e(type, key, Qt::NoModifier, key == Qt::Key_Space ? " " : "");
+    void key(QEvent::Type type, int code) {
+        QKeyEvent e(type, code, Qt::NoModifier, code == Qt::Key_Space ? " " : "");
         QApplication::sendEvent(button, &e);
     }
     QWidget window;
