@@ -11,13 +11,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QProgressBar>
-#include <QPushButton>
+#include "controls/ProgressBar.h"
+#include "controls/ThemedButton.h"
+#include "controls/clsShadow.h"
 
 namespace analysis {
 
 AnalysisForm::AnalysisForm(ExcelSession& session, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint)
+    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint)
     , m_session(session) {
     setObjectName(QStringLiteral("AnalysisForm"));
     setWindowTitle(QStringLiteral("Tallyvane 2.1"));
@@ -30,6 +31,7 @@ AnalysisForm::~AnalysisForm() = default;
 void AnalysisForm::load() {
     hideRangeMessages();
     m_progress->hide();
+    controls::attachShadow(this);
     includeSortDirection = QStringLiteral("A");
     m_table = std::make_unique<CategoryTable>(m_session.ExcelApp, m_included, m_main, *this);
     m_table->prepareLists();
@@ -210,7 +212,7 @@ void AnalysisForm::setProgressVisible(bool visible) {
 
 void AnalysisForm::setProgress(int value, const QString& caption) {
     m_progress->setValue(value);
-    m_progress->setFormat(caption);
+    m_progress->setCaption(caption);
     m_progress->repaint();
 }
 

@@ -15,8 +15,11 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QProgressBar;
-class QPushButton;
+
+namespace controls {
+class ProgressBar;
+class ThemedButton;
+} // namespace controls
 
 namespace analysis {
 
@@ -102,9 +105,9 @@ private:
     QLabel* m_nbOfCategories = nullptr;
     QLabel* m_total = nullptr;
     QLabel* m_statsLabel = nullptr;
-    QProgressBar* m_progress = nullptr;
+    controls::ProgressBar* m_progress = nullptr;
     QCheckBox* m_selectAll = nullptr;
-    QPushButton* m_condFormat = nullptr;
+    controls::ThemedButton* m_condFormat = nullptr;
     QCheckBox* m_includeChart = nullptr;
     QLabel* m_busy = nullptr;
 };

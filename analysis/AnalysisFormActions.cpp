@@ -11,7 +11,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QMovie>
-#include <QPushButton>
+#include "controls/ThemedButton.h"
 
 namespace analysis {
 

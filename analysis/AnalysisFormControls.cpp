@@ -1,6 +1,9 @@
 // The analysis window's controls as designed: names, texts, colours, and places in twips.
 
 #include "AnalysisForm.h"
+#include "controls/ProgressBar.h"
+#include "controls/ThemedButton.h"
+#include "controls/TitelBar.h"
 #include "platform/Pictures.h"
 #include "platform/Twips.h"
 
@@ -10,8 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMovie>
-#include <QProgressBar>
-#include <QPushButton>
 
 namespace analysis {
 
@@ -33,20 +34,24 @@ QLabel* label(QWidget* form, const char* name, const QString& text, Place p) {
     return place(form, new QLabel(text, form), name, p);
 }
 
-QPushButton* button(QWidget* form, const char* name, const QString& text, Place p,
-                    const QColor& back, const QColor& fore = Qt::black) {
-    auto* b = place(form, new QPushButton(text, form), name, p);
-    b->setStyleSheet(
-        QStringLiteral("QPushButton { background-color: %1; color: %2; border: 1px solid "
-                       "#808080; padding: 0px; }")
-            .arg(back.name(), fore.name()));
+// The form's buttons: picture-skin look without skin pictures, flat in their back colour and
+// light grey under the pointer.
+controls::ThemedButton* button(QWidget* form, const char* name, const QString& text, Place p,
+                               const QColor& back, const QColor& fore = Qt::white) {
+    auto* b = place(form, new controls::ThemedButton(form, QString::fromLatin1(name)), name, p);
+    b->setButtonThemeType(1);
+    b->setBackColor(controls::toColorValue(back));
+    b->setForeColor(controls::toColorValue(fore));
+    b->setCaption(text);
     return b;
 }
 
-QPushButton* pictureButton(QWidget* form, const char* name, const QPixmap& picture, Place p) {
+controls::ThemedButton* pictureButton(QWidget* form, const char* name, const QPixmap& picture,
+                                      Place p, int align, int size = 2) {
     auto* b = button(form, name, QString(), p, Qt::white);
-    b->setIcon(QIcon(picture));
-    b->setIconSize(picture.size());
+    b->setPicture(picture.toImage());
+    b->setPictureSize(size);
+    b->setPictureAlign(align);
     return b;
 }
 
@@ -65,21 +70,24 @@ void AnalysisForm::buildControls() {
     setFont(tahoma);
     setFixedSize(platform::twipsToPixels(this, 9240), platform::twipsToPixelsY(this, 9564));
 
-    // Stands where the caption bar goes, with its colours and font.
-    QLabel* caption =
-        label(this, "TitelBar1", QStringLiteral("  Tallyvane 2.1"), {0, 0, 9240, 492});
-    caption->setStyleSheet(QStringLiteral("background-color: rgb(192,192,255); color: white;"));
+    auto* caption = place(this, new controls::TitelBar(this), "TitelBar1", {0, 0, 9240, 492});
+    caption->setStyle(4);
+    caption->setBackColorCover(3);
+    caption->setGradient(controls::rgbValue(192, 192, 255), controls::rgbValue(192, 192, 255),
+                         controls::rgbValue(255, 255, 255), controls::rgbValue(255, 255, 255));
+    caption->setButtonsEnabled(true, true, true);
     QFont captionFont(QStringLiteral("Tahoma"));
     captionFont.setPointSizeF(14.4);
-    caption->setFont(captionFont);
+    caption->setFontProperty(captionFont);
+    caption->setCaption(QStringLiteral("Tallyvane 2.1"));
 
     QLabel* product = label(this, "Label1", QStringLiteral("Tallyvane"), {2040, 600, 4788, 492});
     product->setAlignment(Qt::AlignCenter);
     place(this, new QFrame(this), "Frame1", {360, 1200, 7572, 852})->setFrameShape(QFrame::Box);
     label(this, "Label4_0", QStringLiteral("Select the range to query"), {1200, 1224, 3132, 252});
     auto* inputButton =
-        pictureButton(this, "InputButton1", platform::rangePicture(28), {480, 1320, 612, 612});
-    connect(inputButton, &QPushButton::clicked, this, &AnalysisForm::rangeInput);
+        pictureButton(this, "InputButton1", platform::rangePicture(28), {480, 1320, 612, 612}, 2);
+    connect(inputButton, &controls::ThemedButton::Click, this, &AnalysisForm::rangeInput);
     m_inputRange = place(this, new QLineEdit(this), "InputRange", {1200, 1440, 6492, 492});
     m_inputRange->setReadOnly(true);
 
@@ -102,8 +110,8 @@ void AnalysisForm::buildControls() {
     m_searchText->setToolTip(
         QStringLiteral("Search a category by its name (works with a part of it)"));
     auto* searchButton =
-        pictureButton(this, "Search", platform::searchPicture(24), {8520, 2280, 492, 420});
-    connect(searchButton, &QPushButton::clicked, this, &AnalysisForm::search);
+        pictureButton(this, "Search", platform::searchPicture(24), {8520, 2280, 492, 420}, 2, 1);
+    connect(searchButton, &controls::ThemedButton::Click, this, &AnalysisForm::search);
     m_total = label(this, "Total", QString(), {3120, 2520, 2652, 252});
 
     m_mainView = place(this, new platform::ListView(this), "MainListView", {120, 2760, 8772, 3012});
@@ -112,8 +120,12 @@ void AnalysisForm::buildControls() {
     m_busy->setAlignment(Qt::AlignCenter);
     m_busy->setMovie(new QMovie(QStringLiteral(":/tallyvane/busy.gif"), QByteArray(), m_busy));
     m_busy->hide();
-    m_progress = place(this, new QProgressBar(this), "prbHorizontal", {2520, 3720, 4212, 372});
-    m_progress->setTextVisible(true);
+    m_progress =
+        place(this, new controls::ProgressBar(this), "prbHorizontal", {2520, 3720, 4212, 372});
+    m_progress->setBorderDefault(false);
+    m_progress->setBorderColor(0);
+    m_progress->setForeColor(controls::rgbValue(255, 255, 255));
+    m_progress->setFontProperty(QFont(QStringLiteral("MS Sans Serif"), 8));
     m_progress->hide();
 
     label(this, "Label5",
@@ -122,10 +134,10 @@ void AnalysisForm::buildControls() {
           {120, 5880, 5292, 252});
     auto* statsButton =
         button(this, "Stats", QStringLiteral("Stats"), {7680, 6120, 612, 252}, lavender);
-    connect(statsButton, &QPushButton::clicked, this, &AnalysisForm::stats);
+    connect(statsButton, &controls::ThemedButton::Click, this, &AnalysisForm::stats);
     auto* help1 =
         button(this, "Help1", QStringLiteral("?"), {8400, 6120, 252, 252}, charcoal, Qt::white);
-    connect(help1, &QPushButton::clicked, this, &AnalysisForm::showStatisticsHelp);
+    connect(help1, &controls::ThemedButton::Click, this, &AnalysisForm::showStatisticsHelp);
     m_statsLabel = label(this, "StatsLabel", QString(), {6120, 6480, 2892, 252});
 
     place(this, new QFrame(this), "Frame2", {120, 6960, 5892, 2412})->setFrameShape(QFrame::Box);
@@ -136,13 +148,13 @@ void AnalysisForm::buildControls() {
     m_nbOfCategories->setWordWrap(true);
     auto* refreshButton =
         button(this, "RefreshMe", QStringLiteral("Refresh"), {4320, 7560, 732, 252}, lavender);
-    connect(refreshButton, &QPushButton::clicked, this, &AnalysisForm::refresh);
+    connect(refreshButton, &controls::ThemedButton::Click, this, &AnalysisForm::refresh);
     label(this, "Label4_1", QStringLiteral("Export to Excel"), {7200, 7920, 3132, 252});
     auto* copyPaste =
-        pictureButton(this, "CopyPaste", platform::exportPicture(28), {7560, 8160, 612, 492});
+        pictureButton(this, "CopyPaste", platform::exportPicture(28), {7560, 8160, 612, 492}, 1);
     copyPaste->setToolTip(QStringLiteral("Copy to Excel in a newly created sheet"));
     copyPaste->setCursor(Qt::PointingHandCursor);
-    connect(copyPaste, &QPushButton::clicked, this, &AnalysisForm::reportAction);
+    connect(copyPaste, &controls::ThemedButton::Click, this, &AnalysisForm::reportAction);
     m_selectAll = place(this, new QCheckBox(this), "SelectAll", {4320, 8760, 190, 192});
     connect(m_selectAll, &QCheckBox::clicked, this, &AnalysisForm::selectAll);
     label(this, "Label2", QStringLiteral("Select/Deselect all"), {4680, 8760, 1332, 252});
@@ -150,7 +162,7 @@ void AnalysisForm::buildControls() {
                            "IncludeChart", {7080, 8760, 1932, 252});
     auto* help5 =
         button(this, "Help5", QStringLiteral("?"), {240, 9050, 252, 252}, charcoal, Qt::white);
-    connect(help5, &QPushButton::clicked, this, &AnalysisForm::showHighlightHelp);
+    connect(help5, &controls::ThemedButton::Click, this, &AnalysisForm::showHighlightHelp);
     label(
         this, "Label3",
         QStringLiteral("* Double click on a category to highlight all its occurences in the range"),
@@ -158,7 +170,7 @@ void AnalysisForm::buildControls() {
     m_condFormat = button(this, "CondFormat", QStringLiteral("Clear highlight"),
                           {6120, 9120, 1332, 312}, lavender);
     m_condFormat->hide();
-    connect(m_condFormat, &QPushButton::clicked, this, &AnalysisForm::clearHighlight);
+    connect(m_condFormat, &controls::ThemedButton::Click, this, &AnalysisForm::clearHighlight);
     m_includedView->viewport()->installEventFilter(this);
 
     // Both lists: report view, grid lines, full-row selection kept visible, no editing; the

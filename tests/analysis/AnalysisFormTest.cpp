@@ -18,7 +18,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QMovie>
-#include <QPushButton>
+#include "controls/ThemedButton.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -55,7 +55,7 @@ struct Window {
             [reference](excel::Application& app, const QString&, const QString&) {
                 return std::optional(app.Range(reference));
             });
-        control<QPushButton>("InputButton1")->click();
+        control<controls::ThemedButton>("InputButton1")->click();
     }
     void mouse(QEvent::Type type, const QPoint& at, const char* list = "MainListView") {
         QWidget* viewport = control<QAbstractItemView>(list)->viewport();
@@ -128,7 +128,7 @@ TEST(AnalysisForm, TakesARangeAndSaysWhyARangeIsRefused) {
         [](excel::Application&, const QString&, const QString&) {
             return std::optional<excel::Range>();
         });
-    w.control<QPushButton>("InputButton1")->click();
+    w.control<controls::ThemedButton>("InputButton1")->click();
     EXPECT_FALSE(w.form->isMinimized()) << "after a cancel the window comes back";
 }
 
@@ -143,18 +143,18 @@ TEST(AnalysisForm, TakesASelectionOfTwoBlocksAtLoad) {
 TEST(AnalysisForm, SearchesFromTheStartOfTheLabelAndSelectsAll) {
     Window w(defects());
     w.control<QLineEdit>("SearchText")->setText("ent");
-    w.control<QPushButton>("Search")->click();
+    w.control<controls::ThemedButton>("Search")->click();
     EXPECT_EQ(w.form->mainListView().selectedRow(), -1) << "the middle of a label is no match";
     w.control<QLineEdit>("SearchText")->setText("dENTED");
-    w.control<QPushButton>("Search")->click();
+    w.control<controls::ThemedButton>("Search")->click();
     EXPECT_EQ(w.form->mainListView().text(w.form->mainListView().selectedRow()), "Dented");
 
     w.control<QCheckBox>("SelectAll")->click();
-    w.control<QPushButton>("RefreshMe")->click();
+    w.control<controls::ThemedButton>("RefreshMe")->click();
     EXPECT_TRUE(w.categories().contains("<blank>=1"));
     EXPECT_EQ(w.control<QLabel>("NbOfCategories")->text(), "6 categories selected");
     w.control<QCheckBox>("SelectAll")->click();
-    w.control<QPushButton>("RefreshMe")->click();
+    w.control<controls::ThemedButton>("RefreshMe")->click();
     EXPECT_EQ(w.form->mainListView().count(), 6) << "with nothing ticked, Refresh does nothing";
 }
 
@@ -184,7 +184,7 @@ TEST(AnalysisForm, DoubleClickOnAResultRowLeavesThatCategoryOut) {
 
 TEST(AnalysisForm, DoubleClickOnACategoryHighlightsItAndTheButtonClearsIt) {
     Window w(defects());
-    auto* clear = w.control<QPushButton>("CondFormat");
+    auto* clear = w.control<controls::ThemedButton>("CondFormat");
     auto sheet = w.startup.session().ExcelApp->ActiveSheet();
     const auto rules = [&] { return sheet->conditionalFormats().size(); };
     w.form->includedView().clearSelection();
@@ -216,7 +216,7 @@ TEST(AnalysisForm, TheReportButtonWritesTheSheetSavesAndUnloads) {
     ASSERT_TRUE(busy->movie() && busy->movie()->isValid());
     EXPECT_EQ(busy->movie()->frameCount(), 12);
     w.control<QCheckBox>("IncludeChart")->setChecked(true);
-    w.control<QPushButton>("CopyPaste")->click();
+    w.control<controls::ThemedButton>("CopyPaste")->click();
     QApplication::processEvents();
     EXPECT_EQ(w.finished, 1) << "the window unloads after the report";
     EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join('|').toStdString();
@@ -278,20 +278,20 @@ TEST(AnalysisForm, StatsAndTheHelpTexts) {
     sheet.selection = "A1:A9";
     Window w(sheet);
     w.control<QCheckBox>("SelectAll")->click();
-    w.control<QPushButton>("RefreshMe")->click();
+    w.control<controls::ThemedButton>("RefreshMe")->click();
     ASSERT_TRUE(w.categories().contains("<blank>=5"));
-    w.control<QPushButton>("Stats")->click();
+    w.control<controls::ThemedButton>("Stats")->click();
     EXPECT_EQ(w.control<QLabel>("StatsLabel")->text(), "n=4, mean=2.000,  Std=1.414");
-    w.control<QPushButton>("RefreshMe")->click();
+    w.control<controls::ThemedButton>("RefreshMe")->click();
     EXPECT_EQ(w.control<QLabel>("StatsLabel")->text(), "") << "a recount clears the figures";
 
-    w.control<QPushButton>("Help1")->click();
+    w.control<controls::ThemedButton>("Help1")->click();
     forms::RecodeHelp& help = forms::RecodeHelp::instance();
     EXPECT_TRUE(help.isVisible());
     EXPECT_TRUE(help.text().startsWith(
         "In case of numerical categories (besides <blank>), a "
         "weighted average and standard deviation will be displayed\r\n\r\n*All"));
-    w.control<QPushButton>("Help5")->click();
+    w.control<controls::ThemedButton>("Help5")->click();
     EXPECT_TRUE(help.text().endsWith("any existing conditional formatting will be removed"));
     EXPECT_EQ(help.height(), 3500 * help.logicalDpiY() / 1440);
     help.grab().save(testsupport::generatedDir("pictures") + "/help.png");
