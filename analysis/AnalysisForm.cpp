@@ -2,6 +2,9 @@
 
 #include "ListEvents.h"
 #include "Statistics.h"
+#include "controls/ProgressBar.h"
+#include "controls/ThemedButton.h"
+#include "controls/clsShadow.h"
 #include "excel/Error.h"
 #include "forms/RecodeHelp.h"
 
@@ -11,9 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include "controls/ProgressBar.h"
-#include "controls/ThemedButton.h"
-#include "controls/clsShadow.h"
 
 namespace analysis {
 

@@ -2,6 +2,7 @@
 // letting go of the spreadsheet when the window unloads.
 #include "AnalysisForm.h"
 #include "Highlight.h"
+#include "controls/ThemedButton.h"
 #include "excel/Error.h"
 #include "platform/ProductAddresses.h"
 #include "platform/Sound.h"
@@ -11,7 +12,6 @@
 #include <QEvent>
 #include <QLabel>
 #include <QMovie>
-#include "controls/ThemedButton.h"
 
 namespace analysis {
 

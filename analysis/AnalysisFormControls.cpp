@@ -4,6 +4,7 @@
 #include "controls/ProgressBar.h"
 #include "controls/ThemedButton.h"
 #include "controls/TitelBar.h"
+#include "forms/ProgramLook.h"
 #include "platform/Pictures.h"
 #include "platform/Twips.h"
 
@@ -71,15 +72,7 @@ void AnalysisForm::buildControls() {
     setFixedSize(platform::twipsToPixels(this, 9240), platform::twipsToPixelsY(this, 9564));
 
     auto* caption = place(this, new controls::TitelBar(this), "TitelBar1", {0, 0, 9240, 492});
-    caption->setStyle(4);
-    caption->setBackColorCover(3);
-    caption->setGradient(controls::rgbValue(192, 192, 255), controls::rgbValue(192, 192, 255),
-                         controls::rgbValue(255, 255, 255), controls::rgbValue(255, 255, 255));
-    caption->setButtonsEnabled(true, true, true);
-    QFont captionFont(QStringLiteral("Tahoma"));
-    captionFont.setPointSizeF(14.4);
-    caption->setFontProperty(captionFont);
-    caption->setCaption(QStringLiteral("Tallyvane 2.1"));
+    forms::styleCaptionBar(caption, QStringLiteral("Tallyvane 2.1"));
 
     QLabel* product = label(this, "Label1", QStringLiteral("Tallyvane"), {2040, 600, 4788, 492});
     product->setAlignment(Qt::AlignCenter);

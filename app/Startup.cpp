@@ -22,9 +22,12 @@ Startup::Startup(QObject* parent)
 void Startup::Main(const QString& argument) {
     if (argument == QLatin1String("/612")) {
         forms::About& about = forms::About::instance();
-        connect(
-            &about, &forms::About::webSiteOpened, this, [this] { m_session.ExcelApp.reset(); },
-            Qt::UniqueConnection);
+        // One connection per About window (a closed one is made anew).
+        if (!about.property("startupConnected").toBool()) {
+            connect(&about, &forms::About::webSiteOpened, this,
+                    [this] { m_session.ExcelApp.reset(); });
+            about.setProperty("startupConnected", true);
+        }
         about.show();
     } else if (argument == QLatin1String("/1003")) {
         OpenHelpPage();

@@ -1,5 +1,9 @@
 #include "About.h"
 
+#include "ProgramLook.h"
+#include "controls/ThemedButton.h"
+#include "controls/TitelBar.h"
+#include "controls/clsShadow.h"
 #include "platform/ProductAddresses.h"
 #include "platform/Shell.h"
 #include "platform/Twips.h"
@@ -8,7 +12,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
-#include <QPushButton>
 
 namespace forms {
 
@@ -60,7 +63,7 @@ About& About::instance() {
 }
 
 About::About()
-    : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint) {
+    : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint) {
     using platform::twipsRect;
     setObjectName(QStringLiteral("About"));
     setWindowTitle(QStringLiteral("Tallyvane"));
@@ -70,9 +73,11 @@ About::About()
     setFont(tahoma);
     setFixedSize(platform::twipsToPixels(this, 6000), platform::twipsToPixelsY(this, 3600));
 
-    QLabel* caption =
-        label(this, "TitelBar1", QStringLiteral("  Tallyvane"), twipsRect(this, 0, 0, 6000, 492));
-    colour(caption, QColor(192, 192, 255), Qt::white);
+    auto* caption = new controls::TitelBar(this);
+    caption->setObjectName(QStringLiteral("TitelBar1"));
+    caption->setGeometry(twipsRect(this, 0, 0, 6000, 492));
+    caption->setShowButtons(true, false, false);
+    styleCaptionBar(caption, QStringLiteral("Tallyvane"));
     QLabel* name =
         label(this, "Label1", QStringLiteral("Tallyvane"), twipsRect(this, 2400, 720, 3360, 492));
     QFont big = tahoma;
@@ -93,10 +98,14 @@ About::About()
     QLabel* picture = label(this, "Picture2", QString(), twipsRect(this, 360, 720, 1800, 1500));
     picture->setPixmap(decoration(picture->width(), picture->height()));
     picture->setFrameShape(QFrame::Box);
-    auto* contactUs = new QPushButton(QStringLiteral("Web site"), this);
-    contactUs->setObjectName(QStringLiteral("ContactUs"));
+    auto* contactUs = new controls::ThemedButton(this, QStringLiteral("ContactUs"));
     contactUs->setGeometry(twipsRect(this, 2400, 2640, 1500, 420));
-    connect(contactUs, &QPushButton::clicked, this, &About::openWebSite);
+    contactUs->setButtonThemeType(1);
+    contactUs->setBackColor(controls::rgbValue(58, 168, 254));
+    contactUs->setForeColor(controls::rgbValue(255, 255, 255));
+    contactUs->setCaption(QStringLiteral("Web site"));
+    connect(contactUs, &controls::ThemedButton::Click, this, &About::openWebSite);
+    controls::attachShadow(this);
 }
 
 bool About::eventFilter(QObject* watched, QEvent* event) {

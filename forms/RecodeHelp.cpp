@@ -1,5 +1,7 @@
 #include "RecodeHelp.h"
 
+#include "ProgramLook.h"
+#include "controls/TitelBar.h"
 #include "platform/Twips.h"
 
 #include <QLabel>
@@ -17,23 +19,18 @@ RecodeHelp& RecodeHelp::instance() {
 }
 
 RecodeHelp::RecodeHelp()
-    : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint)
-    , m_caption(new QLabel(QStringLiteral("Tallyvane"), this))
+    : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint)
+    , m_caption(new controls::TitelBar(this))
     , m_text(new QPlainTextEdit(this)) {
     setObjectName(QStringLiteral("RecodeHelp"));
     setWindowTitle(QStringLiteral("Tallyvane"));
     QFont tahoma(QStringLiteral("Tahoma"));
     tahoma.setPointSizeF(8.25);
     setFont(tahoma);
-    // Stands where the caption bar goes.
     m_caption->setObjectName(QStringLiteral("TitelBar1"));
-    m_caption->setAutoFillBackground(true);
-    QPalette captionColours = m_caption->palette();
-    captionColours.setColor(QPalette::Window, QColor(192, 192, 255));
-    captionColours.setColor(QPalette::WindowText, Qt::white);
-    m_caption->setPalette(captionColours);
+    m_caption->setShowButtons(true, false, false);
+    styleCaptionBar(m_caption, QStringLiteral("Tallyvane"));
     m_caption->setFixedHeight(platform::twipsToPixelsY(this, 492));
-    m_caption->setContentsMargins(8, 0, 0, 0);
     m_text->setObjectName(QStringLiteral("Text1"));
     m_text->setReadOnly(true);
     auto* layout = new QVBoxLayout(this);

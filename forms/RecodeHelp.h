@@ -4,7 +4,9 @@
 
 #include <QWidget>
 
-class QLabel;
+namespace controls {
+class TitelBar;
+}
 class QPlainTextEdit;
 
 namespace forms {
@@ -23,7 +25,7 @@ public:
 private:
     RecodeHelp();
 
-    QLabel* m_caption;
+    controls::TitelBar* m_caption;
     QPlainTextEdit* m_text;
 };
 

@@ -4,6 +4,7 @@
 #include "Startup.h"
 
 #include "Class1.h"
+#include "controls/ThemedButton.h"
 #include "excel/RunningApplications.h"
 #include "excel/embedded/EmbeddedApplication.h"
 #include "excel/embedded/EmbeddedHost.h"
@@ -14,7 +15,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QPushButton>
 #include <gtest/gtest.h>
 
 namespace {
@@ -96,7 +96,7 @@ TEST(Startup, SwitchesOpenPagesOrAboutWithoutAWorkbook) {
     EXPECT_TRUE(s.messages.isEmpty()) << "no workbook needed";
     QDir().mkpath(testsupport::generatedDir("pictures"));
     about.grab().save(testsupport::generatedDir("pictures") + "/about.png");
-    about.findChild<QPushButton*>("ContactUs")->click();
+    about.findChild<controls::ThemedButton*>("ContactUs")->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(s.anyWindow()) << "Web site closes the window even without a browser";
     EXPECT_FALSE(s.startup.session().ExcelApp);
