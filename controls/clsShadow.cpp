@@ -18,6 +18,9 @@ std::function<int()> clsShadow::screenDepth = [] {
 ShadowStrip::ShadowStrip(QWidget* owner)
     : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
                          Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint) {
+    // A shadow of a window that stays on top stays on top with it, or other such windows cover it.
+    if (owner && (owner->windowFlags() & Qt::WindowStaysOnTopHint))
+        setWindowFlag(Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);

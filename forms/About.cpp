@@ -76,7 +76,7 @@ About::About()
     auto* caption = new controls::TitelBar(this);
     caption->setObjectName(QStringLiteral("TitelBar1"));
     caption->setGeometry(twipsRect(this, 0, 0, 6000, 492));
-    caption->setShowButtons(true, false, false);
+    caption->setShowButtons(false, false, false); // Label4 closes this window
     styleCaptionBar(caption, QStringLiteral("Tallyvane"));
     QLabel* name =
         label(this, "Label1", QStringLiteral("Tallyvane"), twipsRect(this, 2400, 720, 3360, 492));
