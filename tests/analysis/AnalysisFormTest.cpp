@@ -3,6 +3,9 @@
 // question before many categories and the statistics.
 
 #include "Startup.h"
+#include "controls/ProgressBar.h"
+#include "controls/ThemedButton.h"
+#include "controls/TitelBar.h"
 #include "excel/embedded/EmbeddedApplication.h"
 #include "excel/embedded/EmbeddedHost.h"
 #include "forms/RecodeHelp.h"
@@ -18,7 +21,6 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QMovie>
-#include "controls/ThemedButton.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -92,7 +94,13 @@ TEST(AnalysisForm, OpensAnalysedFromASelectionOfSeveralValues) {
     EXPECT_EQ(w.control<QLabel>("Total")->text(), "Total of count: 7");
     EXPECT_EQ(w.control<QLabel>("NbOfCategories")->text(), "5 categories selected")
         << "six categories, <blank> unticked";
-    EXPECT_FALSE(w.control<QWidget>("prbHorizontal")->isVisible());
+    auto* progress = w.control<controls::ProgressBar>("prbHorizontal");
+    EXPECT_FALSE(progress->isVisible());
+    EXPECT_EQ(progress->value(), 5 * 100 / 6) << "the counting pass drove it (5 of 6 ticked)";
+    EXPECT_FALSE(progress->Caption().isEmpty());
+    EXPECT_FALSE(progress->BorderDefault()) << "stored with a black outline";
+    EXPECT_TRUE(w.form->windowFlags() & Qt::FramelessWindowHint) << "the caption bar is its own";
+    EXPECT_TRUE(w.control<controls::TitelBar>("TitelBar1"));
     EXPECT_FALSE(w.control<QWidget>("CondFormat")->isVisible());
     QDir().mkpath(testsupport::generatedDir("pictures"));
     w.form->grab().save(testsupport::generatedDir("pictures") + "/analysis-window.png");

@@ -239,3 +239,11 @@ TEST(ThemedButton, DrawsTheClassicIndeterminateCheckBox) {
     EXPECT_EQ(f.button->surface().pixel(1 + 3, 4), qRgb(0xE3, 0xE3, 0xE3)) << "pressed: 3-D light";
     controls::forceVisualStyle(std::nullopt);
 }
+
+TEST(ThemedButton, APressedPushButtonMovesItsCaptionOnePixel) {
+    Form f;
+    f.button->setCaption("Refresh");
+    const QRect up = f.button->captionRect();
+    f.mouse(QEvent::MouseButtonPress, {20, 20}, Qt::LeftButton);
+    EXPECT_EQ(f.button->captionRect(), up.translated(1, 1));
+}

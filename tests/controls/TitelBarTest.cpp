@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QSignalSpy>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using controls::rgbValue;
@@ -155,4 +156,23 @@ TEST(TitelBar, ReadsAndWritesItsPropertiesWithTheirDefaults) {
     EXPECT_EQ(bag.stored("ShowMaximized"), QVariant(-1));
     EXPECT_FALSE(bag.contains("ShowClose"));
     EXPECT_FALSE(bag.contains("Caption"));
+}
+
+TEST(TitelBar, Style14SplitsTheBarIntoTwoHalvesAndStyle0UsesOneGradient) {
+    Form f;
+    TitelBar& bar = *f.bar;
+    bar.setCaption("");
+    bar.setShowButtons(false, false, false);
+    bar.setBorderNormal(0);
+    bar.setGradient(rgbValue(200, 0, 0), rgbValue(100, 0, 0), rgbValue(0, 0, 200),
+                    rgbValue(0, 0, 100));
+    bar.setStyle(14);
+    const int n = 31 / 2;
+    EXPECT_EQ(bar.image().pixel(300, 0), qRgb(200, 0, 0));
+    EXPECT_EQ(bar.image().pixel(300, n - 1),
+              qRgb(200 - int(std::lround((n - 1) * 100.0 / n)), 0, 0));
+    EXPECT_EQ(bar.image().pixel(10, n), qRgb(0, 0, 200)) << "the lower half, full width";
+    bar.setStyle(0);
+    EXPECT_EQ(bar.image().pixel(390, 0), qRgb(200, 0, 0));
+    EXPECT_EQ(bar.image().pixel(390, 30), qRgb(200 - int(std::lround(30 * 100.0 / 31)), 0, 0));
 }
