@@ -3,6 +3,7 @@
 #include "XmlStream.h"
 
 #include <cstring>
+#include <sstream>
 
 namespace embedded {
 
@@ -19,6 +20,30 @@ int elementCount(const pugi::xml_node& section) {
             ++n;
     }
     return n;
+}
+
+std::string printed(const pugi::xml_node& node) {
+    std::ostringstream out;
+    node.print(out, "", pugi::format_raw | pugi::format_no_escapes);
+    return out.str();
+}
+
+// An entry just appended that equals one already there is taken back, and the one there is used:
+// saving again does not grow the styles with copies.
+int reuseOrKeep(pugi::xml_node section, pugi::xml_node added) {
+    const std::string mine = printed(added);
+    int index = 0;
+    for (pugi::xml_node child = section.first_child(); child && child != added;
+         child = child.next_sibling()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        if (printed(child) == mine) {
+            section.remove_child(added);
+            return index;
+        }
+        ++index;
+    }
+    return index;
 }
 
 QString keyOf(const excel::CellFormat& f, bool date) {
@@ -114,8 +139,9 @@ int StyleAppender::appendFont(const excel::CellFormat& format) {
         if (child("scheme"))
             font.remove_child(child("scheme"));
     }
+    const int index = reuseOrKeep(fonts, font);
     bumpCount(fonts);
-    return elementCount(fonts) - 1;
+    return index;
 }
 
 int StyleAppender::appendFill(int rgb) {
@@ -133,8 +159,9 @@ int StyleAppender::appendFill(int rgb) {
     pattern.append_child((m_p + "fgColor").constData()).append_attribute("rgb") =
         argb(rgb).constData();
     pattern.append_child((m_p + "bgColor").constData()).append_attribute("indexed") = "64";
+    const int index = reuseOrKeep(fills, pattern.parent());
     bumpCount(fills);
-    return elementCount(fills) - 1;
+    return index;
 }
 
 int StyleAppender::appendBorder(int rgb) {
@@ -149,8 +176,9 @@ int StyleAppender::appendBorder(int rgb) {
         s.append_child((m_p + "color").constData()).append_attribute("rgb") = argb(rgb).constData();
     }
     border.append_child((m_p + "diagonal").constData());
+    const int index = reuseOrKeep(borders, border);
     bumpCount(borders);
-    return elementCount(borders) - 1;
+    return index;
 }
 
 int StyleAppender::cellStyle(const excel::CellFormat& format, bool date) {
@@ -189,8 +217,8 @@ int StyleAppender::cellStyle(const excel::CellFormat& format, bool date) {
         xf.append_child((m_p + "alignment").constData()).append_attribute("horizontal") =
             horizontal;
     }
+    const int index = reuseOrKeep(xfs, xf);
     bumpCount(xfs);
-    const int index = elementCount(xfs) - 1;
     m_xfs[key] = index;
     return index;
 }

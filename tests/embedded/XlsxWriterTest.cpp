@@ -299,3 +299,23 @@ TEST(Save, AFileThatChangedUnderneathIsNotOverwritten) {
                     .filter(".Book")
                     .isEmpty());
 }
+
+TEST(Save, ASecondReportReusesTheStylesTheFirstAdded) {
+    const QString path = scratchDir(QStringLiteral("styles")) + QStringLiteral("/Book.xlsx");
+    writeXlsx(path, {sheetSpec(QStringLiteral("Log"), {{"A1", excel::Variant("Scratch")},
+                                                       {"A2", excel::Variant("Dent")},
+                                                       {"A3", excel::Variant("Scratch")}})});
+    QByteArray styles[2];
+    for (int round = 0; round < 2; ++round) {
+        auto app = embedded::EmbeddedApplication::create();
+        app->open(path);
+        Analysis analysis(app, QStringLiteral("A1:A3"));
+        analysis.analyse();
+        ASSERT_EQ(report::runReport(*app, app->ActiveWorkbook(), analysis.main, true).outcome,
+                  report::ReportResult::Outcome::Written);
+        app->endSession();
+        styles[round] = partText(path, QStringLiteral("xl/styles.xml"));
+    }
+    EXPECT_EQ(styles[1], styles[0]) << "no copies of the same formats";
+    EXPECT_EQ(embedded::readWorkbookFile(path).sheets.back().name, QStringLiteral("Tallyvane2"));
+}
