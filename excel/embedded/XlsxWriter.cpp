@@ -228,6 +228,12 @@ void replaceFile(const QString& temp, const SaveRequest& request) {
 } // namespace
 
 void saveWorkbook(const WorkbookSnapshot& snapshot, const SaveRequest& request) {
+    // A file marked read-only is the user's way of saying it must not change; renaming over it
+    // would ignore that (the folder's permissions would allow it).
+    struct stat st {};
+    if (request.replaceTarget && ::stat(QFile::encodeName(request.target).constData(), &st) == 0 &&
+        !(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
+        failSave(QStringLiteral("the file is read-only"));
     Package package(request);
     const QString file = request.fileName;
     Rels root(package.read(QStringLiteral("_rels/.rels")), file, QStringLiteral("_rels/.rels"));

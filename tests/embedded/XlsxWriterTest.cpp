@@ -319,3 +319,26 @@ TEST(Save, ASecondReportReusesTheStylesTheFirstAdded) {
     EXPECT_EQ(styles[1], styles[0]) << "no copies of the same formats";
     EXPECT_EQ(embedded::readWorkbookFile(path).sheets.back().name, QStringLiteral("Tallyvane2"));
 }
+
+TEST(Save, AReadOnlyFileIsNotReplaced) {
+    const QString path = scratchDir(QStringLiteral("readonly")) + QStringLiteral("/Book.xlsx");
+    writeXlsx(path, {sheetSpec(QStringLiteral("Log"), {{"A1", excel::Variant("Scratch")},
+                                                       {"A2", excel::Variant("Dent")}})});
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    const QByteArray before = partText(path, QStringLiteral("xl/workbook.xml"));
+    auto app = embedded::EmbeddedApplication::create();
+    app->open(path);
+    Analysis analysis(app, QStringLiteral("A1:A2"));
+    analysis.analyse();
+    ASSERT_EQ(report::runReport(*app, app->ActiveWorkbook(), analysis.main, false).outcome,
+              report::ReportResult::Outcome::Written);
+    try {
+        app->endSession();
+        FAIL() << "a read-only file was replaced";
+    } catch (const excel::Error& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("The workbook \"Book.xlsx\" could not be saved: the "
+                                              "file is read-only. The file on disk is as it was."));
+    }
+    EXPECT_EQ(partText(path, QStringLiteral("xl/workbook.xml")), before);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+}
