@@ -78,7 +78,6 @@ void AnalysisForm::clearHighlight() {
 bool AnalysisForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_includedView->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         // The row selected by the double click's first click, not the one under the pointer.
-        QWidget::eventFilter(watched, event);
         highlightSelected();
         return true;
     }

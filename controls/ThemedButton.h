@@ -9,7 +9,6 @@
 #include "PropertyBag.h"
 
 #include <QImage>
-#include <QPointer>
 #include <QRegion>
 #include <QTimer>
 #include <QWidget>
@@ -129,7 +128,6 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    friend class ThemedButtonPainter;
     void load();
     bool FitToSkin();
     void ApplyHoverBackground(ColorValue color);

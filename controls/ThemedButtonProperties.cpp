@@ -208,8 +208,13 @@ void ThemedButton::setValue(int value) {
 }
 
 void ThemedButton::setSkin(int slot, const QImage& picture) {
+    static const char* const keys[] = {
+        "ButtonNormal",       "ButtonOver",       "ButtonPressed",       "ButtonDisabled",
+        "ButtonNormalValued", "ButtonOverValued", "ButtonPressedValued", "ButtonDisabledValued",
+        "ButtonNormalGrayed", "ButtonOverGrayed", "ButtonPressedGrayed", "ButtonDisabledGrayed",
+        "ButtonDefaulted"};
     m_glyphs.at(size_t(slot)) = picture;
-    mark("ButtonNormal");
+    mark(keys[slot]);
     if (slot == SlotNormal)
         FitToSkin();
     ApplyShape();

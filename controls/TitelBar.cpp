@@ -293,7 +293,6 @@ bool TitelBar::pointerInside() const {
 void TitelBar::mousePressEvent(QMouseEvent* event) {
     // The press grabs the mouse for the bar (Qt's implicit grab).
     m_hoverState = 255;
-    m_trackingPointer = true;
     m_dragOffset = event->globalPosition().toPoint() - window()->frameGeometry().topLeft();
     m_dragging = false;
     emit MouseDown(int(event->button()), int(event->modifiers()), event->position().toPoint().x(),
@@ -314,12 +313,10 @@ void TitelBar::mouseMoveEvent(QMouseEvent* event) {
             setButtonPicture(m_min, buttonPicture(m_iconStyle, 2, 2));
     }
     if (m_hoverState == 255 && rect().contains(at)) {
-        m_trackingPointer = true;
         m_hoverState = 1;
         m_timer1.start();
     }
     if (event->buttons() & Qt::LeftButton) {
-        m_trackingPointer = false;
         m_timer1.stop();
         if (!m_dragging) {
             // The window system moves the window with the pointer; where it will not, we do.
@@ -348,7 +345,6 @@ void TitelBar::mouseDoubleClickEvent(QMouseEvent*) {
 void TitelBar::timerTick() {
     if (!pointerInside()) {
         m_timer1.stop();
-        m_trackingPointer = false;
         m_hoverState = 255;
     }
 }
@@ -356,7 +352,6 @@ void TitelBar::timerTick() {
 void TitelBar::buttonHovered(QLabel* button) {
     m_timer1.stop();
     m_hoverState = 255;
-    m_trackingPointer = true;
     const int kind = button == m_close ? 0 : (button == m_max ? 1 : 2);
     const bool enabled = kind == 0 ? m_closeEnabled : (kind == 1 ? m_maxEnabled : m_minEnabled);
     if (enabled)
@@ -366,7 +361,6 @@ void TitelBar::buttonHovered(QLabel* button) {
 void TitelBar::buttonPressed(QLabel* button) {
     m_timer1.stop();
     m_hoverState = 255;
-    m_trackingPointer = true;
     // The Enabled flags change only the pictures; the actions always work.
     QWidget* form = window();
     if (button == m_close)

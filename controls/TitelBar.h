@@ -135,7 +135,6 @@ private:
 
     int m_captionX = 0, m_captionY = 0;
     QSize m_captionSize;
-    bool m_trackingPointer = false;
     int m_hoverState = 255;
     QTimer m_timer1;
     QImage m_image;

@@ -136,7 +136,7 @@ bool clsShadow::Shadow(QWidget* form) {
     createStrips();
     // A window already on screen gets its shadow at once; otherwise its showing brings it.
     if (form->isVisible()) {
-        follow(true);
+        follow();
         showStrips(true, false);
     }
     return true;
@@ -161,10 +161,10 @@ void clsShadow::handle(QWidget* window, QEvent* event) {
     case QEvent::Move:
     case QEvent::Resize:
         if (window->isVisible() && !window->isMinimized())
-            follow(event->type() == QEvent::Resize);
+            follow();
         break;
     case QEvent::Show:
-        follow(true);
+        follow();
         showStrips(true, false);
         break;
     case QEvent::Hide:
@@ -198,7 +198,7 @@ void clsShadow::handle(QWidget* window, QEvent* event) {
     }
 }
 
-void clsShadow::follow(bool) {
+void clsShadow::follow() {
     if (!m_form || !m_right || !m_bottom)
         return;
     const QRect r = m_form->frameGeometry();
@@ -223,7 +223,7 @@ void clsShadow::redraw() {
     if (!m_enabled || !m_form || !m_form->isVisible())
         return;
     m_lastWidth = m_lastHeight = -1;
-    follow(true);
+    follow();
 }
 
 void clsShadow::showStrips(bool show, bool forced) {

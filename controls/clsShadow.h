@@ -65,7 +65,7 @@ public:
 private:
     void checkCapability();
     void handle(QWidget* window, QEvent* event);
-    void follow(bool sizeChanged);
+    void follow();
     void redraw();
     void showStrips(bool show, bool forced);
     void createStrips();

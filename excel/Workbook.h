@@ -82,6 +82,7 @@ public:
     SheetCollection Sheets();
     excel::Names Names() { return excel::Names(shared_from_this()); }
     std::vector<DefinedName>& definedNames() { return m_names; }
+    const std::vector<DefinedName>& definedNames() const { return m_names; }
     // The range a defined name refers to; none when there is no such name or it is not a range.
     std::optional<excel::Range> namedRange(const QString& name);
 

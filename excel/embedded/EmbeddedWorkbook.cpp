@@ -110,15 +110,14 @@ WorkbookSnapshot EmbeddedWorkbook::snapshot() const {
             s.changed = true;
         }
         if (sheet->rulesLoaded() || sheet->isNew()) {
-            for (const auto& rule : const_cast<EmbeddedWorksheet&>(*sheet).conditionalFormats())
-                entry.rules.push_back(*rule);
+            entry.rules = sheet->ruleState();
             entry.storedRules = sheet->storedRules();
             entry.rulesChanged = !sheet->isNew() && !sameRules(entry.rules, entry.storedRules);
             s.changed = s.changed || entry.rulesChanged;
         }
         s.sheets.push_back(std::move(entry));
     }
-    for (const excel::DefinedName& n : const_cast<EmbeddedWorkbook*>(this)->definedNames()) {
+    for (const excel::DefinedName& n : definedNames()) {
         // A name whose cells were all deleted refers to nothing any more; it is not saved.
         try {
             s.names.emplace_back(n.name, nameFormula(n));
@@ -134,13 +133,9 @@ void EmbeddedWorkbook::commit() {
     m_committedSheets = m_sheets;
     m_committedNames = definedNames();
     m_committedRules.clear();
-    for (const auto& sheet : m_sheets) {
-        if (!sheet->rulesLoaded())
-            continue;
-        std::vector<excel::ConditionalFormat> rules;
-        for (const auto& rule : sheet->conditionalFormats())
-            rules.push_back(*rule);
-        m_committedRules[sheet.get()] = rules;
+    for (size_t i = 0; i < m_sheets.size(); ++i) {
+        if (m_sheets[i]->rulesLoaded())
+            m_committedRules[m_sheets[i].get()] = m_committed->sheets[i].rules;
     }
 }
 
@@ -155,16 +150,7 @@ void EmbeddedWorkbook::rollBack() {
         if (rules != m_committedRules.end())
             m_sheets[i]->restoreRules(rules->second);
         else if (m_sheets[i]->rulesLoaded() && !m_sheets[i]->isNew())
-            m_sheets[i]->restoreRules([&] {
-                std::vector<excel::ConditionalFormat> stored;
-                for (size_t k = 0; k < m_sheets[i]->storedRules().size(); ++k) {
-                    excel::ConditionalFormat rule;
-                    rule.ranges = m_sheets[i]->storedRules()[k].ranges;
-                    rule.storedIndex = int(k);
-                    stored.push_back(rule);
-                }
-                return stored;
-            }());
+            m_sheets[i]->restoreRules(m_sheets[i]->storedRuleState());
     }
     definedNames() = m_committedNames;
 }

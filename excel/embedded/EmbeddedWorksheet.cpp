@@ -201,15 +201,34 @@ std::vector<std::shared_ptr<excel::ConditionalFormat>>& EmbeddedWorksheet::condi
         ZipPackage package(book->packagePath(), ReadLimits());
         const QByteArray xml = readWholePart(package, m_data.partName);
         m_storedRules = scanSheetPart(package.fileName(), m_data.partName, xml).rules;
-        for (size_t i = 0; i < m_storedRules.size(); ++i) {
-            auto rule = std::make_shared<excel::ConditionalFormat>();
-            rule->ranges = m_storedRules[i].ranges;
-            rule->storedIndex = int(i);
-            m_rules.push_back(rule);
-        }
+        setRules(storedRuleState());
     }
     m_rulesLoaded = true;
     return m_rules;
+}
+
+std::vector<excel::ConditionalFormat> EmbeddedWorksheet::ruleState() const {
+    std::vector<excel::ConditionalFormat> rules;
+    for (const auto& rule : m_rules)
+        rules.push_back(*rule);
+    return rules;
+}
+
+std::vector<excel::ConditionalFormat> EmbeddedWorksheet::storedRuleState() const {
+    std::vector<excel::ConditionalFormat> rules;
+    for (size_t i = 0; i < m_storedRules.size(); ++i) {
+        excel::ConditionalFormat rule;
+        rule.ranges = m_storedRules[i].ranges;
+        rule.storedIndex = int(i);
+        rules.push_back(rule);
+    }
+    return rules;
+}
+
+void EmbeddedWorksheet::setRules(const std::vector<excel::ConditionalFormat>& rules) {
+    m_rules.clear();
+    for (const auto& rule : rules)
+        m_rules.push_back(std::make_shared<excel::ConditionalFormat>(rule));
 }
 
 NewSheetContent EmbeddedWorksheet::content() const {
@@ -225,10 +244,8 @@ NewSheetContent EmbeddedWorksheet::content() const {
 }
 
 void EmbeddedWorksheet::restoreRules(const std::vector<excel::ConditionalFormat>& rules) {
-    conditionalFormats();
-    m_rules.clear();
-    for (const auto& rule : rules)
-        m_rules.push_back(std::make_shared<excel::ConditionalFormat>(rule));
+    conditionalFormats(); // loaded first, so that a later load does not replace them
+    setRules(rules);
 }
 
 std::shared_ptr<const CountIfIndex> EmbeddedWorksheet::indexFor(const excel::CellRect& rect) const {

@@ -53,6 +53,10 @@ public:
     bool isNew() const { return m_data.partName.isEmpty(); }
     const QString& partName() const { return m_data.partName; }
     NewSheetContent content() const;
+    // Copies of the conditional formats as they are now (without loading them), and as the file
+    // stores them.
+    std::vector<excel::ConditionalFormat> ruleState() const;
+    std::vector<excel::ConditionalFormat> storedRuleState() const;
     // Replaces the conditional formats (putting back an earlier state).
     void restoreRules(const std::vector<excel::ConditionalFormat>& rules);
 
@@ -66,6 +70,7 @@ public:
 
 private:
     std::shared_ptr<const CountIfIndex> indexFor(const excel::CellRect& rect) const;
+    void setRules(const std::vector<excel::ConditionalFormat>& rules);
 
     struct CachedIndex {
         excel::CellRect rect;

@@ -42,6 +42,12 @@ QByteArray RawXml::prefix() const {
     return QByteArray(name, int(local - name));
 }
 
+QByteArray RawXml::rootNamespace() const {
+    const QByteArray p = prefix();
+    const QByteArray attribute = p.isEmpty() ? QByteArray("xmlns") : "xmlns:" + p.chopped(1);
+    return QByteArray(root().attribute(attribute.constData()).value());
+}
+
 QByteArray RawXml::prefixFor(const char* namespaceUri, const char* wanted) {
     pugi::xml_node r = root();
     for (const pugi::xml_attribute& a : r.attributes()) {
@@ -139,14 +145,6 @@ QByteArray cellTextEscape(const QString& text) {
         }
     }
     return escaped;
-}
-
-pugi::xml_node childByLocal(const pugi::xml_node& parent, const char* local) {
-    for (const pugi::xml_node& child : parent.children()) {
-        if (child.type() == pugi::node_element && std::strcmp(localName(child.name()), local) == 0)
-            return child;
-    }
-    return {};
 }
 
 pugi::xml_node insertChildInOrder(pugi::xml_node parent, const QByteArray& prefix,

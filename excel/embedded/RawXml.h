@@ -16,6 +16,8 @@ public:
     pugi::xml_node root() const { return m_doc.document_element(); }
     // The root's prefix with its colon ("x:"), or empty.
     QByteArray prefix() const;
+    // The namespace of the root element.
+    QByteArray rootNamespace() const;
     // The prefix bound to a namespace on the root, with its colon; declares one when none is.
     QByteArray prefixFor(const char* namespaceUri, const char* wanted);
     QByteArray serialize() const;
@@ -32,8 +34,6 @@ QByteArray xmlEscape(const QString& text);
 // literal "_xHHHH_" become _xHHHH_ escapes; then XML escaping.
 QByteArray cellTextEscape(const QString& text);
 
-// Children by local name, whatever the prefix.
-pugi::xml_node childByLocal(const pugi::xml_node& parent, const char* local);
 // A new child named prefix + local, before the first existing child whose local name is in
 // `before` (or last when there is none).
 pugi::xml_node insertChildInOrder(pugi::xml_node parent, const QByteArray& prefix,

@@ -65,7 +65,7 @@ StyleAppender::StyleAppender(RawXml& styles)
 
 pugi::xml_node StyleAppender::section(const char* local,
                                       std::initializer_list<const char*> before) {
-    pugi::xml_node s = childByLocal(m_styles.root(), local);
+    pugi::xml_node s = childNamed(m_styles.root(), local);
     if (!s) {
         s = insertChildInOrder(m_styles.root(), m_p, local, before);
         s.append_attribute("count") = "0";
@@ -112,10 +112,10 @@ int StyleAppender::appendFont(const excel::CellFormat& format) {
     pugi::xml_node fonts =
         section("fonts", {"fills", "borders", "cellStyleXfs", "cellXfs", "cellStyles", "dxfs",
                           "tableStyles", "colors", "extLst"});
-    pugi::xml_node base = childByLocal(fonts, "font");
+    pugi::xml_node base = childNamed(fonts, "font");
     pugi::xml_node font =
         base ? fonts.append_copy(base) : fonts.append_child((m_p + "font").constData());
-    const auto child = [&](const char* local) { return childByLocal(font, local); };
+    const auto child = [&](const char* local) { return childNamed(font, local); };
     if (format.bold && !child("b"))
         font.prepend_child((m_p + "b").constData());
     if (!format.bold && child("b"))

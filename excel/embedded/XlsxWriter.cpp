@@ -3,6 +3,7 @@
 #include "XlsxPackage.h"
 #include "XlsxParts.h"
 #include "XlsxStyles.h"
+#include "XmlStream.h"
 #include "excel/Error.h"
 
 #include <QDir>
@@ -96,7 +97,7 @@ void spliceRules(Package& package, const QString& fileName, const SheetSnapshot&
 // Workbook-level names as the snapshot has them; names local to a sheet are left alone.
 void editNames(RawXml& workbook, const WorkbookSnapshot& snapshot) {
     const QByteArray p = workbook.prefix();
-    pugi::xml_node names = childByLocal(workbook.root(), "definedNames");
+    pugi::xml_node names = childNamed(workbook.root(), "definedNames");
     std::vector<std::pair<QString, QString>> wanted = snapshot.names;
     if (names) {
         for (pugi::xml_node n = names.first_child(); n;) {
@@ -159,7 +160,7 @@ QString newSheetParts(Package& package, Rels& workbookRels, RawXml& types, RawXm
                 "application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml");
     const QString rel = workbookRels.add("worksheet", QStringLiteral("/") + sheetPart);
 
-    pugi::xml_node sheets = childByLocal(workbook.root(), "sheets");
+    pugi::xml_node sheets = childNamed(workbook.root(), "sheets");
     int maxId = 0;
     for (const pugi::xml_node& s : sheets.children())
         maxId = std::max(maxId, s.attribute("sheetId").as_int());
@@ -241,13 +242,7 @@ void saveWorkbook(const WorkbookSnapshot& snapshot, const SaveRequest& request) 
     if (workbookPart.isEmpty())
         failSave(QStringLiteral("the file has no workbook part"));
     RawXml workbook(package.read(workbookPart), file, workbookPart);
-    if (QByteArray(workbook.root()
-                       .attribute(("xmlns" + (workbook.prefix().isEmpty()
-                                                  ? QByteArray()
-                                                  : ":" + workbook.prefix().chopped(1)))
-                                      .constData())
-                       .value())
-            .contains("purl.oclc.org"))
+    if (workbook.rootNamespace().contains("purl.oclc.org"))
         failSave(QStringLiteral("the workbook is in the strict form of the file format, which "
                                 "this program does not write"));
     Rels workbookRels(package.read(relsOf(workbookPart)), file, relsOf(workbookPart));

@@ -70,31 +70,27 @@ bool XmlStream::feed(const char* data, size_t size, bool final) {
 }
 
 void XmlStream::parse(ZipPackage& package) {
-    package.stream(m_partName, [&](const char* data, size_t size) {
-        // After a syntax error the rest is still unpacked, unparsed: if the part is damaged, the
-        // unpacking reports that, which is the truer reason.
-        while (size > 0 && m_syntaxError.isEmpty()) {
-            const size_t piece = std::min<size_t>(size, 1 << 20); // what the parser's int holds
-            feed(data, piece, false);
-            data += piece;
-            size -= piece;
-        }
-    });
-    if (m_syntaxError.isEmpty())
-        feed("", 0, true);
-    if (!m_syntaxError.isEmpty())
-        refuseFile(m_fileName, m_syntaxError);
+    // After a syntax error the rest is still unpacked, unparsed: if the part is damaged, the
+    // unpacking reports that, which is the truer reason.
+    package.stream(m_partName, [&](const char* data, size_t size) { feedChunks(data, size); });
+    finish();
 }
 
 void XmlStream::parse(const QByteArray& bytes) {
-    const char* data = bytes.constData();
-    qint64 size = bytes.size();
+    feedChunks(bytes.constData(), size_t(bytes.size()));
+    finish();
+}
+
+void XmlStream::feedChunks(const char* data, size_t size) {
     while (size > 0 && m_syntaxError.isEmpty()) {
-        const qint64 piece = std::min<qint64>(size, 1 << 20);
-        feed(data, size_t(piece), false);
+        const size_t piece = std::min<size_t>(size, 1 << 20); // what the parser's int holds
+        feed(data, piece, false);
         data += piece;
         size -= piece;
     }
+}
+
+void XmlStream::finish() {
     if (m_syntaxError.isEmpty())
         feed("", 0, true);
     if (!m_syntaxError.isEmpty())

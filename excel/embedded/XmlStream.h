@@ -59,6 +59,8 @@ private:
     static void onText(void* self, const char* data, int length);
     static void onDoctype(void* self, const char*, const char*, const char*, int);
     bool feed(const char* data, size_t size, bool final);
+    void feedChunks(const char* data, size_t size);
+    void finish();
 
     QString m_fileName;
     QString m_partName;
