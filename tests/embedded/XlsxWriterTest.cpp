@@ -85,6 +85,31 @@ QString copyToScratch(const QString& from, const QString& test) {
     return to;
 }
 
+void highlight(excel::Application& app, const excel::Range& range, const QString& label) {
+    ASSERT_TRUE(analysis::runHighlightAction(
+                    app, [&] { analysis::HighlightCategory(range, label); }, QStringLiteral("set"))
+                    .isEmpty());
+}
+
+void clearHighlight(excel::Application& app, const excel::Range& range) {
+    ASSERT_TRUE(analysis::runHighlightAction(
+                    app, [&] { analysis::ClearHighlight(range); }, QStringLiteral("cleared"))
+                    .isEmpty());
+}
+
+// Opens the workbook, analyses reference and writes the report; the caller ends the session.
+std::shared_ptr<embedded::EmbeddedApplication> reportOn(const QString& path,
+                                                        const QString& reference, bool chart) {
+    auto app = embedded::EmbeddedApplication::create();
+    app->open(path);
+    Analysis analysis(app, reference);
+    analysis.analyse();
+    const auto result = report::runReport(*app, app->ActiveWorkbook(), analysis.main, chart);
+    EXPECT_EQ(result.outcome, report::ReportResult::Outcome::Written)
+        << result.message.toStdString();
+    return app;
+}
+
 } // namespace
 
 class ProducerSave : public ::testing::TestWithParam<const char*> {};
@@ -106,9 +131,7 @@ TEST_P(ProducerSave, KeepsUntouchedPartsAndAddsTheReportAndHighlight) {
     ASSERT_GT(analysis.main.count(), 0);
     const excel::Range range = *analysis.table.AnalysedRange;
     const QString label = analysis.main.text(0);
-    ASSERT_TRUE(analysis::runHighlightAction(
-                    *app, [&] { analysis::HighlightCategory(range, label); }, QStringLiteral("set"))
-                    .isEmpty());
+    highlight(*app, range, label);
     const auto result = report::runReport(*app, app->ActiveWorkbook(), analysis.main, true);
     ASSERT_EQ(result.outcome, report::ReportResult::Outcome::Written)
         << result.message.toStdString();
@@ -177,12 +200,8 @@ TEST(HighlightSave, SplicesTheRuleAndKeepsTheUsersOtherRules) {
     auto app = embedded::EmbeddedApplication::create();
     app->open(path);
     const excel::Range range = app->Range(QStringLiteral("A1:A4"));
-    for (const char* label : {"d", "abc"}) { // the second replaces the first
-        ASSERT_TRUE(
-            analysis::runHighlightAction(
-                *app, [&] { analysis::HighlightCategory(range, label); }, QStringLiteral("set"))
-                .isEmpty());
-    }
+    for (const char* label : {"d", "abc"}) // the second replaces the first
+        highlight(*app, range, QString::fromLatin1(label));
     EXPECT_EQ(range.FormatConditions().Count(), 1);
     EXPECT_EQ(app->Range(QStringLiteral("D1:D5")).FormatConditions().Count(), 1);
     app->endSession();
@@ -203,9 +222,7 @@ TEST(HighlightSave, SplicesTheRuleAndKeepsTheUsersOtherRules) {
     auto second = embedded::EmbeddedApplication::create();
     second->open(path);
     const excel::Range again = second->Range(QStringLiteral("A1:A4"));
-    ASSERT_TRUE(analysis::runHighlightAction(
-                    *second, [&] { analysis::ClearHighlight(again); }, QStringLiteral("cleared"))
-                    .isEmpty());
+    clearHighlight(*second, again);
     second->endSession();
     QByteArray cleared = original;
     cleared.replace(inside.toUtf8(), QByteArray());
@@ -223,9 +240,7 @@ TEST(HighlightSave, ARuleReachingIntoTheRangeIsTrimmed) {
     auto app = embedded::EmbeddedApplication::create();
     app->open(path);
     const excel::Range range = app->Range(QStringLiteral("A1:A2"));
-    ASSERT_TRUE(analysis::runHighlightAction(
-                    *app, [&] { analysis::ClearHighlight(range); }, QStringLiteral("cleared"))
-                    .isEmpty());
+    clearHighlight(*app, range);
     app->endSession();
     EXPECT_TRUE(
         partText(path, QStringLiteral("xl/worksheets/sheet1.xml"))
@@ -275,9 +290,7 @@ TEST(Save, AFileThatChangedUnderneathIsNotOverwritten) {
     auto app = embedded::EmbeddedApplication::create();
     app->open(path);
     const excel::Range range = app->Range(QStringLiteral("A1:A2"));
-    ASSERT_TRUE(analysis::runHighlightAction(
-                    *app, [&] { analysis::HighlightCategory(range, "x"); }, QStringLiteral("set"))
-                    .isEmpty());
+    highlight(*app, range, "x");
     // Someone else saved the file in the meantime, without the rule the session knew of.
     writeXlsx(path, {sheetSpec(QStringLiteral("Log"), {{"A1", excel::Variant("z")}})});
     QFile f(path);
@@ -307,13 +320,7 @@ TEST(Save, ASecondReportReusesTheStylesTheFirstAdded) {
                                                        {"A3", excel::Variant("Scratch")}})});
     QByteArray styles[2];
     for (int round = 0; round < 2; ++round) {
-        auto app = embedded::EmbeddedApplication::create();
-        app->open(path);
-        Analysis analysis(app, QStringLiteral("A1:A3"));
-        analysis.analyse();
-        ASSERT_EQ(report::runReport(*app, app->ActiveWorkbook(), analysis.main, true).outcome,
-                  report::ReportResult::Outcome::Written);
-        app->endSession();
+        reportOn(path, QStringLiteral("A1:A3"), true)->endSession();
         styles[round] = partText(path, QStringLiteral("xl/styles.xml"));
     }
     EXPECT_EQ(styles[1], styles[0]) << "no copies of the same formats";
@@ -326,12 +333,7 @@ TEST(Save, AReadOnlyFileIsNotReplaced) {
                                                        {"A2", excel::Variant("Dent")}})});
     QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     const QByteArray before = partText(path, QStringLiteral("xl/workbook.xml"));
-    auto app = embedded::EmbeddedApplication::create();
-    app->open(path);
-    Analysis analysis(app, QStringLiteral("A1:A2"));
-    analysis.analyse();
-    ASSERT_EQ(report::runReport(*app, app->ActiveWorkbook(), analysis.main, false).outcome,
-              report::ReportResult::Outcome::Written);
+    auto app = reportOn(path, QStringLiteral("A1:A2"), false);
     try {
         app->endSession();
         FAIL() << "a read-only file was replaced";
@@ -341,4 +343,139 @@ TEST(Save, AReadOnlyFileIsNotReplaced) {
     }
     EXPECT_EQ(partText(path, QStringLiteral("xl/workbook.xml")), before);
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+TEST(Save, CellTextsThatNeedEscapingComeBackAsTheyWere) {
+    // Written through a .csv, so that the source sheet itself goes through the writer too.
+    const QString dir = scratchDir(QStringLiteral("escaping"));
+    const QStringList labels = {QStringLiteral("  padded  "),
+                                QStringLiteral("a<b&c>d\"e'"),
+                                QStringLiteral("_x0041_ literal"),
+                                QStringLiteral("ctl\x01"
+                                               "char"),
+                                QStringLiteral("tab\there"),
+                                QStringLiteral("two\r\nlines"),
+                                QString::fromUtf8("emoji \xF0\x9F\x98\x80 \xC3\xA9"),
+                                QStringLiteral("=1+1")};
+    QByteArray csv = "Defect\n";
+    for (const QString& label : labels) {
+        QString quoted = label;
+        quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+        csv += "\"" + quoted.toUtf8() + "\"\n";
+    }
+    QFile f(dir + QStringLiteral("/odd.csv"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(csv);
+    f.close();
+    reportOn(f.fileName(), QStringLiteral("A2:A%1").arg(labels.size() + 1), false)->endSession();
+
+    const embedded::WorkbookData saved =
+        embedded::readWorkbookFile(dir + QStringLiteral("/odd.xlsx"));
+    ASSERT_EQ(saved.sheets.size(), 2u);
+    QStringList source, report;
+    for (int row = 2; row <= labels.size() + 1; ++row) {
+        source << saved.sheets[0].cells->value(row, 1).toString();
+        report << saved.sheets[1].cells->value(row, 1).toString();
+    }
+    EXPECT_EQ(source, labels);
+    QStringList expected = labels;
+    expected.sort();
+    report.sort();
+    EXPECT_EQ(report, expected);
+}
+
+TEST(Save, NamesAreAddedAndDeletedWithTheirSheetsQuoted) {
+    const QString dir = scratchDir(QStringLiteral("names"));
+    QFile f(dir + QStringLiteral("/my data.csv"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("Defect\nScratch\nDent\n");
+    f.close();
+    {
+        auto app = embedded::EmbeddedApplication::create();
+        app->open(f.fileName());
+        app->ActiveWorkbook()->Names().Add(QStringLiteral("Kept"),
+                                           app->Range(QStringLiteral("A2:A3")));
+        app->completeAction();
+        app->endSession();
+    }
+    const QString book = dir + QStringLiteral("/my data.xlsx");
+    using Names = std::vector<std::pair<QString, QString>>;
+    EXPECT_EQ(embedded::readWorkbookFile(book).definedNames,
+              (Names{{"Kept", "'my data'!$A$2:$A$3"}}));
+    {
+        auto app = embedded::EmbeddedApplication::create();
+        app->open(book);
+        auto names = app->ActiveWorkbook()->Names();
+        names(QStringLiteral("kept")).Delete();
+        names.Add(QStringLiteral("Other"), app->Range(QStringLiteral("A3")));
+        app->completeAction();
+        app->endSession();
+    }
+    EXPECT_EQ(embedded::readWorkbookFile(book).definedNames, (Names{{"Other", "'my data'!$A$3"}}));
+}
+
+TEST(HighlightSave, APrefixedSheetWithoutStylesGetsAPrefixedRuleAndAStylesPart) {
+    const QString path = scratchDir(QStringLiteral("prefixed")) + QStringLiteral("/Prefixed.xlsx");
+    const QByteArray decl = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+    const QByteArray main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+    const QByteArray rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    writeZip(
+        path,
+        {{QStringLiteral("[Content_Types].xml"),
+          decl + "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+                 "<Default Extension=\"rels\" "
+                 "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+                 "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+                 "<Override PartName=\"/xl/workbook.xml\" "
+                 "ContentType=\"application/"
+                 "vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+                 "<Override PartName=\"/xl/worksheets/sheet1.xml\" "
+                 "ContentType=\"application/"
+                 "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>"
+                 "</Types>"},
+         {QStringLiteral("_rels/.rels"),
+          decl +
+              "<Relationships "
+              "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+              "<Relationship Id=\"rId1\" Type=\"" +
+              rel +
+              "/officeDocument\" Target=\"xl/workbook.xml\"/>"
+              "</Relationships>"},
+         {QStringLiteral("xl/workbook.xml"),
+          decl + "<x:workbook xmlns:x=\"" + main + "\" xmlns:r=\"" + rel +
+              "\"><x:sheets>"
+              "<x:sheet name=\"Log\" sheetId=\"1\" r:id=\"rId1\"/></x:sheets></x:workbook>"},
+         {QStringLiteral("xl/_rels/workbook.xml.rels"),
+          decl +
+              "<Relationships "
+              "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+              "<Relationship Id=\"rId1\" Type=\"" +
+              rel +
+              "/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+              "</Relationships>"},
+         {QStringLiteral("xl/worksheets/sheet1.xml"),
+          decl + "<x:worksheet xmlns:x=\"" + main +
+              "\"><x:sheetData>"
+              "<x:row r=\"1\"><x:c r=\"A1\" "
+              "t=\"inlineStr\"><x:is><x:t>Scratch</x:t></x:is></x:c></x:row>"
+              "<x:row r=\"2\"><x:c r=\"A2\" "
+              "t=\"inlineStr\"><x:is><x:t>Dent</x:t></x:is></x:c></x:row>"
+              "</x:sheetData><x:pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" "
+              "bottom=\"0.75\" "
+              "header=\"0.3\" footer=\"0.3\"/></x:worksheet>"}});
+    auto app = embedded::EmbeddedApplication::create();
+    app->open(path);
+    highlight(*app, app->Range(QStringLiteral("A1:A2")), QStringLiteral("Dent"));
+    app->endSession();
+
+    const QByteArray sheet = partText(path, QStringLiteral("xl/worksheets/sheet1.xml"));
+    EXPECT_TRUE(sheet.contains("</x:sheetData><x:conditionalFormatting sqref=\"A1:A2\"><x:cfRule "
+                               "type=\"containsText\" dxfId=\"0\""))
+        << sheet.toStdString();
+    EXPECT_TRUE(
+        partText(path, QStringLiteral("xl/styles.xml")).contains("<dxfs count=\"1\"><dxf>"));
+    EXPECT_TRUE(partText(path, QStringLiteral("[Content_Types].xml")).contains("/xl/styles.xml"));
+    auto reread = embedded::EmbeddedApplication::create();
+    reread->open(path);
+    EXPECT_EQ(reread->Range(QStringLiteral("A1:A2")).FormatConditions().Count(), 1);
 }
