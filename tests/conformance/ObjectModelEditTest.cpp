@@ -6,6 +6,7 @@
 #include "excel/Clipboard.h"
 #include "excel/Error.h"
 #include "excel/FormatConditions.h"
+#include "excel/ListObjects.h"
 #include "excel/RunningApplications.h"
 #include "excel/Sort.h"
 #include "excel/embedded/EmbeddedHost.h"
@@ -166,6 +167,60 @@ TEST_P(ObjectModelEdits, ConditionalFormatsAreTrimmedByDeleteAndAddedFirst) {
     EXPECT_EQ(wide.FormatConditions().Count(), 2);
     EXPECT_EQ(errorOf([&] { column.FormatConditions()(1).setInteriorColorIndex(57); }),
               "Interior.ColorIndex: 57 is not a colour of the palette (1 to 56)");
+}
+
+TEST_P(ObjectModelEdits, SortsBySeveralKeysWithOrWithoutCaseAndHeader) {
+    auto sheet = app->Worksheets()("Other");
+    const char* const rows[][2] = {{"b", "2"}, {"B", "1"}, {"a", "2"}, {"A", "1"}};
+    for (int i = 0; i < 4; ++i) {
+        sheet->setCellValue(i + 1, 1, QString::fromLatin1(rows[i][0]));
+        sheet->setCellValue(i + 1, 2, QString::fromLatin1(rows[i][1]).toDouble());
+    }
+    excel::Sort& sort = sheet->Sort();
+    sort.clearSortFields();
+    sort.addSortField(sheet->Range("A1:A4"), 0, 1, 0);
+    sort.addSortField(sheet->Range("B1:B4"), 0, 2, 0);
+    sort.SetRange(sheet->Range("A1:B4"));
+    sort.setHeader(2); // no header: every row takes part
+    sort.Apply();
+    const auto order = [&] {
+        QStringList out;
+        for (int row = 1; row <= 4; ++row)
+            out << sheet->cellValue(row, 1).toString() + sheet->cellValue(row, 2).toString();
+        return out;
+    };
+    EXPECT_EQ(order(), QStringList({"a2", "A1", "b2", "B1"}))
+        << "case ignored; the second key decides";
+    EXPECT_EQ(errorOf([&] { sort.addSortField(sheet->Range("A1:A4"), 1, 1, 0); }),
+              "SortFields.Add: only sorting on values is offered");
+    sort.clearSortFields();
+    sort.addSortField(sheet->Range("D1:D4"), 0, 1, 0);
+    EXPECT_EQ(errorOf([&] { sort.Apply(); }),
+              "Sort.Apply: the sort key $D$1:$D$4 lies outside the range to sort");
+}
+
+TEST_P(ObjectModelEdits, TablesTakeAGeneratedHeaderAndLeaveTheStylesFormattingWhenUnlisted) {
+    auto sheet = app->Worksheets()("Data");
+    const excel::Range data = sheet->Range("A1:A6");
+    excel::ListObject table = sheet->ListObjects().Add(1, data, 2);
+    EXPECT_EQ(table.Name(), "Table1");
+    EXPECT_EQ(sheet->cellValue(1, 1), Variant("Column1"));
+    EXPECT_EQ(data.Address(), "$A$2:$A$7") << "the data moved down a row, the range with it";
+    app->ActiveWorkbook()->Names().Add("Taken", sheet->Range("C1"));
+    EXPECT_EQ(errorOf([&] { table.setName("taken"); }),
+              "ListObject.Name: the name \"taken\" is already taken in the workbook");
+    EXPECT_EQ(errorOf([&] { table.setTableStyle("TableStyleLight1"); }),
+              "TableStyle: the table style \"TableStyleLight1\" is not offered");
+    EXPECT_EQ(errorOf([&] { sheet->ListObjects().Add(1, sheet->Range("A3:A4"), 1); }),
+              "ListObjects.Add: a table cannot overlap another table");
+    table.setTableStyle("TableStyleMedium11");
+    table.Unlist();
+    EXPECT_EQ(sheet->ListObjects().Count(), 0);
+    EXPECT_EQ(sheet->cellFormat(1, 1).fillColor, excel::kMedium11Header);
+    EXPECT_TRUE(sheet->cellFormat(1, 1).bold);
+    EXPECT_EQ(sheet->cellFormat(2, 1).fillColor, excel::kMedium11Band1);
+    EXPECT_EQ(sheet->cellFormat(3, 1).fillColor, excel::kMedium11Band2);
+    EXPECT_EQ(sheet->cellFormat(2, 2).fillColor, -1) << "only the table's cells";
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ObjectModelEdits, ::testing::Values("embedded"));

@@ -149,3 +149,24 @@ TEST(ProgressBar, ReadsAndWritesItsPropertiesWithTheirDefaults) {
     EXPECT_TRUE(fresh.BorderDefault());
     EXPECT_EQ(fresh.ForeColor(), controls::rgbValue(0xC0, 0xFF, 0xFF));
 }
+
+TEST(ProgressBar, PutsItsCaptionFivePixelsFromTheEndItIsAlignedTo) {
+    Bar b;
+    b.bar.setForeColor(controls::rgbValue(255, 255, 255));
+    b.bar.setCaption("MMMM");
+    b.bar.setValue(100);
+    const auto brightColumns = [&](int from, int to) {
+        int n = 0;
+        for (int x = from; x < to; ++x)
+            for (int y = 0; y < b.bar.thickness(); ++y)
+                n += qRed(b.at(x, y)) > 0xF0 && qGreen(b.at(x, y)) > 0xF0;
+        return n;
+    };
+    const int width = QFontMetrics(b.bar.Font()).horizontalAdvance("MMMM");
+    b.bar.setAlignment(0);
+    EXPECT_GT(brightColumns(4, 5 + width), 0) << "white caption from x = 5 (drawn at 4 and 5)";
+    EXPECT_EQ(brightColumns(5 + width + 2, 212), 0);
+    b.bar.setAlignment(1);
+    EXPECT_EQ(brightColumns(0, 212 - width - 7), 0);
+    EXPECT_GT(brightColumns(212 - width - 6, 212 - 4), 0) << "ending 5 px from the right";
+}

@@ -176,3 +176,22 @@ TEST(TitelBar, Style14SplitsTheBarIntoTwoHalvesAndStyle0UsesOneGradient) {
     EXPECT_EQ(bar.image().pixel(390, 0), qRgb(200, 0, 0));
     EXPECT_EQ(bar.image().pixel(390, 30), qRgb(200 - int(std::lround(30 * 100.0 / 31)), 0, 0));
 }
+
+TEST(TitelBar, Styles5To8TurnTheEdgeTheOtherWay) {
+    Form f;
+    TitelBar& bar = *f.bar;
+    bar.setCaption("");
+    bar.setShowButtons(false, false, false);
+    bar.setBorderNormal(0);
+    bar.setGradient(rgbValue(200, 0, 0), rgbValue(200, 0, 0), rgbValue(0, 0, 200),
+                    rgbValue(0, 0, 200));
+    bar.setStyle(8);
+    const int F = int(400 * 0.3);
+    for (int i : {0, 10, 20}) {
+        EXPECT_EQ(bar.image().pixel(F + i - 1, i), qRgb(200, 0, 0)) << i;
+        EXPECT_EQ(bar.image().pixel(F + i, i), qRgb(0, 0, 200)) << i;
+        EXPECT_EQ(bar.image().pixel(F + i + 6, i), qRgb(200, 0, 0)) << i << " stripe";
+    }
+    bar.setStyle(5);
+    EXPECT_EQ(bar.image().pixel(F + 10 + 6, 10), qRgb(0, 0, 200)) << "style 5 has no stripes";
+}
