@@ -234,6 +234,26 @@ TEST(AnalysisForm, TheReportButtonWritesTheSheetSavesAndUnloads) {
     EXPECT_EQ(saved.sheets[1].cells->value(2, 1), Variant("Scratch"));
 }
 
+TEST(AnalysisForm, AReportThatCannotBeWrittenSaysWhyAndKeepsTheWindow) {
+    Window w(defects());
+    // A name the report's table needs is taken: formatting the table fails.
+    w.startup.session().ExcelApp->ActiveWorkbook()->Names().Add(
+        "Table1", w.startup.session().ExcelApp->Range("B1"));
+    testsupport::ModalAnswerer ok;
+    w.control<controls::ThemedButton>("CopyPaste")->click();
+    QApplication::processEvents();
+    ASSERT_EQ(ok.texts.size(), 1);
+    EXPECT_TRUE(ok.texts[0].startsWith("Tallyvane: The report could not be finished: formatting "
+                                       "the table failed."))
+        << ok.texts[0].toStdString();
+    EXPECT_TRUE(ok.texts[0].endsWith("The workbook file has not been changed by this step."));
+    EXPECT_EQ(w.finished, 0) << "the window stays";
+    EXPECT_TRUE(w.form->isVisible());
+    EXPECT_FALSE(w.control<QLabel>("Gif89a1")->isVisible()) << "the busy animation is hidden";
+    EXPECT_EQ(w.startup.session().ExcelApp->ActiveWorkbook()->sheetCount(), 1)
+        << "the half-done sheet is dropped";
+}
+
 TEST(AnalysisForm, HeaderClicksSortAndTurnTheArrows) {
     Window w(defects());
     auto* header = w.control<QTableView>("MainListView")->horizontalHeader();

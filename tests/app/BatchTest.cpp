@@ -3,6 +3,7 @@
 #include "support/TestFiles.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -92,6 +93,27 @@ TEST(Batch, RefusesBadInputWithAReasonAndPrintsNothing) {
             << run.err.toStdString();
         EXPECT_EQ(run.out, "") << c.args.join(' ').toStdString();
     }
+}
+
+TEST(Batch, SaysWhenItCannotSaveAndPrintsNothing) {
+    const QString book = defectBook();
+    QFile::setPermissions(book, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    const BatchRun run = batch({book, "--highlight", "Scratch"});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.err.endsWith("tallyvane-batch: The workbook \"defects.xlsx\" could not be "
+                                 "saved: the file is read-only. The file on disk is as it was.\n"))
+        << run.err.toStdString();
+    EXPECT_EQ(run.out, "");
+
+    const QString csv = testsupport::scratchDir("csv") + "/defects.csv";
+    QFile f(csv);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("Defect\nScratch\nDent\nScratch\n");
+    f.close();
+    const BatchRun saved = batch({csv, "--range", "A2:A4", "--report"});
+    EXPECT_EQ(saved.code, 0) << saved.err.toStdString();
+    EXPECT_TRUE(saved.err.endsWith("saved " + QFileInfo(csv).absolutePath() + "/defects.xlsx\n"))
+        << saved.err.toStdString();
 }
 
 // The sample with the report and a highlight, opened by two other readers: openpyxl reads the
