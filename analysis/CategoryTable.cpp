@@ -22,6 +22,9 @@ QString plainNumber(double value) {
 } // namespace
 
 QString criterionForLabel(const QString& label) {
+    // An error value's label is the error itself ("#NAME?"): its "?" is no wildcard.
+    if (excel::errorFromText(label))
+        return label;
     QString criterion;
     criterion.reserve(label.size() + 2);
     for (QChar c : label) {

@@ -28,6 +28,13 @@ Range::Range(std::shared_ptr<excel::Worksheet> sheet, QVector<CellRect> areas, A
     m_sheet->track(m_areas);
 }
 
+Range HeldRange::range() const {
+    auto sheet = m_sheet.lock();
+    if (!sheet)
+        throw Error(QStringLiteral("Range"), QStringLiteral("the sheet of the range was deleted"));
+    return Range(std::move(sheet), m_areas, m_axis);
+}
+
 const QVector<CellRect>& Range::rects() const {
     if (m_areas->areas.isEmpty())
         throw Error(QStringLiteral("Range"), QStringLiteral("the cells of the range were deleted"));

@@ -77,9 +77,32 @@ public:
     bool operator==(const Range& other) const;
 
 private:
+    friend class HeldRange;
+    Range(std::shared_ptr<excel::Worksheet> sheet, std::shared_ptr<TrackedAreas> areas, Axis axis)
+        : m_sheet(std::move(sheet))
+        , m_areas(std::move(areas))
+        , m_axis(axis) {}
+
     std::shared_ptr<excel::Worksheet> m_sheet;
     std::shared_ptr<TrackedAreas> m_areas;
     Axis m_axis;
+};
+
+// A range kept by an object that its own sheet owns (the sheet's Sort): it follows its cells as
+// the range does, without keeping the sheet alive; the two would otherwise own each other.
+class HeldRange {
+public:
+    HeldRange(const Range& range)
+        : m_sheet(range.m_sheet)
+        , m_areas(range.m_areas)
+        , m_axis(range.m_axis) {}
+    // The range itself; raises an error when its sheet is gone.
+    Range range() const;
+
+private:
+    std::weak_ptr<excel::Worksheet> m_sheet;
+    std::shared_ptr<TrackedAreas> m_areas;
+    Range::Axis m_axis;
 };
 
 class AreaCollection {

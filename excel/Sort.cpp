@@ -60,18 +60,20 @@ void Sort::Apply() {
         throw Error(QStringLiteral("Sort.Apply"), QStringLiteral("no sort field was added"));
     if (m_orientation != 1)
         throw Error(QStringLiteral("Sort.Apply"), QStringLiteral("only rows can be sorted"));
-    CellRect r = m_range->rects().front();
+    const Range range = m_range->range();
+    CellRect r = range.rects().front();
     if (m_header == 1)
         r.top += 1;
     if (r.top > r.bottom)
         return;
     std::vector<int> keyColumns;
     for (const SortField& f : m_fields) {
-        const CellRect k = f.key.rects().front();
-        if (f.key.Worksheet() != sheet || k.left < r.left || k.left > r.right)
+        const Range key = f.key.range();
+        const CellRect k = key.rects().front();
+        if (key.Worksheet() != sheet || k.left < r.left || k.left > r.right)
             throw Error(QStringLiteral("Sort.Apply"),
                         QStringLiteral("the sort key %1 lies outside the range to sort")
-                            .arg(f.key.Address()));
+                            .arg(key.Address()));
         keyColumns.push_back(k.left);
     }
 

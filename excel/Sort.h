@@ -13,7 +13,7 @@ namespace excel {
 class Worksheet;
 
 struct SortField {
-    excel::Range key;
+    excel::HeldRange key;
     int sortOn = 0;     // 0: values
     int order = 1;      // 1 ascending, 2 descending
     int dataOption = 0; // 0: text and numbers apart
@@ -41,7 +41,7 @@ public:
 private:
     std::weak_ptr<Worksheet> m_sheet;
     std::vector<SortField> m_fields;
-    std::optional<excel::Range> m_range;
+    std::optional<excel::HeldRange> m_range;
     int m_header = 2;
     bool m_matchCase = false;
     int m_orientation = 1;

@@ -60,14 +60,32 @@ bool parsePlainNumber(QStringView text, double& value) {
     return result.ec == std::errc() && result.ptr == end && std::isfinite(value);
 }
 
+namespace {
+
+// The time format with milliseconds after the seconds, for times that have them.
+QString timeFormatWithMs(const QLocale& locale) {
+    QString format = timeFormat(locale);
+    format.replace(QLatin1String("ss"), QLatin1String("ss") + locale.decimalPoint() +
+                                            QLatin1String("zzz"));
+    return format;
+}
+
+const QDate kNoDate(1899, 12, 30); // the date of a time of day alone
+
+} // namespace
+
 QString dateText(const QDateTime& dateTime, const QLocale& locale) {
     const QTime time = dateTime.time();
-    const bool timeOnly = dateTime.date() == QDate(1899, 12, 30);
+    const bool timeOnly = dateTime.date() == kNoDate;
     const bool noTime = time.msecsSinceStartOfDay() == 0;
+    // Fractions of a second are shown when there are any: without them, two times within one
+    // second would look alike and the text would not stand for its own cells.
+    const QString timeText =
+        locale.toString(time, time.msec() ? timeFormatWithMs(locale) : timeFormat(locale));
     if (timeOnly && !noTime)
-        return locale.toString(time, timeFormat(locale));
+        return timeText;
     const QString date = locale.toString(dateTime.date(), shortDateFormat(locale));
-    return noTime ? date : date + QLatin1Char(' ') + locale.toString(time, timeFormat(locale));
+    return noTime ? date : date + QLatin1Char(' ') + timeText;
 }
 
 std::optional<QDateTime> parseDateText(QStringView text, const QLocale& locale) {
@@ -76,12 +94,30 @@ std::optional<QDateTime> parseDateText(QStringView text, const QLocale& locale) 
         return std::nullopt;
     const QString date = shortDateFormat(locale);
     const QString time = timeFormat(locale);
-    for (const QString& format : {date + QLatin1Char(' ') + time, date}) {
+    const QString timeMs = timeFormatWithMs(locale);
+    for (const QString& format :
+         {date + QLatin1Char(' ') + time, date + QLatin1Char(' ') + timeMs, date}) {
         const QDateTime dt = locale.toDateTime(t, format);
         if (dt.isValid())
             return dt;
     }
+    for (const QString& format : {time, timeMs}) {
+        const QTime tm = locale.toTime(t, format);
+        if (tm.isValid())
+            return QDateTime(kNoDate, tm);
+    }
+    static const QStringList fixedTimes = {
+        QStringLiteral("HH:mm:ss.zzz"),
+        QStringLiteral("H:mm:ss"),
+        QStringLiteral("H:mm"),
+    };
+    for (const QString& format : fixedTimes) {
+        const QTime tm = QTime::fromString(t, format);
+        if (tm.isValid())
+            return QDateTime(kNoDate, tm);
+    }
     static const QStringList fixed = {
+        QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"),
         QStringLiteral("yyyy-MM-dd HH:mm:ss"),
         QStringLiteral("yyyy-MM-dd HH:mm"),
         QStringLiteral("yyyy-MM-ddTHH:mm:ss"),
@@ -128,8 +164,10 @@ QString textForm(const Variant& value, const QLocale& locale) {
     }
     case Variant::Kind::Boolean:
         return value.boolean() ? QStringLiteral("True") : QStringLiteral("False");
-    case Variant::Kind::Date:
-        return dateText(value.toDateTime(), locale);
+    case Variant::Kind::Date: {
+        const QDateTime dt = value.toDateTime();
+        return dt.isValid() ? dateText(dt, locale) : formatGeneralNumber(value.date().serial);
+    }
     case Variant::Kind::Empty:
     case Variant::Kind::Text:
     case Variant::Kind::Error:

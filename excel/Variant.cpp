@@ -49,6 +49,9 @@ QDateTime Variant::toDateTime() const {
     if (!isDate())
         return {};
     const double serial = date().serial;
+    // Far beyond any calendar a spreadsheet shows (and beyond what the day count holds).
+    if (!(std::fabs(serial) < 1e8))
+        return {};
     const double whole = std::trunc(serial);
     const double fraction = std::fabs(serial - whole);
     qint64 msecs = std::llround(fraction * 86400000.0);
@@ -103,6 +106,8 @@ QString Variant::toString() const {
         return errorText(error());
     case Kind::Date: {
         const QDateTime dt = toDateTime();
+        if (!dt.isValid())
+            return formatGeneralNumber(date().serial);
         if (dt.time().msecsSinceStartOfDay() == 0)
             return dt.date().toString(Qt::ISODate);
         return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));

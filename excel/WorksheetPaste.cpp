@@ -87,9 +87,11 @@ struct Converted {
 Converted convert(const Field& field) {
     if (field.quoted)
         return {field.text, QString()};
+    if (field.text.isEmpty())
+        return {Variant(), QString()};
     const QString t = field.text.trimmed();
     if (t.isEmpty())
-        return {Variant(), QString()};
+        return {field.text, QString()}; // blanks are a text as they stand, not an empty cell
     static const QRegularExpression percent(QStringLiteral("^([^%]*?)\\s*%$"));
     if (const auto m = percent.match(t); m.hasMatch()) {
         if (const auto number = parseNumberText(m.captured(1))) {

@@ -47,6 +47,11 @@ double automationDateToSerial(double automationDate, bool date1904) {
     return automationDate;
 }
 
+bool isDateSerial(double serial, bool date1904) {
+    // 31 December 9999 is serial 2958465 in the 1900 system and 2957003 in the 1904 system.
+    return serial >= 0 && serial < (date1904 ? 2957004.0 : 2958466.0);
+}
+
 CellStore::CellStore(std::shared_ptr<BookContext> context)
     : m_context(std::move(context)) {}
 

@@ -64,6 +64,9 @@ struct BookContext {
 // Converts between a workbook serial date and the automation date of excel::DateValue.
 double serialToAutomationDate(double serial, bool date1904);
 double automationDateToSerial(double automationDate, bool date1904);
+// Whether a serial lies within the date system (day 0 to 31 December 9999); a number outside it
+// cannot be shown as a date and stays a number.
+bool isDateSerial(double serial, bool date1904);
 
 class CellStore {
 public:

@@ -55,10 +55,18 @@ CountIfIndex::CountIfIndex(const CellStore& cells, const excel::CellRect& rect)
     }
 }
 
-qint64 CountIfIndex::numberCount(double value) const {
-    const auto it = std::lower_bound(m_numbers.begin(), m_numbers.end(), value,
-                                     [](const NumberCount& n, double v) { return n.value < v; });
-    return it != m_numbers.end() && it->value == value ? it->count : 0;
+qint64 CountIfIndex::numberCount(const Criterion& c) const {
+    // The numbers that may equal the operand lie in a narrow window around it.
+    const double low = c.number() - c.numberTolerance();
+    const double high = c.number() + c.numberTolerance();
+    auto it = std::lower_bound(m_numbers.begin(), m_numbers.end(), low,
+                               [](const NumberCount& n, double v) { return n.value < v; });
+    qint64 n = 0;
+    for (; it != m_numbers.end() && it->value <= high; ++it) {
+        if (c.numberEquals(it->value))
+            n += it->count;
+    }
+    return n;
 }
 
 qint64 CountIfIndex::count(const Criterion& criterion) const {
@@ -77,7 +85,7 @@ qint64 CountIfIndex::equalCount(const Criterion& c) const {
     case Criterion::Operand::Blank:
         return m_blank + (c.blankMatchesEmptyText() ? textCount(QString()) : 0);
     case Criterion::Operand::Number: {
-        const qint64 numbers = numberCount(c.number());
+        const qint64 numbers = numberCount(c);
         if (c.fromText())
             return numbers + textCount(c.literal());
         const auto it = m_numericText.find(c.number());

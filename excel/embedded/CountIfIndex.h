@@ -23,7 +23,7 @@ private:
     qint64 equalCount(const Criterion& criterion) const;
     qint64 compareCount(const Criterion& criterion) const;
     qint64 textCount(const QString& folded) const { return m_text.value(folded, 0); }
-    qint64 numberCount(double value) const;
+    qint64 numberCount(const Criterion& criterion) const;
 
     struct NumberCount {
         double value;

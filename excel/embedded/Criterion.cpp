@@ -3,6 +3,10 @@
 #include "excel/TextForm.h"
 
 #include <QDate>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
 
 namespace embedded {
 
@@ -61,7 +65,52 @@ std::optional<double> parseCriterionDate(QStringView text, bool date1904) {
     return automationDateToSerial(excel::Variant::fromDateTime(*dt).date().serial, date1904);
 }
 
+namespace {
+
+void fifteenDigits(double value, char (&out)[32]) {
+    std::snprintf(out, sizeof out, "%.14e", value);
+}
+
+// A serial as the date and time shown for it, in milliseconds; the same rounding as the text.
+qint64 shownMillis(double serial, bool date1904) {
+    const QDateTime dt =
+        excel::Variant(excel::DateValue{serialToAutomationDate(serial, date1904)}).toDateTime();
+    if (!dt.isValid())
+        return std::numeric_limits<qint64>::min();
+    return QDate(1899, 12, 30).daysTo(dt.date()) * 86400000 + dt.time().msecsSinceStartOfDay();
+}
+
+} // namespace
+
+bool Criterion::numberEquals(double value) const {
+    if (value == m_number)
+        return true;
+    if (!(std::fabs(value - m_number) <= numberTolerance()))
+        return false;
+    if (m_dateText)
+        return shownMillis(value, m_date1904) == m_millis;
+    char digits[32];
+    fifteenDigits(value, digits);
+    return std::strcmp(digits, m_digits) == 0;
+}
+
+double Criterion::numberTolerance() const {
+    // Half a millisecond is 5.8e-9 of a day; the 15th digit is at most 1e-14 of the value.
+    return m_dateText ? 1e-8 : std::fabs(m_number) * 1e-14;
+}
+
 Criterion Criterion::parse(const excel::Variant& criteria, bool date1904) {
+    Criterion c = parseOperand(criteria, date1904);
+    c.m_date1904 = date1904;
+    if (c.m_operand == Operand::Number) {
+        fifteenDigits(c.m_number, c.m_digits);
+        if (c.m_dateText)
+            c.m_millis = shownMillis(c.m_number, date1904);
+    }
+    return c;
+}
+
+Criterion Criterion::parseOperand(const excel::Variant& criteria, bool date1904) {
     Criterion c;
     switch (criteria.kind()) {
     case excel::Variant::Kind::Number:
@@ -130,6 +179,7 @@ void Criterion::readOperand(const QString& rest, bool date1904) {
     } else if (const auto d = parseCriterionDate(rest, date1904)) {
         m_operand = Operand::Number;
         m_number = *d;
+        m_dateText = true;
     } else {
         m_operand = Operand::Text;
         if (m_op == Op::Equal || m_op == Op::NotEqual) {
@@ -203,7 +253,7 @@ bool Criterion::equals(const CellKey& cell) const {
                (m_blankMatchesEmptyText && cell.kind == K::Text && cell.folded.isEmpty());
     case Operand::Number:
         if (cell.kind == K::Number)
-            return cell.number == m_number;
+            return numberEquals(cell.number);
         if (cell.kind != K::Text)
             return false;
         // Text written as a criterion meets text by its letters, so that long digit strings

@@ -47,6 +47,13 @@ public:
     bool compares(const CellKey& cell) const;
     bool wildcardMatch(const QString& foldedText) const;
 
+    // Whether a number (or date serial) equals the operand as the spreadsheet compares them:
+    // to 15 significant digits, the precision it shows; a date or time written as text, to the
+    // millisecond it shows.
+    bool numberEquals(double value) const;
+    // Numbers further than this from number() never equal it.
+    double numberTolerance() const;
+
     Op op() const { return m_op; }
     Operand operand() const { return m_operand; }
     double number() const { return m_number; }
@@ -63,6 +70,7 @@ private:
         enum class Type : quint8 { Char, AnyOne, AnyRun } type;
         QChar ch;
     };
+    static Criterion parseOperand(const excel::Variant& criteria, bool date1904);
     void readOperand(const QString& rest, bool date1904);
     void compileText(const QString& folded);
     int compareNumbers(double a, double b) const { return a < b ? -1 : (a > b ? 1 : 0); }
@@ -74,7 +82,11 @@ private:
     bool m_wildcards = false;
     bool m_blankMatchesEmptyText = false;
     bool m_boolean = false;
+    bool m_date1904 = false;
+    bool m_dateText = false; // the operand was a date or time written as text
     double m_number = 0;
+    qint64 m_millis = 0;      // for a date written as text: its time in milliseconds
+    char m_digits[32] = {};   // the operand to 15 significant digits
     excel::ErrorValue m_error = excel::ErrorValue::NA;
     QString m_literal;
     QVector<Token> m_pattern;

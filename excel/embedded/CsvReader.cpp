@@ -99,10 +99,6 @@ private:
         ++m_row;
         ++m_line;
         m_column = 1;
-        if (m_row > excel::kMaxRows)
-            refuseFile(m_fileName, QStringLiteral("it has more than %1 lines, the most a sheet "
-                                                  "can hold")
-                                       .arg(excel::kMaxRows));
     }
 
     // Quoted or not, a field that reads as a plain number is a number, as spreadsheets open it;
@@ -110,6 +106,12 @@ private:
     void store(QStringView field) {
         if (field.isEmpty())
             return;
+        // Checked where a line holds something: the line break that ends the last line of a
+        // full sheet opens no line.
+        if (m_row > excel::kMaxRows)
+            refuseFile(m_fileName, QStringLiteral("it has more than %1 lines, the most a sheet "
+                                                  "can hold")
+                                       .arg(excel::kMaxRows));
         if (m_column > excel::kMaxColumns)
             refuseFile(m_fileName, QStringLiteral("line %1 has more than %2 fields, the most a "
                                                   "sheet can hold")

@@ -4,10 +4,20 @@
 
 namespace embedded {
 
+FileRefused::FileRefused(const QString& fileName, QString reason)
+    : excel::Error(QStringLiteral("Open"),
+                   QStringLiteral("The workbook \"%1\" cannot be opened: %2.").arg(fileName, reason))
+    , m_reason(std::move(reason)) {}
+
 void refuseFile(const QString& fileName, const QString& reason) {
-    throw excel::Error(
-        QStringLiteral("Open"),
-        QStringLiteral("The workbook \"%1\" cannot be opened: %2.").arg(fileName, reason));
+    throw FileRefused(fileName, reason);
+}
+
+bool isUtf16Xml(const QByteArray& bytes) {
+    const QByteArray head = bytes.left(200).toLower();
+    return head.startsWith("\xff\xfe") || head.startsWith("\xfe\xff") ||
+           head.startsWith(QByteArray("<\0", 2)) || head.startsWith(QByteArray("\0<", 2)) ||
+           head.contains("encoding=\"utf-16") || head.contains("encoding='utf-16");
 }
 
 QString describeBytes(qint64 bytes) {

@@ -3,6 +3,7 @@
 #include "CellStore.h"
 
 #include <QDateTime>
+#include <QRegularExpression>
 
 namespace embedded {
 
@@ -54,17 +55,30 @@ bool isDateFormatCode(const QString& code) {
 }
 
 std::optional<double> parseIsoDateTime(const QString& text, bool date1904) {
-    QString t = text.trimmed();
-    if (t.endsWith(QLatin1Char('Z')))
-        t.chop(1);
-    QDateTime dt = QDateTime::fromString(t, Qt::ISODateWithMs);
-    if (!dt.isValid()) {
-        const QDate d = QDate::fromString(t, Qt::ISODate);
-        if (!d.isValid())
+    // A date, a date and time, or a time of day alone; seconds may carry a fraction, and a zone
+    // ("Z", "+02:00") is dropped: the cell shows the time as written.
+    static const QRegularExpression form(QStringLiteral(
+        "^(?:(\\d{4})-(\\d{2})-(\\d{2}))?(?:(?:^|[T ])(\\d{1,2}):(\\d{2})(?::(\\d{2})(?:[.,](\\d+))?)?)?"
+        "(?:Z|[+-]\\d{2}(?::?\\d{2})?)?$"));
+    const QRegularExpressionMatch m = form.match(text.trimmed());
+    if (!m.hasMatch() || (m.capturedLength(1) == 0 && m.capturedLength(4) == 0))
+        return std::nullopt;
+    QDate date(1899, 12, 30); // a time alone is a time of day without a date
+    if (m.capturedLength(1)) {
+        date = QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+        if (!date.isValid())
             return std::nullopt;
-        dt = QDateTime(d, QTime(0, 0));
     }
-    return automationDateToSerial(excel::Variant::fromDateTime(dt).date().serial, date1904);
+    QTime time(0, 0);
+    if (m.capturedLength(4)) {
+        const QString fraction = (m.captured(7) + QStringLiteral("000")).left(3);
+        time = QTime(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt(),
+                     fraction.toInt());
+        if (!time.isValid())
+            return std::nullopt;
+    }
+    return automationDateToSerial(excel::Variant::fromDateTime(QDateTime(date, time)).date().serial,
+                                  date1904);
 }
 
 } // namespace embedded

@@ -9,6 +9,12 @@
 namespace embedded {
 
 RawXml::RawXml(const QByteArray& bytes, const QString& fileName, const QString& partName) {
+    // Edited text is UTF-8; a part in UTF-16 would be spliced into a mix of both.
+    if (isUtf16Xml(bytes))
+        refuseFile(fileName, QStringLiteral("its part %1 is written in UTF-16, which this program "
+                                            "cannot change safely; save the workbook once in your "
+                                            "spreadsheet program and try again")
+                                 .arg(partName));
     // The root element starts at the first "<" that opens an element.
     qsizetype start = 0;
     while ((start = bytes.indexOf('<', start)) >= 0) {

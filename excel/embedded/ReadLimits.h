@@ -10,6 +10,7 @@ namespace embedded {
 struct ReadLimits {
     qint64 maxFileBytes = qint64(1) << 30;         // the file on disk
     int maxEntries = 10000;                        // parts in the zip archive
+    int maxSheets = 4096;                          // entries of the workbook's sheet list
     qint64 maxPartBytes = qint64(512) << 20;       // one part, unpacked
     qint64 maxSmallPartBytes = qint64(64) << 20;   // parts read whole: workbook, styles, rels
     qint64 maxTotalBytes = qint64(2) << 30;        // all parts read, unpacked

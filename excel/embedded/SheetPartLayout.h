@@ -20,14 +20,23 @@ struct StoredRuleSpan {
     qint64 begin = 0; // the element's first byte
     qint64 end = 0;   // one past its last byte
     QByteArray sqref; // the attribute as stored
+    // Where the sqref attribute's value lies in the part (between its quotes); both -1 when the
+    // element has none, and then valueBegin is where a new attribute goes (after the name).
+    qint64 sqrefBegin = -1;
+    qint64 sqrefEnd = -1;
+    qint64 attributesAt = 0;
 };
 
 struct SheetPartLayout {
     QByteArray prefix; // "x:" when the producer prefixes its elements, else empty
     std::vector<StoredRuleSpan> rules;
     qint64 insertAt = -1; // where new conditional formats go
-    int maxPriority = 0;
+    std::vector<qint64> priorities; // of the stored rules, as written
 };
+
+// Values for new entries of a numbered list (ids, priorities): above every value in use and at
+// least lowest, or, when that would pass the largest int, the smallest ones not in use.
+std::vector<int> freeNumbers(std::vector<qint64> used, int lowest, int count);
 
 // The whole part, unpacked with the package's guards.
 QByteArray readWholePart(ZipPackage& package, const QString& partName);

@@ -101,22 +101,8 @@ void SheetXmlReader::startElement(const char* name, const char** attributes) {
         }
         break;
     case 'r':
-        if (std::strcmp(local, "row") == 0) {
-            m_column = 0;
-            const char* r = attribute(attributes, "r");
-            if (r) {
-                const int row = parseSmallNumber(r);
-                if (row < 1 || row > excel::kMaxRows)
-                    return fail(QStringLiteral("the sheet \"%1\" has a row number %2 beyond the "
-                                               "last row %3")
-                                    .arg(m_sheet.name, QString::fromUtf8(r))
-                                    .arg(excel::kMaxRows));
-                m_row = row;
-            } else {
-                ++m_row;
-            }
-            return;
-        }
+        if (std::strcmp(local, "row") == 0)
+            return startRow(attributes);
         if (std::strcmp(local, "rPh") == 0)
             ++m_phoneticDepth;
         break;
@@ -149,7 +135,44 @@ void SheetXmlReader::startElement(const char* name, const char** attributes) {
     }
 }
 
+void SheetXmlReader::startRow(const char** attributes) {
+    // A row opened inside a cell would leave the cell without a column: the nesting is broken.
+    if (m_inCell)
+        return fail(QStringLiteral("the sheet \"%1\" has a row that opens inside its cell %2")
+                        .arg(m_sheet.name, cellName()));
+    m_column = 0;
+    const char* r = attribute(attributes, "r");
+    if (!r) {
+        // Rows without a number follow the one before; they may not run past the last row.
+        if (m_row >= excel::kMaxRows)
+            return fail(QStringLiteral("the sheet \"%1\" has more rows than the last row %2")
+                            .arg(m_sheet.name)
+                            .arg(excel::kMaxRows));
+        ++m_row;
+        return;
+    }
+    const int row = parseSmallNumber(r);
+    const bool digits = *r && std::strspn(r, "0123456789") == std::strlen(r);
+    if (!digits)
+        return fail(QStringLiteral("the sheet \"%1\" has a row number \"%2\" that is not a "
+                                   "number")
+                        .arg(m_sheet.name, QString::fromUtf8(r)));
+    if (row == 0)
+        return fail(QStringLiteral("the sheet \"%1\" has a row numbered 0; rows are numbered "
+                                   "from 1 to %2")
+                        .arg(m_sheet.name)
+                        .arg(excel::kMaxRows));
+    if (row < 0 || row > excel::kMaxRows)
+        return fail(QStringLiteral("the sheet \"%1\" has a row number %2 beyond the last row %3")
+                        .arg(m_sheet.name, QString::fromUtf8(r))
+                        .arg(excel::kMaxRows));
+    m_row = row;
+}
+
 void SheetXmlReader::startCell(const char** attributes) {
+    if (m_inCell)
+        return fail(QStringLiteral("the sheet \"%1\" has a cell that opens inside its cell %2")
+                        .arg(m_sheet.name, cellName()));
     m_inCell = true;
     m_hasFormula = false;
     m_inInline = false;
@@ -259,11 +282,22 @@ void SheetXmlReader::finishCell() {
                 return fail(QStringLiteral("the sheet \"%1\" has a cell %2 whose number \"%3\" "
                                            "cannot be read")
                                 .arg(m_sheet.name, cellName(), QString::fromUtf8(m_value.c_str())));
-            cell.kind = size_t(m_style) < m_dateStyles.size() && m_dateStyles[size_t(m_style)]
-                            ? CellKind::Date
-                            : CellKind::Number;
+            const bool dateStyle =
+                size_t(m_style) < m_dateStyles.size() && m_dateStyles[size_t(m_style)];
+            cell.kind =
+                dateStyle && isDateSerial(cell.number, m_sheet.cells->context().date1904)
+                    ? CellKind::Date
+                    : CellKind::Number;
         }
     } else if (std::strcmp(t, "s") == 0) {
+        // Several producers write a shared-string cell without a value; other readers take it
+        // as empty, and so do we.
+        if (m_value.empty()) {
+            if (!m_hasFormula)
+                return;
+            cell.kind = CellKind::FormulaOnly;
+            return storeCell(cell);
+        }
         quint32 index = 0;
         const auto [end, ec] =
             std::from_chars(m_value.data(), m_value.data() + m_value.size(), index);
@@ -306,6 +340,10 @@ void SheetXmlReader::finishCell() {
         return fail(QStringLiteral("the sheet \"%1\" has a cell %2 of unknown type \"%3\"")
                         .arg(m_sheet.name, cellName(), QString::fromUtf8(t)));
     }
+    storeCell(cell);
+}
+
+void SheetXmlReader::storeCell(Cell& cell) {
     if (m_hasFormula)
         cell.flags |= Cell::kHasFormula;
     if (++m_cells > m_limits.maxCellsPerSheet)

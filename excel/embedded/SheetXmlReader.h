@@ -34,8 +34,10 @@ private:
         QString sqref;
     };
 
+    void startRow(const char** attributes);
     void startCell(const char** attributes);
     void finishCell();
+    void storeCell(Cell& cell);
     void storeText(const std::string& utf8, Cell& cell);
     bool parseCellRef(const char* ref, int& row, int& column);
     QString cellName() const;

@@ -204,13 +204,23 @@ void Package::write(const QString& path) {
         } else {
             // The entry's compressed bytes as they are.
             zip_source_t* src = zip_source_zip(out, m_zip, zip_uint64_t(i), 0, 0, -1);
-            if (!src || zip_file_add(out, zip_get_name(m_zip, zip_uint64_t(i), ZIP_FL_ENC_RAW), src,
-                                     ZIP_FL_ENC_RAW) < 0) {
+            const zip_int64_t index =
+                src ? zip_file_add(out, zip_get_name(m_zip, zip_uint64_t(i), ZIP_FL_ENC_RAW), src,
+                                   ZIP_FL_ENC_RAW)
+                    : -1;
+            if (index < 0) {
                 if (src)
                     zip_source_free(src);
                 zip_discard(out);
                 failSave(QStringLiteral("the part %1 could not be copied").arg(name));
             }
+            // An entry keeps its method: one stored without compression stays stored, byte for
+            // byte, instead of being packed anew.
+            zip_stat_t st;
+            zip_stat_init(&st);
+            if (zip_stat_index(m_zip, zip_uint64_t(i), 0, &st) == 0 &&
+                (st.valid & ZIP_STAT_COMP_METHOD) && st.comp_method == ZIP_CM_STORE)
+                zip_set_file_compression(out, zip_uint64_t(index), ZIP_CM_STORE, 0);
         }
     }
     for (const QString& name : m_newOrder)
@@ -232,7 +242,7 @@ Rels::Rels(const QByteArray& bytes, const QString& file, const QString& part)
 QString Rels::targetOfType(const char* type, const QString& fromPart) const {
     for (const pugi::xml_node& r : xml.root().children()) {
         const QByteArray t = r.attribute("Type").value();
-        if (t.endsWith(QByteArray("/") + type))
+        if (t == type || t.endsWith(QByteArray("/") + type))
             return resolveTarget(fromPart, QString::fromUtf8(r.attribute("Target").value()));
     }
     return {};

@@ -137,9 +137,12 @@ WorkbookData readXlsx(const QString& path, const ReadLimits& limits) {
 
     qint64 cellBudget = limits.maxCellsPerWorkbook;
     int tab = 0;
+    QHash<QString, QString> sheetOfPart; // each part is read once, for one sheet
     for (const pugi::xml_node& entry : childNamed(workbook, "sheets").children()) {
         if (std::strcmp(localName(entry.name()), "sheet") != 0)
             continue;
+        if (tab == limits.maxSheets)
+            refuseFile(fileName, QStringLiteral("it has more than %1 sheets").arg(limits.maxSheets));
         const int thisTab = tab++;
         const auto rel = rels.constFind(QString::fromUtf8(attributeNamed(entry, "id").value()));
         // Chart sheets and other kinds are not worksheets; they take a tab but hold no cells.
@@ -152,6 +155,14 @@ WorkbookData readXlsx(const QString& path, const ReadLimits& limits) {
         const QString state = QString::fromUtf8(entry.attribute("state").value());
         sheet.hidden = state == QLatin1String("hidden") || state == QLatin1String("veryHidden");
         sheet.partName = rel->target;
+        // Two sheets on one part would be one sheet under two names, and a save into one would
+        // change the other: no producer writes that.
+        const QString partKey = sheet.partName.toLower();
+        if (const auto other = sheetOfPart.constFind(partKey); other != sheetOfPart.constEnd())
+            refuseFile(fileName, QStringLiteral("its sheets \"%1\" and \"%2\" both name the part "
+                                                "%3; each sheet needs a part of its own")
+                                     .arg(other.value(), sheet.name, sheet.partName));
+        sheetOfPart.insert(partKey, sheet.name);
         sheet.cells = std::make_shared<CellStore>(book.context);
         SheetXmlReader(fileName, sheet, dateStyles, sharedStrings, limits, cellBudget)
             .read(package);

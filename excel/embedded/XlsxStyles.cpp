@@ -1,5 +1,6 @@
 #include "XlsxStyles.h"
 
+#include "SheetPartLayout.h"
 #include "XmlStream.h"
 
 #include <cstring>
@@ -92,20 +93,22 @@ int StyleAppender::numFmtId(const QString& code) {
     pugi::xml_node fmts =
         section("numFmts", {"fonts", "fills", "borders", "cellStyleXfs", "cellXfs", "cellStyles",
                             "dxfs", "tableStyles", "colors", "extLst"});
-    int maxId = 163;
+    std::vector<qint64> ids;
     const QByteArray escaped = xmlEscape(code);
     for (const pugi::xml_node& f : fmts.children()) {
         if (f.type() != pugi::node_element)
             continue;
         if (QByteArray(f.attribute("formatCode").value()) == escaped)
             return f.attribute("numFmtId").as_int();
-        maxId = std::max(maxId, f.attribute("numFmtId").as_int());
+        ids.push_back(f.attribute("numFmtId").as_llong());
     }
+    // Formats of the workbook's own are numbered from 164.
+    const int id = freeNumbers(ids, 164, 1).front();
     pugi::xml_node f = fmts.append_child((m_p + "numFmt").constData());
-    f.append_attribute("numFmtId") = maxId + 1;
+    f.append_attribute("numFmtId") = id;
     f.append_attribute("formatCode") = escaped.constData();
     bumpCount(fmts);
-    return maxId + 1;
+    return id;
 }
 
 int StyleAppender::appendFont(const excel::CellFormat& format) {

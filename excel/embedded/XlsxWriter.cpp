@@ -3,10 +3,12 @@
 #include "XlsxPackage.h"
 #include "XlsxParts.h"
 #include "XlsxStyles.h"
+#include "FileRefusal.h"
 #include "XmlStream.h"
 #include "excel/Error.h"
 
 #include <QDir>
+#include <QHash>
 #include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
@@ -59,24 +61,27 @@ void spliceRules(Package& package, const QString& fileName, const SheetSnapshot&
         if (kept == sheet.rules.end()) {
             edits.push_back({span.begin, span.end, {}});
         } else if (kept->ranges != span.ranges) {
-            QByteArray element = xml.mid(span.begin, span.end - span.begin);
+            // Only the attribute's value changes, at the place the parser found it.
             QByteArray sqref;
             for (const excel::CellRect& r : kept->ranges)
                 sqref +=
                     (sqref.isEmpty() ? "" : " ") + excel::formatRect(r, false, false).toLatin1();
-            const qsizetype at = element.indexOf("sqref=");
-            const char quote = element[at + 6];
-            const qsizetype close = element.indexOf(quote, at + 7);
-            element.replace(at + 7, close - at - 7, sqref);
-            edits.push_back({span.begin, span.end, element});
+            if (span.sqrefBegin >= 0)
+                edits.push_back({span.sqrefBegin, span.sqrefEnd, sqref});
+            else
+                edits.push_back({span.attributesAt, span.attributesAt, " sqref=\"" + sqref + "\""});
         }
     }
     QByteArray added;
-    int priority = layout.maxPriority;
+    const auto newRules = std::count_if(
+        sheet.rules.begin(), sheet.rules.end(),
+        [](const excel::ConditionalFormat& r) { return !r.isStored() && r.fillColor >= 0; });
+    const std::vector<int> priorities = freeNumbers(layout.priorities, 1, int(newRules));
+    size_t nextPriority = 0;
     for (const excel::ConditionalFormat& rule : sheet.rules) {
         if (!rule.isStored() && rule.fillColor >= 0)
             added += conditionalFormatXml(layout.prefix, rule, styles.fillDxf(rule.fillColor),
-                                          ++priority);
+                                          priorities[nextPriority++]);
     }
     if (!added.isEmpty())
         edits.push_back({layout.insertAt, layout.insertAt, added});
@@ -98,22 +103,29 @@ void spliceRules(Package& package, const QString& fileName, const SheetSnapshot&
 void editNames(RawXml& workbook, const WorkbookSnapshot& snapshot) {
     const QByteArray p = workbook.prefix();
     pugi::xml_node names = childNamed(workbook.root(), "definedNames");
-    std::vector<std::pair<QString, QString>> wanted = snapshot.names;
+    // Names compare without regard to case; each wanted name is looked up once.
+    QHash<QString, size_t> wantedIndex;
+    for (size_t i = 0; i < snapshot.names.size(); ++i)
+        wantedIndex.insert(snapshot.names[i].first.toCaseFolded(), i);
+    std::vector<bool> stored(snapshot.names.size(), false);
     if (names) {
         for (pugi::xml_node n = names.first_child(); n;) {
             pugi::xml_node next = n.next_sibling();
             if (n.type() == pugi::node_element && !n.attribute("localSheetId")) {
-                const QString name = QString::fromUtf8(n.attribute("name").value());
-                const auto it = std::find_if(wanted.begin(), wanted.end(), [&](const auto& w) {
-                    return w.first.compare(name, Qt::CaseInsensitive) == 0;
-                });
-                if (it == wanted.end())
+                const QString name = QString::fromUtf8(n.attribute("name").value()).toCaseFolded();
+                const auto it = wantedIndex.constFind(name);
+                if (it == wantedIndex.constEnd() || stored[it.value()])
                     names.remove_child(n);
                 else
-                    wanted.erase(it); // kept as stored
+                    stored[it.value()] = true; // kept as stored
             }
             n = next;
         }
+    }
+    std::vector<std::pair<QString, QString>> wanted;
+    for (size_t i = 0; i < snapshot.names.size(); ++i) {
+        if (!stored[i])
+            wanted.push_back(snapshot.names[i]);
     }
     if (!wanted.empty() && !names)
         names = insertChildInOrder(workbook.root(), p, "definedNames",
@@ -161,12 +173,12 @@ QString newSheetParts(Package& package, Rels& workbookRels, RawXml& types, RawXm
     const QString rel = workbookRels.add("worksheet", QStringLiteral("/") + sheetPart);
 
     pugi::xml_node sheets = childNamed(workbook.root(), "sheets");
-    int maxId = 0;
+    std::vector<qint64> ids;
     for (const pugi::xml_node& s : sheets.children())
-        maxId = std::max(maxId, s.attribute("sheetId").as_int());
+        ids.push_back(s.attribute("sheetId").as_llong());
     pugi::xml_node entry = sheets.append_child((workbook.prefix() + "sheet").constData());
     entry.append_attribute("name") = xmlEscape(sheet.name).constData();
-    entry.append_attribute("sheetId") = maxId + 1;
+    entry.append_attribute("sheetId") = freeNumbers(ids, 1, 1).front();
     const QByteArray r = workbook.prefixFor(kRelNs, "r");
     entry.append_attribute((r + "id").constData()) = rel.toUtf8().constData();
     return sheetPart;
@@ -226,9 +238,22 @@ void replaceFile(const QString& temp, const SaveRequest& request) {
     }
 }
 
+void writeWorkbook(const WorkbookSnapshot& snapshot, const SaveRequest& request);
+
 } // namespace
 
 void saveWorkbook(const WorkbookSnapshot& snapshot, const SaveRequest& request) {
+    // What would refuse the file when opening it is, here, why it cannot be saved.
+    try {
+        writeWorkbook(snapshot, request);
+    } catch (const FileRefused& e) {
+        failSave(e.reason());
+    }
+}
+
+namespace {
+
+void writeWorkbook(const WorkbookSnapshot& snapshot, const SaveRequest& request) {
     // A file marked read-only is the user's way of saying it must not change; renaming over it
     // would ignore that (the folder's permissions would allow it).
     struct stat st {};
@@ -238,7 +263,11 @@ void saveWorkbook(const WorkbookSnapshot& snapshot, const SaveRequest& request) 
     Package package(request);
     const QString file = request.fileName;
     Rels root(package.read(QStringLiteral("_rels/.rels")), file, QStringLiteral("_rels/.rels"));
-    const QString workbookPart = root.targetOfType("officeDocument", QString());
+    QString workbookPart = root.targetOfType("officeDocument", QString());
+    // As the reader does: a package whose root relationship has no usable type is read through
+    // its usual workbook part.
+    if (workbookPart.isEmpty() && package.contains(QStringLiteral("xl/workbook.xml")))
+        workbookPart = QStringLiteral("xl/workbook.xml");
     if (workbookPart.isEmpty())
         failSave(QStringLiteral("the file has no workbook part"));
     RawXml workbook(package.read(workbookPart), file, workbookPart);
@@ -250,7 +279,10 @@ void saveWorkbook(const WorkbookSnapshot& snapshot, const SaveRequest& request) 
                  QStringLiteral("[Content_Types].xml"));
     QString stylesPart = workbookRels.targetOfType("styles", workbookPart);
     if (stylesPart.isEmpty()) {
-        stylesPart = QStringLiteral("xl/styles.xml");
+        // A styles part the workbook does not refer to is not its styles: a new one beside it.
+        stylesPart = package.contains(QStringLiteral("xl/styles.xml"))
+                         ? freePart(package, QStringLiteral("xl/styles%1.xml"))
+                         : QStringLiteral("xl/styles.xml");
         package.add(stylesPart, Package(SaveRequest{}).read(QStringLiteral("xl/styles.xml")));
         workbookRels.add("styles", QStringLiteral("/") + stylesPart);
         addOverride(types, stylesPart,
@@ -299,6 +331,8 @@ void saveWorkbook(const WorkbookSnapshot& snapshot, const SaveRequest& request) 
     }
     replaceFile(temp, request);
 }
+
+} // namespace
 
 QString xlsxBeside(const QString& path) {
     const QFileInfo info(path);

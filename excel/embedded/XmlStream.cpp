@@ -58,8 +58,12 @@ void XmlStream::onDoctype(void* self, const char*, const char*, const char*, int
 
 bool XmlStream::feed(const char* data, size_t size, bool final) {
     const XML_Status status = XML_Parse(m_parser, data, int(size), final ? 1 : 0);
-    if (!m_failure.isEmpty())
-        refuseFile(m_fileName, m_failure);
+    if (!m_failure.isEmpty()) {
+        // Raised once the part is unpacked, as a syntax error is: a damaged part shows up as
+        // odd content first, and the damage is the truer reason.
+        m_syntaxError = m_failure;
+        return false;
+    }
     if (status == XML_STATUS_OK)
         return true;
     m_syntaxError = QStringLiteral("its part %1 is not well-formed XML (line %2: %3)")
@@ -70,8 +74,8 @@ bool XmlStream::feed(const char* data, size_t size, bool final) {
 }
 
 void XmlStream::parse(ZipPackage& package) {
-    // After a syntax error the rest is still unpacked, unparsed: if the part is damaged, the
-    // unpacking reports that, which is the truer reason.
+    // After a syntax error or a refused content the rest is still unpacked, unparsed: if the
+    // part is damaged, the unpacking reports that, which is the truer reason.
     package.stream(m_partName, [&](const char* data, size_t size) { feedChunks(data, size); });
     finish();
 }

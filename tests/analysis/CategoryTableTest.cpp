@@ -219,6 +219,21 @@ TEST(CategoryTable, EveryCellIsCountedOnceWhenEveryCategoryIsTicked) {
         "padded",
         "Ärger",
         "ärger",
+        // Dates, times of day and date-times to the millisecond; numbers longer than the 15
+        // digits shown; error values whose text holds a wildcard; logical values.
+        Variant(excel::DateValue{45306.25}),
+        Variant(excel::DateValue{0.5}),
+        Variant(excel::DateValue{0.25}),
+        Variant(excel::DateValue{44399.98948951389}),
+        Variant(excel::DateValue{44399.989490740741}),
+        25.396666666666665,
+        25.39666666666667,
+        0.1 + 0.2,
+        excel::ErrorValue::Name,
+        excel::ErrorValue::Div0,
+        "#name?",
+        false,
+        "FALSE",
     };
     std::mt19937 rng(7);
     std::uniform_int_distribution<int> pick(0, int(vocabulary.size()) - 1);

@@ -10,6 +10,7 @@
 #include "excel/RunningApplications.h"
 #include "excel/Sort.h"
 #include "excel/embedded/EmbeddedHost.h"
+#include "support/AnalysisFixture.h"
 #include "support/TestFiles.h"
 
 #include <QFile>
@@ -224,5 +225,25 @@ TEST_P(ObjectModelEdits, TablesTakeAGeneratedHeaderAndLeaveTheStylesFormattingWh
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ObjectModelEdits, ::testing::Values("embedded"));
+
+// A sheet's Sort holds its key and range without holding the sheet: once nothing else does, the
+// sheet and its workbook are freed (they used to own each other through the Sort).
+TEST(SortObject, KeepsNeitherItsSheetNorItsWorkbookAlive) {
+    std::weak_ptr<excel::Worksheet> sheetLeft;
+    std::weak_ptr<excel::Workbook> bookLeft;
+    {
+        auto app = testsupport::hostColumn({"b", "a", "c"});
+        auto sheet = app->Worksheets()("Data");
+        excel::Sort& sort = sheet->Sort();
+        sort.addSortField(sheet->Range("A1:A3"), 0, 1, 0);
+        sort.SetRange(sheet->Range("A1:A3"));
+        sort.Apply();
+        EXPECT_EQ(sheet->cellValue(1, 1), Variant("a"));
+        sheetLeft = sheet;
+        bookLeft = app->ActiveWorkbook();
+    }
+    EXPECT_TRUE(sheetLeft.expired());
+    EXPECT_TRUE(bookLeft.expired());
+}
 
 } // namespace

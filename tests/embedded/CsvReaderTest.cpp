@@ -78,6 +78,22 @@ TEST(CsvReader, RefusesWhatIsNotUtf8TextOrIsCutOff) {
     }
 }
 
+TEST(CsvReader, AFullSheetMayEndWithALineBreakButNotRunPastIt) {
+    QByteArray lines;
+    lines.reserve(2 * excel::kMaxRows + 4);
+    for (int i = 0; i < excel::kMaxRows; ++i)
+        lines += "x\n";
+    EXPECT_EQ(embedded::readCsv(writeFile("full.csv", lines)).sheets[0].cells->cellCount(),
+              excel::kMaxRows);
+    try {
+        embedded::readCsv(writeFile("over.csv", lines + "y"));
+        FAIL() << "a line past the last row must be refused";
+    } catch (const excel::Error& e) {
+        EXPECT_EQ(e.message(), "The workbook \"over.csv\" cannot be opened: it has more than "
+                               "1048576 lines, the most a sheet can hold.");
+    }
+}
+
 TEST(CsvReader, TellsNumbersFromText) {
     double v = 0;
     for (const char* number : {"0", "-1", "+2", "3.5", ".5", "5.", "1e3", "1E-3", "007"})

@@ -269,6 +269,18 @@ TEST(XlsxReader, RefusesCellsItCannotReadWithTheCellNamed) {
          "has 0"},
         {"broken.xlsx", "<row r=\"1\"><c r=\"A1\"><v>1</v></row>",
          "its part xl/worksheets/sheet1.xml is not well-formed XML (line 2: mismatched tag)"},
+        {"rowincell.xlsx", "<row r=\"1\"><c r=\"B1\"><row/><v>1</v></c></row>",
+         "the sheet \"Data\" has a row that opens inside its cell B1"},
+        {"cellincell.xlsx", "<row><c><c r=\"A1\"/><v>1</v></c></row>",
+         "the sheet \"Data\" has a cell that opens inside its cell A1"},
+        {"rowzero.xlsx", "<row r=\"0\"><c><v>1</v></c></row>",
+         "the sheet \"Data\" has a row numbered 0; rows are numbered from 1 to 1048576"},
+        {"rowword.xlsx", "<row r=\"two\"><c><v>1</v></c></row>",
+         "the sheet \"Data\" has a row number \"two\" that is not a number"},
+        {"rowhuge.xlsx", "<row r=\"99999999999\"><c><v>1</v></c></row>",
+         "the sheet \"Data\" has a row number 99999999999 beyond the last row 1048576"},
+        {"implicit.xlsx", "<row r=\"1048576\"><c><v>1</v></c></row><row><c><v>2</v></c></row>",
+         "the sheet \"Data\" has more rows than the last row 1048576"},
     };
     for (const auto& c : cases) {
         const QString path = bookWithSheetData(c.file, c.sheetData);
@@ -276,6 +288,85 @@ TEST(XlsxReader, RefusesCellsItCannotReadWithTheCellNamed) {
                   QString("The workbook \"%1\" cannot be opened: %2.").arg(c.file, c.reason))
             << c.file;
     }
+}
+
+// What other producers write and other readers take: a shared-string cell without a value is
+// empty; ISO times alone and fractions of a second are dates; a date-formatted number outside the
+// calendar stays a number.
+TEST(XlsxReader, ReadsWhatOtherReadersTake) {
+    testsupport::SheetSpec sheet;
+    sheet.name = "Data";
+    sheet.sheetDataOverride =
+        "<row r=\"1\"><c r=\"A1\" t=\"s\"/><c r=\"B1\" t=\"s\"><f>X()</f></c></row>"
+        "<row r=\"2\"><c r=\"A2\" t=\"d\"><v>10:10:10</v></c>"
+        "<c r=\"B2\" t=\"d\"><v>2021-07-22T23:44:51.894</v></c>"
+        "<c r=\"C2\" t=\"d\"><v>2021-07-22 06:30</v></c>"
+        "<c r=\"D2\" t=\"d\"><v>2021-07-22T23:44:51.5+02:00</v></c></row>"
+        "<row r=\"3\"><c r=\"A3\" s=\"1\"><v>1e20</v></c><c r=\"B3\" s=\"1\"><v>-1</v></c>"
+        "<c r=\"C3\" s=\"1\"><v>2958465.5</v></c></row>";
+    const QString path = testsupport::scratchDir("odd") + "/others.xlsx";
+    testsupport::writeXlsx(path, {sheet});
+    EXPECT_EQ(testsupport::dump(embedded::readXlsx(path)),
+              "active Data\n"
+              "sheet Data selection A1 active A1\n"
+              "  A2 date 1899-12-30 10:10:10\n"
+              "  A3 number 1E+20\n"
+              "  B1 empty \n"
+              "  B2 date 2021-07-22 23:44:51\n"
+              "  B3 number -1\n"
+              "  C2 date 2021-07-22 06:30:00\n"
+              "  C3 date 9999-12-31 12:00:00\n"
+              "  D2 date 2021-07-22 23:44:51\n");
+    for (const char* bad : {"25:00:00", "2021-02-30", "10:10:10Tx"}) {
+        sheet.sheetDataOverride = QString("<row r=\"1\"><c r=\"A1\" t=\"d\"><v>%1</v></c></row>")
+                                      .arg(bad);
+        testsupport::writeXlsx(path, {sheet});
+        EXPECT_EQ(refusal(path), QString("The workbook \"others.xlsx\" cannot be opened: the sheet "
+                                         "\"Data\" has a cell A1 whose date \"%1\" cannot be "
+                                         "read.")
+                                     .arg(bad));
+    }
+}
+
+// Each sheet part is read once: a list that names one part for two sheets, or more sheets than
+// the cap, is refused before the parts are read again and again.
+TEST(XlsxReader, RefusesSheetListsThatRepeatAPartOrRunPastTheCap) {
+    const QString dir = testsupport::scratchDir("sheets");
+    testsupport::writeZip(
+        dir + "/twice.xlsx",
+        {{"[Content_Types].xml",
+          "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+          "<Default Extension=\"xml\" ContentType=\"application/xml\"/></Types>"},
+         {"_rels/.rels",
+          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+          "<Relationship Id=\"r\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+          "relationships/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"},
+         {"xl/workbook.xml",
+          "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+          "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+          "<sheets><sheet name=\"One\" sheetId=\"1\" r:id=\"s\"/><sheet name=\"Two\" "
+          "sheetId=\"2\" r:id=\"s\"/></sheets></workbook>"},
+         {"xl/_rels/workbook.xml.rels",
+          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+          "<Relationship Id=\"s\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+          "relationships/worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>"},
+         {"xl/worksheets/sheet1.xml",
+          "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+          "<sheetData/></worksheet>"}});
+    EXPECT_EQ(refusal(dir + "/twice.xlsx"),
+              "The workbook \"twice.xlsx\" cannot be opened: its sheets \"One\" and \"Two\" both "
+              "name the part xl/worksheets/sheet1.xml; each sheet needs a part of its own.");
+
+    std::vector<testsupport::SheetSpec> sheets;
+    for (const char* name : {"A", "B", "C"})
+        sheets.push_back(testsupport::sheetSpec(name));
+    testsupport::writeXlsx(dir + "/three.xlsx", sheets);
+    embedded::ReadLimits limits;
+    limits.maxSheets = 2;
+    EXPECT_EQ(refusal(dir + "/three.xlsx", limits),
+              "The workbook \"three.xlsx\" cannot be opened: it has more than 2 sheets.");
+    limits.maxSheets = 3;
+    EXPECT_EQ(refusal(dir + "/three.xlsx", limits), "");
 }
 
 TEST(XlsxReader, TellsProtectedAndOldWorkbooksFromDamagedOnes) {

@@ -9,6 +9,7 @@
 #include "excel/FormatConditions.h"
 #include "excel/Workbook.h"
 #include "excel/embedded/EmbeddedApplication.h"
+#include "excel/embedded/SheetPartLayout.h"
 #include "report/ReportAction.h"
 #include "support/AnalysisFixture.h"
 #include "support/TestFiles.h"
@@ -478,4 +479,14 @@ TEST(HighlightSave, APrefixedSheetWithoutStylesGetsAPrefixedRuleAndAStylesPart) 
     auto reread = embedded::EmbeddedApplication::create();
     reread->open(path);
     EXPECT_EQ(reread->Range(QStringLiteral("A1:A2")).FormatConditions().Count(), 1);
+}
+
+// New ids and priorities go above those in use, and into the gaps when the largest int is taken.
+TEST(Save, FreeNumbersNeverPassTheLargestInt) {
+    EXPECT_EQ(embedded::freeNumbers({}, 164, 2), (std::vector<int>{164, 165}));
+    EXPECT_EQ(embedded::freeNumbers({3, 7}, 1, 1), (std::vector<int>{8}));
+    EXPECT_EQ(embedded::freeNumbers({2147483646}, 1, 2), (std::vector<int>{1, 2}));
+    EXPECT_EQ(embedded::freeNumbers({2147483647, 164, 165, 167}, 164, 2),
+              (std::vector<int>{166, 168}));
+    EXPECT_EQ(embedded::freeNumbers({99999999999, 1}, 1, 1), (std::vector<int>{2}));
 }
