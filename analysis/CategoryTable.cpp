@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QLocale>
 #include <QSet>
+#include <unordered_set>
 #include <cmath>
 
 namespace analysis {
@@ -109,29 +110,53 @@ QVector<excel::Variant> CategoryTable::flattenedValues() const {
     return values;
 }
 
+namespace {
+
+// Texts compared without regard to case, as the spreadsheet compares them, without making a
+// folded copy of each: long texts would otherwise be held twice.
+struct FoldedHash {
+    size_t operator()(const QString& text) const {
+        size_t h = 14695981039346656037ull;
+        const qsizetype n = text.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            char32_t c = text[i].unicode();
+            if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate()) {
+                c = QChar::surrogateToUcs4(text[i].unicode(), text[i + 1].unicode());
+                ++i;
+            }
+            h ^= QChar::toCaseFolded(c);
+            h *= 1099511628211ull;
+        }
+        return h;
+    }
+};
+struct FoldedEqual {
+    bool operator()(const QString& a, const QString& b) const {
+        return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
+    }
+};
+
+} // namespace
+
 void CategoryTable::CollectUniqueValues(const QVector<excel::Variant>& values) {
     // Keys compare without regard to case: the first spelling met stands for the category.
     const QLocale locale;
-    QHash<QString, bool> keys;
+    std::unordered_set<QString, FoldedHash, FoldedEqual> keys;
     // Texts that share their characters with one already seen are that same text: the engine's
-    // cells share one copy of each distinct text, so most cells are settled without folding.
+    // cells share one copy of each distinct text, so most cells are settled without hashing.
     QSet<const QChar*> seenTexts;
     UniqueValues.clear();
     for (const excel::Variant& v : values) {
-        QString key;
         if (v.isText()) {
             const QChar* characters = v.text().constData();
             const qsizetype before = seenTexts.size();
             seenTexts.insert(characters);
             if (seenTexts.size() == before)
                 continue;
-            key = v.text().toCaseFolded();
-        } else {
-            key = excel::textForm(v, locale).toCaseFolded();
         }
-        const qsizetype before = keys.size();
-        keys.insert(key, true);
-        if (keys.size() > before)
+        // A text is its own key (the cell's copy, shared); other values are keyed by the text
+        // the list shows for them.
+        if (keys.insert(v.isText() ? v.text() : excel::textForm(v, locale)).second)
             UniqueValues.push_back(v);
     }
 }
