@@ -41,7 +41,7 @@ void AnalysisForm::load() {
         if (m_session.LaunchedFromExcel && selection &&
             m_session.ExcelApp->CountA(*selection) > 1) {
             // The selection is taken as it is, several blocks included.
-            if (accept(m_table->takeRange(*selection, m_session.SourceWorkbook, false)))
+            if (accept(m_table->takeRange(*selection, m_session.SourceWorkbook, false), true))
                 analyseTakenRange();
         }
     } catch (const excel::Error&) {
@@ -55,7 +55,7 @@ void AnalysisForm::hideRangeMessages() {
     m_anotherWbkMsg->hide();
 }
 
-bool AnalysisForm::accept(RangeProblem problem) {
+bool AnalysisForm::accept(RangeProblem problem, bool addressFirst) {
     switch (problem) {
     case RangeProblem::None:
         break;
@@ -70,8 +70,10 @@ bool AnalysisForm::accept(RangeProblem problem) {
         m_contiguousMsg->show();
         return false;
     case RangeProblem::ErrorCells:
-        // The address is shown before the check that fails.
-        m_inputRange->setText(m_table->AnalysedRange->Address(true, true, true));
+        // The load shows the address before the check that fails; range input keeps the
+        // address of the range it had.
+        if (addressFirst)
+            m_inputRange->setText(m_table->AnalysedRange->Address(true, true, true));
         m_erorCells->show();
         return false;
     }
@@ -110,7 +112,7 @@ void AnalysisForm::rangeInput() {
             m_table->AnalysedRange.reset();
             return;
         }
-        if (!accept(m_table->takeRange(*chosen, m_session.SourceWorkbook, true)))
+        if (!accept(m_table->takeRange(*chosen, m_session.SourceWorkbook, true), false))
             return;
         m_table->CollectUniqueValues(m_table->flattenedValues());
         if (!m_table->DetectUniqueCategories())

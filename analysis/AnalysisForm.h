@@ -82,7 +82,9 @@ private:
     void buildControls();
     void hideRangeMessages();
     // Shows the label for a refused range; true when the range was taken.
-    bool accept(RangeProblem problem);
+    // addressFirst: the address is shown before the error-cell check (the load's pre-fill) rather
+    // than only once every check has passed (range input).
+    bool accept(RangeProblem problem, bool addressFirst);
     void analyseTakenRange();
     void setBusyVisible(bool visible);
     // The program lets go of the spreadsheet; a host that keeps a file saves it now.

@@ -105,6 +105,7 @@ void AnalysisForm::buildControls() {
     auto* searchButton =
         pictureButton(this, "Search", platform::searchPicture(24), {8520, 2280, 492, 420}, 2, 1);
     connect(searchButton, &controls::ThemedButton::Click, this, &AnalysisForm::search);
+    connect(m_searchText, &QLineEdit::returnPressed, this, &AnalysisForm::search);
     m_total = label(this, "Total", QString(), {3120, 2520, 2652, 252});
 
     m_mainView = place(this, new platform::ListView(this), "MainListView", {120, 2760, 8772, 3012});
@@ -149,6 +150,8 @@ void AnalysisForm::buildControls() {
     copyPaste->setCursor(Qt::PointingHandCursor);
     connect(copyPaste, &controls::ThemedButton::Click, this, &AnalysisForm::reportAction);
     m_selectAll = place(this, new QCheckBox(this), "SelectAll", {4320, 8760, 190, 192});
+    // The box of a check box without a caption is as large as the style draws it, not smaller.
+    m_selectAll->resize(m_selectAll->size().expandedTo(m_selectAll->sizeHint()));
     connect(m_selectAll, &QCheckBox::clicked, this, &AnalysisForm::selectAll);
     label(this, "Label2", QStringLiteral("Select/Deselect all"), {4680, 8760, 1332, 252});
     m_includeChart = place(this, new QCheckBox(QStringLiteral("Include Pareto chart"), this),

@@ -358,6 +358,15 @@ void TitelBar::buttonHovered(QLabel* button) {
         setButtonPicture(button, buttonPicture(m_iconStyle, kind, 1));
 }
 
+void TitelBar::buttonLeft(QLabel* button) {
+    // The pointer may leave a button straight out of the window, where the bar hears no move:
+    // the button takes back its normal picture itself.
+    const int kind = button == m_close ? 0 : (button == m_max ? 1 : 2);
+    const bool enabled = kind == 0 ? m_closeEnabled : (kind == 1 ? m_maxEnabled : m_minEnabled);
+    if (enabled)
+        setButtonPicture(button, buttonPicture(m_iconStyle, kind, 2));
+}
+
 void TitelBar::buttonPressed(QLabel* button) {
     m_timer1.stop();
     m_hoverState = 255;
@@ -381,6 +390,8 @@ bool TitelBar::eventFilter(QObject* watched, QEvent* event) {
     if (button && (button == m_close || button == m_max || button == m_min)) {
         if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter)
             buttonHovered(button);
+        else if (event->type() == QEvent::Leave)
+            buttonLeft(button);
         else if (event->type() == QEvent::MouseButtonPress)
             buttonPressed(button);
     }

@@ -105,6 +105,7 @@ private:
     void Shadow();
     void BSetBorder(int size);
     void buttonHovered(QLabel* button);
+    void buttonLeft(QLabel* button);
     void buttonPressed(QLabel* button);
     void timerTick();
     bool pointerInside() const;

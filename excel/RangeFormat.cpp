@@ -20,6 +20,8 @@ int charPixels(QChar c) {
     if (c == QLatin1Char(' ') || c == QLatin1Char('.') || c == QLatin1Char(',') ||
         c == QLatin1Char('i') || c == QLatin1Char('l') || c == QLatin1Char('!'))
         return 3;
+    if (c == QLatin1Char('*')) // 7.3 in the font: a bar of stars must fit whole
+        return 8;
     if (c == QLatin1Char('%') || c == QLatin1Char('m') || c == QLatin1Char('w') ||
         c == QLatin1Char('M') || c == QLatin1Char('W'))
         return 11;

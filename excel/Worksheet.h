@@ -41,6 +41,8 @@ public:
     virtual ~Worksheet();
 
     virtual QString Name() const = 0;
+    // -1 shown, 0 hidden (the spreadsheet's xlSheetVisible and xlSheetHidden).
+    virtual int Visible() const { return -1; }
     // Refuses names the spreadsheet refuses: empty, longer than 31 characters, holding one of
     // : \ / ? * [ ], starting or ending with ', or taken by another sheet (any letter case).
     void setName(const QString& name);

@@ -2,6 +2,8 @@
 
 #include "controls/TitelBar.h"
 
+#include <QShortcut>
+
 namespace forms {
 
 void styleCaptionBar(controls::TitelBar* bar, const QString& caption) {
@@ -15,6 +17,11 @@ void styleCaptionBar(controls::TitelBar* bar, const QString& caption) {
     font.setPointSizeF(14.4);
     bar->setFontProperty(font);
     bar->setCaption(caption);
+    // The window has no frame of the window system's, and so none of its keys: Esc closes it as
+    // the caption bar's close button does.
+    QWidget* window = bar->window();
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    QObject::connect(escape, &QShortcut::activated, window, &QWidget::close);
 }
 
 } // namespace forms

@@ -82,13 +82,17 @@ RangeInputDialog::RangeInputDialog(excel::Application& app, const QString& promp
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     resize(560, 420);
 
+    // A tab for each sheet the user can see, named as it is: "&" is no access key here.
     int active = 0;
     const auto activeSheet = m_book->ActiveSheet();
     for (int i = 1; i <= m_book->Sheets().Count(); ++i) {
         const auto sheet = m_book->Sheets()(i);
-        m_tabs->addTab(sheet->Name());
+        if (sheet->Visible() == 0)
+            continue;
         if (sheet == activeSheet)
-            active = i - 1;
+            active = int(m_sheetOfTab.size());
+        m_tabs->addTab(QString(sheet->Name()).replace(QLatin1Char('&'), QLatin1String("&&")));
+        m_sheetOfTab.push_back(i);
     }
     m_tabs->setCurrentIndex(active);
     showSheet(active);
@@ -98,9 +102,9 @@ RangeInputDialog::RangeInputDialog(excel::Application& app, const QString& promp
 }
 
 void RangeInputDialog::showSheet(int index) {
-    if (index < 0)
+    if (index < 0 || index >= int(m_sheetOfTab.size()))
         return;
-    m_model->setSheet(m_book->Sheets()(index + 1));
+    m_model->setSheet(m_book->Sheets()(m_sheetOfTab[size_t(index)]));
     connect(m_grid->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &RangeInputDialog::referenceFromGrid, Qt::UniqueConnection);
 }

@@ -9,6 +9,7 @@
 #include <QAbstractTableModel>
 #include <QDialog>
 #include <optional>
+#include <vector>
 
 class QLineEdit;
 class QTabBar;
@@ -57,6 +58,7 @@ private:
     std::shared_ptr<excel::Workbook> m_book;
     QLineEdit* m_reference;
     QTabBar* m_tabs;
+    std::vector<int> m_sheetOfTab; // the sheet (from 1) each tab shows
     QTableView* m_grid;
     SheetGridModel* m_model;
     std::optional<excel::Range> m_range;

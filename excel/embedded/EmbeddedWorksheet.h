@@ -21,6 +21,7 @@ public:
     EmbeddedWorksheet(std::weak_ptr<EmbeddedWorkbook> book, SheetData data);
 
     QString Name() const override { return m_data.name; }
+    int Visible() const override { return m_data.hidden ? 0 : -1; }
     std::shared_ptr<excel::Workbook> Parent() const override;
     void Activate() override;
 

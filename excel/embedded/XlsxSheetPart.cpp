@@ -3,6 +3,7 @@
 #include "excel/CellRef.h"
 
 #include <algorithm>
+#include <map>
 
 namespace embedded {
 
@@ -133,13 +134,26 @@ QByteArray newSheetXml(const NewSheetContent& content,
     if (!cols.isEmpty())
         x += "<cols>" + cols + "</cols>";
 
+    // A row whose texts break into lines is as tall as its most lines, so that no line is drawn
+    // over the row above.
+    std::map<int, int> lines;
+    for (const Entry& e : entries) {
+        if (e.cell && e.cell->kind == CellKind::Text) {
+            const int n = int(cells.context().strings.at(e.cell->text).count(u'\n')) + 1;
+            if (n > 1)
+                lines[e.row] = std::max(lines[e.row], std::min(n, 27));
+        }
+    }
     x += "<sheetData>";
     int openRow = 0;
     for (const Entry& e : entries) {
         if (e.row != openRow) {
             if (openRow)
                 x += "</row>";
-            x += "<row r=\"" + QByteArray::number(e.row) + "\">";
+            x += "<row r=\"" + QByteArray::number(e.row) + "\"";
+            if (const auto tall = lines.find(e.row); tall != lines.end())
+                x += " ht=\"" + QByteArray::number(15 * tall->second) + "\" customHeight=\"1\"";
+            x += ">";
             openRow = e.row;
         }
         const bool date = e.cell && e.cell->kind == CellKind::Date;

@@ -131,6 +131,8 @@ TEST(AnalysisForm, TakesARangeAndSaysWhyARangeIsRefused) {
     EXPECT_FALSE(w.control<QLabel>("ContiguousMsg1")->isVisible())
         << "hidden as a new input starts";
     EXPECT_TRUE(w.control<QLabel>("ErorCells")->isVisible());
+    EXPECT_EQ(w.control<QLineEdit>("InputRange")->text(), "[book.xlsx]Log!$A$1:$A$8")
+        << "a refused range does not take the place of the address";
 
     w.startup.session().ExcelApp->setRangeInputHandler(
         [](excel::Application&, const QString&, const QString&) {
@@ -323,6 +325,50 @@ TEST(AnalysisForm, StatsAndTheHelpTexts) {
     EXPECT_TRUE(help.text().endsWith("any existing conditional formatting will be removed"));
     EXPECT_EQ(help.height(), 3500 * help.logicalDpiY() / 1440);
     help.grab().save(testsupport::generatedDir("pictures") + "/help.png");
+}
+
+// What a keyboard user meets: Tab leaves the lists and reaches Stats and its "?"; Enter in the
+// search box searches; Esc closes the window. The check box is whole; a header click selects
+// no row.
+TEST(AnalysisForm, WorksFromTheKeyboardAndLooksWhole) {
+    Window w(defects());
+    w.form->show();
+    QWidget* main = w.control<QWidget>("MainListView");
+    main->setFocus();
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(main, &tab);
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), w.control<QWidget>("Stats"))
+        << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString()
+                                        : std::string("none"));
+    EXPECT_TRUE(w.control<QWidget>("Help1")->focusPolicy() & Qt::TabFocus);
+
+    auto* search = w.control<QLineEdit>("SearchText");
+    search->setText("Crack");
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(search, &enter);
+    ASSERT_GE(w.form->mainListView().selectedRow(), 0);
+    EXPECT_EQ(w.form->mainListView().text(w.form->mainListView().selectedRow()), "Crack");
+
+    auto* box = w.control<QCheckBox>("SelectAll");
+    EXPECT_GE(box->width(), box->sizeHint().width());
+    EXPECT_GE(box->height(), box->sizeHint().height());
+
+    w.form->mainListView().clearSelection();
+    auto* header = w.control<QTableView>("MainListView")->horizontalHeader();
+    const QPoint at(header->sectionViewportPosition(2) + 5, header->height() / 2);
+    QMouseEvent press(QEvent::MouseButtonPress, at, header->viewport()->mapToGlobal(at),
+                      Qt::LeftButton, Qt::LeftButton, {});
+    QMouseEvent release(QEvent::MouseButtonRelease, at, header->viewport()->mapToGlobal(at),
+                        Qt::LeftButton, Qt::NoButton, {});
+    QApplication::sendEvent(header->viewport(), &press);
+    QApplication::sendEvent(header->viewport(), &release);
+    EXPECT_EQ(w.form->mainListView().selectedRow(), -1);
+
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(w.form, &escape);
+    QApplication::processEvents();
+    EXPECT_FALSE(w.form->isVisible());
 }
 
 } // namespace

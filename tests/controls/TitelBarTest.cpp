@@ -126,6 +126,10 @@ TEST(TitelBar, ButtonsCloseMaximiseAndMinimiseAndADoubleClickDoesNot) {
     EXPECT_EQ(f.bar->closeButton()->pixmap().cacheKey(), disabled);
     f.send(f.bar->minButton(), QEvent::MouseMove, {8, 8}, Qt::NoButton);
     EXPECT_EQ(f.bar->minButton()->pixmap().cacheKey(), TitelBar::buttonPicture(0, 2, 1).cacheKey());
+    // Leaving a button, even straight out of the window, takes its hover picture away.
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(f.bar->minButton(), &leave);
+    EXPECT_EQ(f.bar->minButton()->pixmap().cacheKey(), TitelBar::buttonPicture(0, 2, 2).cacheKey());
     f.send(f.bar->closeButton(), QEvent::MouseButtonPress, {8, 8});
     EXPECT_FALSE(f.window.isVisible());
 }

@@ -383,6 +383,16 @@ TEST(Save, CellTextsThatNeedEscapingComeBackAsTheyWere) {
     expected.sort();
     report.sort();
     EXPECT_EQ(report, expected);
+
+    // The row of the label in two lines is two lines tall, not drawn over the row above; the bar
+    // column holds a bar of 30 stars (7.3 pixels each in the sheet's font).
+    const QByteArray part = partText(dir + QStringLiteral("/odd.xlsx"),
+                                     QStringLiteral("xl/worksheets/sheet2.xml"));
+    EXPECT_EQ(part.count("customHeight=\"1\""), 1);
+    EXPECT_TRUE(part.contains("ht=\"30\" customHeight=\"1\""));
+    const qsizetype col = part.indexOf("<col min=\"5\" max=\"5\" width=\"");
+    ASSERT_GE(col, 0) << part.toStdString();
+    EXPECT_GE(part.mid(col + 28, 6).toDouble(), (30 * 7.3 + 7) / 7) << part.mid(col, 60).toStdString();
 }
 
 TEST(Save, NamesAreAddedAndDeletedWithTheirSheetsQuoted) {

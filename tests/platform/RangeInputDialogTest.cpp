@@ -73,4 +73,24 @@ TEST(RangeInputDialog, ChoosesRangesOnTheGridOfAnySheet) {
     EXPECT_EQ(dialog.range()->Worksheet()->Name(), "My sheet");
 }
 
+TEST(RangeInputDialog, ShowsTheSheetsTheUserSeesByTheirOwnNames) {
+    testsupport::SheetSpec causes = testsupport::sheetSpec("Defects & Causes", {{"A1", "x"}});
+    testsupport::SheetSpec secret = testsupport::sheetSpec("Secret", {{"A1", "y"}});
+    secret.hidden = true;
+    testsupport::SheetSpec last = testsupport::sheetSpec("Last", {{"A1", "z"}});
+    const QString path = testsupport::scratchDir("input") + "/tabs.xlsx";
+    testsupport::writeXlsx(path, {causes, secret, last});
+    auto app = embedded::EmbeddedApplication::create();
+    app->open(path);
+    platform::RangeInputDialog dialog(*app, "Select", {});
+    auto* tabs = dialog.findChild<QTabBar*>("SheetTabs");
+    ASSERT_EQ(tabs->count(), 2) << "the hidden sheet has no tab";
+    EXPECT_EQ(tabs->tabText(0), "Defects && Causes") << "shown as \"Defects & Causes\"";
+    EXPECT_EQ(tabs->tabText(1), "Last");
+    tabs->setCurrentIndex(1);
+    auto* grid = dialog.findChild<QTableView*>("Grid");
+    grid->selectionModel()->select(grid->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+    EXPECT_EQ(dialog.findChild<QLineEdit*>("Reference")->text(), "Last!$A$1");
+}
+
 } // namespace

@@ -93,7 +93,8 @@ QByteArray sheetXml(const SheetSpec& sheet) {
     if (data.isNull()) {
         // Group cells by row, in row order, as producers write them.
         std::vector<std::pair<QString, excel::Variant>> cells = sheet.cells;
-        for (const auto& [ref, text] : sheet.formulas) {
+        for (const auto& formula : sheet.formulas) {
+            const QString& ref = formula.first;
             if (std::none_of(cells.begin(), cells.end(),
                              [&](const auto& c) { return c.first == ref; }))
                 cells.push_back({ref, excel::Variant()});
