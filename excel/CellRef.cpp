@@ -232,7 +232,10 @@ bool readSheetPrefix(Cursor& c, ParsedReference& out) {
         out.book = name.mid(1, close - 1);
         name = name.mid(close + 1);
     }
-    if (name.isEmpty())
+    // No sheet can be named with these; a name holding one is no reference.
+    if (name.isEmpty() || std::any_of(name.cbegin(), name.cend(), [](QChar ch) {
+            return QStringView(u"[]:*?/\\").contains(ch);
+        }))
         return false;
     out.sheet = name;
     return true;

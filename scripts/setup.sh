@@ -2,6 +2,7 @@
 # Installs what the build needs on Debian 12 (only what is missing), then configures and builds.
 #   scripts/setup.sh            build dependencies, configure, build
 #   scripts/setup.sh --tests    also what the tests use (LibreOffice, openpyxl, Xvfb)
+#   --no-build (after either)   only the packages
 # Environment: BUILD_DIR (default build), TALLYVANE_WERROR=ON to turn warnings into errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -33,6 +34,8 @@ if ((${#missing[@]})); then
     $sudo apt-get update -qq
     $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+[[ " $* " == *" --no-build "* ]] && exit 0
 
 build_dir="${BUILD_DIR:-build}"
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

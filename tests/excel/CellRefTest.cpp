@@ -43,7 +43,10 @@ TEST(CellRef, ParsesWhatTheRangeBoxAccepts) {
 
 TEST(CellRef, RefusesWhatIsNoReference) {
     for (const char* text : {"", "A", "1A", "A0", "XFE1", "A1048577", "A1:", "My sheet!A1",
-                             "'Open!A1", "A1 B2", "Sheet1!", "$", "A1:B", "R1C1x"}) {
+                             "'Open!A1", "A1 B2", "Sheet1!", "$", "A1:B", "R1C1x",
+                             // sheet names no sheet can have (found by fuzzing: "[][" read as
+                             // an empty book and a sheet "[")
+                             "[][\x7f!A:A", "'a:b'!A1", "'[B.xlsx]x]y'!A1", "'a*'!A1"}) {
         EXPECT_FALSE(parseReference(QString::fromUtf8(text))) << text;
     }
 }
