@@ -500,3 +500,47 @@ TEST(Save, FreeNumbersNeverPassTheLargestInt) {
               (std::vector<int>{166, 168}));
     EXPECT_EQ(embedded::freeNumbers({99999999999, 1}, 1, 1), (std::vector<int>{2}));
 }
+
+// Where the reader takes a workbook, the writer saves it: a root relationship without a type is
+// read through xl/workbook.xml, and a styles part the workbook does not refer to is left alone
+// beside the new styles part the report needs.
+TEST(Save, WhatTheReaderTookTheWriterSaves) {
+    const QString path = scratchDir(QStringLiteral("lenient")) + QStringLiteral("/lenient.xlsx");
+    const QByteArray unreferencedStyles =
+        "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+        "<cellXfs count=\"1\"><xf numFmtId=\"0\"/></cellXfs></styleSheet>";
+    testsupport::writeZip(
+        path,
+        {{"[Content_Types].xml",
+          "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+          "<Default Extension=\"rels\" "
+          "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+          "<Default Extension=\"xml\" ContentType=\"application/xml\"/></Types>"},
+         {"_rels/.rels",
+          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+          "<Relationship Id=\"rId1\" Target=\"xl/workbook.xml\"/></Relationships>"},
+         {"xl/workbook.xml",
+          "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+          "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+          "<sheets><sheet name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+         {"xl/_rels/workbook.xml.rels",
+          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+          "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/"
+          "2006/relationships/worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>"},
+         {"xl/styles.xml", unreferencedStyles},
+         {"xl/worksheets/sheet1.xml",
+          "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+          "<sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>Defect</t></is></c></row>"
+          "<row r=\"2\"><c r=\"A2\" t=\"inlineStr\"><is><t>Dent</t></is></c></row>"
+          "<row r=\"3\"><c r=\"A3\" t=\"inlineStr\"><is><t>Dent</t></is></c></row>"
+          "</sheetData></worksheet>"}});
+    auto app = reportOn(path, QStringLiteral("A1:A3"), true);
+    app->endSession();
+    EXPECT_EQ(app->savedFiles(), QStringList{path});
+    const embedded::WorkbookData saved = embedded::readWorkbookFile(path);
+    ASSERT_EQ(saved.sheets.size(), 2u);
+    EXPECT_EQ(saved.sheets[1].name, QStringLiteral("Tallyvane1"));
+    EXPECT_EQ(partText(path, QStringLiteral("xl/styles.xml")), unreferencedStyles);
+    EXPECT_TRUE(partText(path, QStringLiteral("xl/_rels/workbook.xml.rels"))
+                    .contains("Target=\"/xl/styles1.xml\""));
+}
