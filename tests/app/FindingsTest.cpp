@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
-#include <zip.h>
 
 namespace {
 
@@ -61,26 +60,6 @@ protected:
     QString m_source;
     QString m_dir;
 };
-
-// The compressed bytes and method of every entry, by name.
-std::map<QString, std::pair<int, QByteArray>> rawEntries(const QString& file) {
-    std::map<QString, std::pair<int, QByteArray>> out;
-    int error = 0;
-    zip_t* z = zip_open(QFile::encodeName(file).constData(), ZIP_RDONLY, &error);
-    if (!z)
-        return out;
-    for (zip_int64_t i = 0; i < zip_get_num_entries(z, 0); ++i) {
-        zip_stat_t st;
-        zip_stat_index(z, zip_uint64_t(i), 0, &st);
-        zip_file_t* f = zip_fopen_index(z, zip_uint64_t(i), ZIP_FL_COMPRESSED);
-        QByteArray bytes(qsizetype(st.comp_size), '\0');
-        zip_fread(f, bytes.data(), st.comp_size);
-        zip_fclose(f);
-        out[QString::fromUtf8(st.name)] = {int(st.comp_method), bytes};
-    }
-    zip_discard(z);
-    return out;
-}
 
 QString reopened(const QString& file) {
     try {
@@ -163,17 +142,17 @@ TEST_F(Findings, SavesKeepTheWorkbookWhole) {
         {"f8_blank_label.xlsx", {"--range", "A:A", "--report"}},
     };
     for (const auto& c : cases) {
-        const auto before = rawEntries(m_source + "/" + c.file);
+        const auto before = testsupport::entries(m_source + "/" + c.file);
         const BatchRun run = batch(c.file, c.args);
         ASSERT_EQ(run.code, 0) << c.file << ": " << run.err.toStdString();
         EXPECT_EQ(reopened(path(c.file)), "ok") << c.file;
-        const auto after = rawEntries(path(c.file));
+        const auto after = testsupport::entries(path(c.file));
         for (const auto& [name, entry] : before) {
             if (name.endsWith(".xml") || name.endsWith(".rels"))
                 continue; // parts a save may edit
             ASSERT_TRUE(after.count(name)) << c.file << " lost " << name.toStdString();
-            EXPECT_EQ(after.at(name).first, entry.first) << c.file << " " << name.toStdString();
-            EXPECT_TRUE(after.at(name).second == entry.second)
+            EXPECT_EQ(after.at(name).method, entry.method) << c.file << " " << name.toStdString();
+            EXPECT_TRUE(after.at(name).compressed == entry.compressed)
                 << c.file << " " << name.toStdString();
         }
     }
@@ -181,19 +160,7 @@ TEST_F(Findings, SavesKeepTheWorkbookWhole) {
 
 TEST_F(Findings, SavedPartsHoldWhatTheFindingAsks) {
     const auto part = [&](const QString& file, const char* name) {
-        int error = 0;
-        zip_t* z = zip_open(QFile::encodeName(path(file)).constData(), ZIP_RDONLY, &error);
-        zip_stat_t st;
-        QByteArray bytes;
-        if (z && zip_stat(z, name, 0, &st) == 0) {
-            bytes.resize(qsizetype(st.size));
-            zip_file_t* f = zip_fopen(z, name, 0);
-            zip_fread(f, bytes.data(), st.size);
-            zip_fclose(f);
-        }
-        if (z)
-            zip_discard(z);
-        return bytes;
+        return testsupport::partText(path(file), QString::fromLatin1(name));
     };
     const QStringList highlight = {"--range", "Causes!A2:A6", "--highlight", "Dent"};
     ASSERT_EQ(batch("sqref_with_blanks.xlsx", highlight).code, 0);

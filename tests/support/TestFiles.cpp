@@ -32,6 +32,44 @@ QString generatedDir(const QString& name) {
     return QStringLiteral(TALLYVANE_TEST_OUTPUT "/") + name;
 }
 
+std::map<QString, Entry> entries(const QString& path) {
+    std::map<QString, Entry> out;
+    int error = 0;
+    zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+    if (!z)
+        return out;
+    for (zip_int64_t i = 0; i < zip_get_num_entries(z, 0); ++i) {
+        zip_stat_t st;
+        zip_stat_index(z, zip_uint64_t(i), 0, &st);
+        Entry e;
+        e.crc = st.crc;
+        e.method = st.comp_method;
+        e.compressed.resize(qsizetype(st.comp_size));
+        zip_file_t* f = zip_fopen_index(z, zip_uint64_t(i), ZIP_FL_COMPRESSED);
+        zip_fread(f, e.compressed.data(), st.comp_size);
+        zip_fclose(f);
+        out[QString::fromUtf8(st.name)] = e;
+    }
+    zip_discard(z);
+    return out;
+}
+
+QByteArray partText(const QString& path, const QString& part) {
+    int error = 0;
+    zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+    zip_stat_t st;
+    QByteArray bytes;
+    if (z && zip_stat(z, part.toUtf8().constData(), 0, &st) == 0) {
+        bytes.resize(qsizetype(st.size));
+        zip_file_t* f = zip_fopen(z, part.toUtf8().constData(), 0);
+        zip_fread(f, bytes.data(), st.size);
+        zip_fclose(f);
+    }
+    if (z)
+        zip_discard(z);
+    return bytes;
+}
+
 void writeZip(const QString& path, const std::vector<std::pair<QString, QByteArray>>& parts) {
     int error = 0;
     zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QVector>
+#include <map>
 #include <ostream>
 #include <utility>
 #include <vector>
@@ -28,6 +29,17 @@ QString generatedDir(const QString& name);
 
 // Writes a zip archive of the given parts, in order.
 void writeZip(const QString& path, const std::vector<std::pair<QString, QByteArray>>& parts);
+
+// An entry of a zip archive as stored: its compressed bytes, checksum and method.
+struct Entry {
+    QByteArray compressed;
+    quint32 crc = 0;
+    quint16 method = 0; // 0 stored, 8 deflated
+};
+// Every entry of a zip archive by name; empty when it cannot be opened.
+std::map<QString, Entry> entries(const QString& path);
+// One part of a zip archive, unpacked; empty when it is not there.
+QByteArray partText(const QString& path, const QString& part);
 
 struct SheetSpec {
     QString name;
