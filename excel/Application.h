@@ -9,6 +9,7 @@
 #include <QString>
 #include <QVector>
 #include <functional>
+#include <vector>
 #include <memory>
 #include <optional>
 
@@ -56,6 +57,11 @@ public:
     virtual QString abandonAction() { return {}; }
     // The program ends: a host that saves files saves now. Raises excel::Error when it cannot.
     virtual void endSession() {}
+    // What shows the workbooks (the workbook window) hears when an action has ended, completed
+    // or abandoned, to draw what it changed.
+    void addActionListener(std::function<void()> listener) {
+        m_actionListeners.push_back(std::move(listener));
+    }
 
     // The range input box (type 8). The host serves it through the handler; a cancelled box gives
     // none. Other types are not offered.
@@ -71,8 +77,15 @@ public:
     // The largest number of the range (0 when it holds none); raises an error for error cells.
     virtual double maxOfRange(const excel::Range& range) = 0;
 
+protected:
+    void actionEnded() {
+        for (const auto& listener : m_actionListeners)
+            listener();
+    }
+
 private:
     RangeInputHandler m_rangeInput;
+    std::vector<std::function<void()>> m_actionListeners;
     bool m_screenUpdating = true;
 };
 

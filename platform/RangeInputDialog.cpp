@@ -1,5 +1,7 @@
 #include "RangeInputDialog.h"
 
+#include "SheetGridModel.h"
+
 #include "excel/Error.h"
 #include "excel/TextForm.h"
 
@@ -13,40 +15,6 @@
 #include <QVBoxLayout>
 
 namespace platform {
-
-SheetGridModel::SheetGridModel(QObject* parent)
-    : QAbstractTableModel(parent) {}
-
-void SheetGridModel::setSheet(std::shared_ptr<excel::Worksheet> sheet) {
-    beginResetModel();
-    m_sheet = std::move(sheet);
-    // The used part of the sheet and a margin beyond it, so that a range can reach past the data.
-    const excel::CellRect used = m_sheet->usedRect();
-    m_rows = std::min(excel::kMaxRows, std::max(used.bottom + 50, 100));
-    m_columns = std::min(excel::kMaxColumns, std::max(used.right + 5, 26));
-    endResetModel();
-}
-
-int SheetGridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : m_rows;
-}
-
-int SheetGridModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : m_columns;
-}
-
-QVariant SheetGridModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !m_sheet)
-        return {};
-    return excel::textForm(m_sheet->cellValue(index.row() + 1, index.column() + 1));
-}
-
-QVariant SheetGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role != Qt::DisplayRole)
-        return {};
-    return orientation == Qt::Horizontal ? excel::columnLetters(section + 1)
-                                         : QString::number(section + 1);
-}
 
 RangeInputDialog::RangeInputDialog(excel::Application& app, const QString& prompt,
                                    const QString& title, QWidget* parent)

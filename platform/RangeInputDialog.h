@@ -6,7 +6,6 @@
 
 #include "excel/Application.h"
 
-#include <QAbstractTableModel>
 #include <QDialog>
 #include <optional>
 #include <vector>
@@ -17,24 +16,7 @@ class QTableView;
 
 namespace platform {
 
-class SheetGridModel : public QAbstractTableModel {
-    Q_OBJECT
-
-public:
-    explicit SheetGridModel(QObject* parent = nullptr);
-    void setSheet(std::shared_ptr<excel::Worksheet> sheet);
-    const std::shared_ptr<excel::Worksheet>& sheet() const { return m_sheet; }
-
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-
-private:
-    std::shared_ptr<excel::Worksheet> m_sheet;
-    int m_rows = 0;
-    int m_columns = 0;
-};
+class SheetGridModel;
 
 class RangeInputDialog : public QDialog {
     Q_OBJECT

@@ -9,6 +9,8 @@
 #include "excel/embedded/EmbeddedHost.h"
 #include "forms/About.h"
 #include "forms/RecodeHelp.h"
+#include "analysis/Highlight.h"
+#include "sheetview/WorkbookWindow.h"
 #include "platform/Fonts.h"
 
 #include <QApplication>
@@ -71,5 +73,23 @@ int main(int argc, char** argv) {
     about.show();
     settle(1000);
     ok = grabScreen(out.filePath(QStringLiteral("about.png"))) && ok;
+    about.close();
+
+    // The workbook window behind the analysis, before and after a highlight of the largest
+    // category.
+    const auto excelApp = startup.session().ExcelApp;
+    sheetview::WorkbookWindow book(excelApp, startup.session().SourceWorkbook);
+    book.setGeometry(0, 0, 1280, 760);
+    book.show();
+    form->raise();
+    settle(1000);
+    ok = grabScreen(out.filePath(QStringLiteral("workbook.png"))) && ok;
+    if (const auto range = excelApp->Selection()) {
+        analysis::runHighlightAction(
+            *excelApp, [&] { analysis::HighlightCategory(*range, QStringLiteral("Scratch")); },
+            QStringLiteral("set"));
+    }
+    settle(800);
+    ok = grabScreen(out.filePath(QStringLiteral("workbook-highlight.png"))) && ok;
     return ok ? 0 : 1;
 }

@@ -106,11 +106,13 @@ double EmbeddedApplication::maxOfRange(const excel::Range& range) {
 void EmbeddedApplication::completeAction() {
     for (const auto& book : m_books)
         book->commit();
+    actionEnded();
 }
 
 QString EmbeddedApplication::abandonAction() {
     for (const auto& book : m_books)
         book->rollBack();
+    actionEnded();
     return QStringLiteral("The workbook file has not been changed by this step.");
 }
 

@@ -86,6 +86,8 @@ void SheetXmlReader::startElement(const char* name, const char** attributes) {
     case 'c':
         if (local[1] == '\0')
             return startCell(attributes);
+        if (std::strcmp(local, "col") == 0 && !m_inCell)
+            return readColumnWidth(attributes);
         break;
     case 'v':
         if (local[1] == '\0' && m_inCell) {
@@ -167,6 +169,24 @@ void SheetXmlReader::startRow(const char** attributes) {
                         .arg(m_sheet.name, QString::fromUtf8(r))
                         .arg(excel::kMaxRows));
     m_row = row;
+}
+
+// A column's width as the file gives it (in characters of the default font); columns without one
+// keep the default. Only what the window shows is taken: a width that does not read is skipped.
+void SheetXmlReader::readColumnWidth(const char** attributes) {
+    const char* min = attribute(attributes, "min");
+    const char* max = attribute(attributes, "max");
+    const char* width = attribute(attributes, "width");
+    if (!min || !max || !width)
+        return;
+    const int first = parseSmallNumber(min);
+    const int last = std::min(parseSmallNumber(max), excel::kMaxColumns);
+    double w = 0;
+    const auto [end, ec] = std::from_chars(width, width + std::strlen(width), w);
+    if (first < 1 || last < first || ec != std::errc() || *end != '\0' || !(w >= 0 && w <= 255))
+        return;
+    for (int column = first; column <= last; ++column)
+        m_sheet.columnWidths[column] = w;
 }
 
 void SheetXmlReader::startCell(const char** attributes) {

@@ -35,6 +35,7 @@ private:
     };
 
     void startRow(const char** attributes);
+    void readColumnWidth(const char** attributes);
     void startCell(const char** attributes);
     void finishCell();
     void storeCell(Cell& cell);

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QVector>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -23,6 +24,7 @@ struct SheetData {
     // is ever sized from it.
     QString declaredDimension;
     QString partName; // where the sheet came from in the package; empty for other sources
+    std::map<int, double> columnWidths; // by column, in characters, where the file gives them
 };
 
 struct WorkbookData {

@@ -1,0 +1,45 @@
+#pragma once
+// A worksheet as a grid of cells for Qt's views, read lazily: a cell is asked of the sheet only
+// when a view shows it, so a sheet of a million rows opens at once. It gives each cell's text as
+// the spreadsheet shows it (through its number format), its alignment, font and fill, and the
+// fill of the conditional formats that apply to it. The range input box shows the used part of a
+// sheet with a margin; the workbook window shows the whole sheet.
+
+#include "excel/Worksheet.h"
+
+#include <QAbstractTableModel>
+#include <memory>
+
+namespace platform {
+
+class SheetGridModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    enum class Extent { UsedAndMargin, WholeSheet };
+
+    explicit SheetGridModel(QObject* parent = nullptr, Extent extent = Extent::UsedAndMargin);
+    void setSheet(std::shared_ptr<excel::Worksheet> sheet);
+    const std::shared_ptr<excel::Worksheet>& sheet() const { return m_sheet; }
+    // The sheet's cells or rules changed: every shown cell is asked again.
+    void refresh();
+    // How many cell values the model has asked of the sheet (what views showed).
+    qint64 cellReads() const { return m_reads; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    // The fill of the first conditional format that applies to the cell, or -1.
+    int ruleFill(int row, int column, const QString& shown) const;
+
+    Extent m_extent;
+    std::shared_ptr<excel::Worksheet> m_sheet;
+    int m_rows = 0;
+    int m_columns = 0;
+    mutable qint64 m_reads = 0;
+};
+
+} // namespace platform

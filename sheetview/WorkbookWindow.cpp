@@ -1,0 +1,130 @@
+#include "WorkbookWindow.h"
+
+#include "excel/Workbook.h"
+#include "excel/Worksheet.h"
+#include "platform/SheetGridModel.h"
+
+#include <QHeaderView>
+#include <QPointer>
+#include <QTabBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace sheetview {
+
+namespace {
+
+// Column widths are kept in characters of the default font, as the spreadsheet keeps them; a
+// character is 7 pixels of Calibri 11 and a column has 5 pixels of padding.
+int widthInPixels(double characters) {
+    return int(characters * 7 + 5);
+}
+
+constexpr double kDefaultWidth = 8.43;
+constexpr int kRowHeight = 20; // 15 points
+
+} // namespace
+
+WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
+                               std::shared_ptr<excel::Workbook> book, QWidget* parent)
+    : QMainWindow(parent)
+    , m_app(std::move(app))
+    , m_book(std::move(book))
+    , m_grid(new QTableView(this))
+    , m_tabs(new QTabBar(this))
+    , m_model(new platform::SheetGridModel(this, platform::SheetGridModel::Extent::WholeSheet)) {
+    setObjectName(QStringLiteral("WorkbookWindow"));
+    setWindowTitle(m_book->Name() + QStringLiteral(" - Tallyvane"));
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    QFont font(QStringLiteral("Calibri"));
+    font.setPointSizeF(11);
+    m_grid->setObjectName(QStringLiteral("Grid"));
+    m_grid->setFont(font);
+    m_grid->setModel(m_model);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setWordWrap(false);
+    // Every row and column of the sheet is there; their sizes are fixed, so that the view never
+    // measures cells it does not show.
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_grid->verticalHeader()->setDefaultSectionSize(kRowHeight);
+    m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_grid->horizontalHeader()->setDefaultSectionSize(widthInPixels(kDefaultWidth));
+    layout->addWidget(m_grid, 1);
+    m_tabs->setObjectName(QStringLiteral("SheetTabs"));
+    m_tabs->setShape(QTabBar::RoundedSouth);
+    m_tabs->setExpanding(false);
+    layout->addWidget(m_tabs);
+    setCentralWidget(central);
+    resize(960, 640);
+    connect(m_tabs, &QTabBar::currentChanged, this, &WorkbookWindow::showTab);
+    // The window may close before the host ends: it listens only while it is there.
+    QPointer<WorkbookWindow> self(this);
+    m_app->addActionListener([self] {
+        if (self)
+            self->sync();
+    });
+    sync();
+}
+
+WorkbookWindow::~WorkbookWindow() = default;
+
+void WorkbookWindow::sync() {
+    m_syncing = true;
+    const auto active = m_book->ActiveSheet();
+    // Tabs in workbook order for the sheets the user can see, named as they are ("&" is no
+    // access key here).
+    std::vector<std::shared_ptr<excel::Worksheet>> sheets;
+    for (int i = 1; i <= m_book->Worksheets().Count(); ++i) {
+        const auto sheet = m_book->Worksheets()(i);
+        if (sheet->Visible() != 0)
+            sheets.push_back(sheet);
+    }
+    if (sheets != m_sheetOfTab) {
+        while (m_tabs->count() > 0)
+            m_tabs->removeTab(0);
+        for (const auto& sheet : sheets)
+            m_tabs->addTab(QString(sheet->Name()).replace(QLatin1Char('&'), QLatin1String("&&")));
+        m_sheetOfTab = sheets;
+    }
+    int tab = 0;
+    for (size_t i = 0; i < m_sheetOfTab.size(); ++i) {
+        if (m_sheetOfTab[i] == active)
+            tab = int(i);
+    }
+    m_syncing = false;
+    if (m_tabs->currentIndex() != tab)
+        m_tabs->setCurrentIndex(tab);
+    if (m_sheetOfTab.empty())
+        return;
+    if (m_model->sheet() != m_sheetOfTab[size_t(tab)]) {
+        showTab(tab);
+    } else {
+        applyColumnWidths();
+        m_model->refresh(); // the view asks again only for the cells it shows
+    }
+}
+
+void WorkbookWindow::showTab(int tab) {
+    if (m_syncing || tab < 0 || tab >= int(m_sheetOfTab.size()))
+        return;
+    m_model->setSheet(m_sheetOfTab[size_t(tab)]);
+    applyColumnWidths();
+}
+
+void WorkbookWindow::applyColumnWidths() {
+    const auto& sheet = m_model->sheet();
+    if (!sheet)
+        return;
+    const int last = std::min(excel::kMaxColumns, sheet->usedRect().right + 26);
+    for (int column = 1; column <= last; ++column) {
+        const double width = sheet->columnWidth(column);
+        const int pixels = widthInPixels(width > 0 ? width : kDefaultWidth);
+        if (m_grid->columnWidth(column - 1) != pixels)
+            m_grid->setColumnWidth(column - 1, pixels);
+    }
+}
+
+} // namespace sheetview

@@ -1,0 +1,51 @@
+#pragma once
+// The embedded host's workbook window: the workbook on screen as the spreadsheet shows it, with
+// a tab for each sheet the user can see, the grid of the sheet (cells read only as they come into
+// view), and what the analysis does drawn as it happens: after every action the window shows the
+// workbook's active sheet again and repaints the cells in view, so that a highlight appears in
+// the sheet and a new report sheet comes to the front.
+
+#include "excel/Application.h"
+
+#include <QMainWindow>
+#include <memory>
+#include <vector>
+
+class QTabBar;
+class QTableView;
+
+namespace platform {
+class SheetGridModel;
+}
+
+namespace sheetview {
+
+class WorkbookWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    WorkbookWindow(std::shared_ptr<excel::Application> app, std::shared_ptr<excel::Workbook> book,
+                   QWidget* parent = nullptr);
+    ~WorkbookWindow() override;
+
+    QTableView* grid() const { return m_grid; }
+    QTabBar* tabs() const { return m_tabs; }
+    platform::SheetGridModel* model() const { return m_model; }
+    const std::shared_ptr<excel::Workbook>& workbook() const { return m_book; }
+    // Shows the workbook as it is now: its sheets, its active sheet, the cells in view.
+    void sync();
+
+private:
+    void showTab(int tab);
+    void applyColumnWidths();
+
+    std::shared_ptr<excel::Application> m_app;
+    std::shared_ptr<excel::Workbook> m_book;
+    QTableView* m_grid;
+    QTabBar* m_tabs;
+    platform::SheetGridModel* m_model;
+    std::vector<std::shared_ptr<excel::Worksheet>> m_sheetOfTab;
+    bool m_syncing = false;
+};
+
+} // namespace sheetview

@@ -1,0 +1,150 @@
+// The embedded host's workbook window on the offscreen platform: the sheets and their cells as the
+// spreadsheet shows them, a million rows without reading them, the highlight painted as it is set
+// and cleared, and a report's sheet brought to the front.
+
+#include "sheetview/WorkbookWindow.h"
+
+#include "analysis/Highlight.h"
+#include "excel/Workbook.h"
+#include "excel/embedded/EmbeddedApplication.h"
+#include "platform/ListViewModel.h"
+#include "platform/SheetGridModel.h"
+#include "report/ReportAction.h"
+#include "support/AnalysisFixture.h"
+#include "support/TestFiles.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QImage>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTableView>
+#include <gtest/gtest.h>
+
+namespace {
+
+using excel::Variant;
+
+std::shared_ptr<embedded::EmbeddedApplication> openBook(const std::vector<testsupport::SheetSpec>& sheets,
+                                                        int active = 0) {
+    const QString path = testsupport::scratchDir("workbook-window") + "/book.xlsx";
+    testsupport::writeXlsx(path, sheets, active);
+    auto app = embedded::EmbeddedApplication::create();
+    app->open(path);
+    return app;
+}
+
+QString shown(const sheetview::WorkbookWindow& w, int row, int column) {
+    return w.model()->data(w.model()->index(row - 1, column - 1), Qt::DisplayRole).toString();
+}
+
+// The colour in the middle of a cell as the grid paints it.
+QColor paintedAt(sheetview::WorkbookWindow& w, int row, int column) {
+    QTableView* grid = w.grid();
+    const QImage image = grid->viewport()->grab().toImage();
+    const QRect cell = grid->visualRect(w.model()->index(row - 1, column - 1));
+    return image.pixelColor(cell.center() + QPoint(cell.width() / 3, 0));
+}
+
+TEST(WorkbookWindow, ShowsTheVisibleSheetsAndTheirCellsAsTheSpreadsheetDoes) {
+    testsupport::SheetSpec log = testsupport::sheetSpec(
+        "Defects & Causes", {{"A1", "Defect"}, {"A2", "Dent"}, {"B1", "Minutes"}, {"B2", 12.5},
+                             {"C2", Variant(excel::DateValue{45306})}, {"D2", true}});
+    log.beforeSheetData = "<cols><col min=\"1\" max=\"1\" width=\"30\" customWidth=\"1\"/>"
+                          "<col min=\"3\" max=\"4\" width=\"12.5\" customWidth=\"1\"/></cols>";
+    testsupport::SheetSpec secret = testsupport::sheetSpec("Secret", {{"A1", "x"}});
+    secret.hidden = true;
+    testsupport::SheetSpec other = testsupport::sheetSpec("Other", {{"A1", "y"}});
+    auto app = openBook({log, secret, other}, 2);
+    sheetview::WorkbookWindow w(app, app->ActiveWorkbook());
+    ASSERT_EQ(w.tabs()->count(), 2) << "the hidden sheet has no tab";
+    EXPECT_EQ(w.tabs()->tabText(0), "Defects && Causes") << "shown as \"Defects & Causes\"";
+    EXPECT_EQ(w.tabs()->currentIndex(), 1) << "the active sheet of the file comes first";
+    EXPECT_EQ(shown(w, 1, 1), "y");
+
+    w.tabs()->setCurrentIndex(0);
+    EXPECT_EQ(shown(w, 1, 1), "Defect");
+    EXPECT_EQ(shown(w, 2, 2), "12.5");
+    EXPECT_FALSE(shown(w, 2, 3).isEmpty());
+    EXPECT_EQ(shown(w, 2, 4), "True");
+    const auto alignment = [&](int row, int column) {
+        return w.model()->data(w.model()->index(row - 1, column - 1), Qt::TextAlignmentRole)
+                   .value<Qt::Alignment>() &
+               Qt::AlignHorizontal_Mask;
+    };
+    EXPECT_EQ(alignment(2, 1), Qt::AlignLeft);
+    EXPECT_EQ(alignment(2, 2), Qt::AlignRight);
+    EXPECT_EQ(alignment(2, 3), Qt::AlignRight);
+    EXPECT_EQ(alignment(2, 4), Qt::AlignHCenter);
+    // Widths from the file, in characters of Calibri 11 (7 pixels and 5 of padding).
+    EXPECT_EQ(w.grid()->columnWidth(0), 215);
+    EXPECT_EQ(w.grid()->columnWidth(1), 64);
+    EXPECT_EQ(w.grid()->columnWidth(2), 92);
+    EXPECT_EQ(w.grid()->columnWidth(3), 92);
+    EXPECT_EQ(w.model()->rowCount(), 1048576);
+    EXPECT_EQ(w.model()->columnCount(), 16384);
+    EXPECT_EQ(w.model()->headerData(16383, Qt::Horizontal, Qt::DisplayRole), "XFD");
+}
+
+TEST(WorkbookWindow, AMillionRowsOpenWithoutReadingThemAndTheLastIsReachable) {
+    QVector<Variant> column;
+    column.reserve(excel::kMaxRows);
+    for (int i = 0; i < excel::kMaxRows; ++i)
+        column << Variant(QStringLiteral("D-%1").arg(i % 1000));
+    auto app = testsupport::hostColumn(column);
+    sheetview::WorkbookWindow w(app, app->ActiveWorkbook());
+    w.show();
+    QApplication::processEvents();
+    const qint64 afterOpen = w.model()->cellReads();
+    EXPECT_GT(afterOpen, 0);
+    EXPECT_LT(afterOpen, 2000) << "only the cells in view are read";
+    w.grid()->scrollToBottom();
+    QApplication::processEvents();
+    w.grid()->viewport()->grab();
+    EXPECT_EQ(w.grid()->rowAt(w.grid()->viewport()->height() - 2), excel::kMaxRows - 1);
+    EXPECT_LT(w.model()->cellReads() - afterOpen, 2000);
+    EXPECT_EQ(shown(w, excel::kMaxRows, 1), "D-575");
+}
+
+TEST(WorkbookWindow, PaintsTheHighlightAsItIsSetAndCleared) {
+    auto app = openBook({testsupport::sheetSpec(
+        "Log", {{"A1", "Defect"}, {"A2", "Dent"}, {"A3", "Scratch"}, {"A4", "dented"},
+                {"A5", "Crack"}, {"B2", "Dent"}})});
+    sheetview::WorkbookWindow w(app, app->ActiveWorkbook());
+    w.show();
+    QApplication::processEvents();
+    const excel::Range range = app->Range("A1:A5");
+    const QColor white = paintedAt(w, 3, 1);
+    ASSERT_TRUE(analysis::runHighlightAction(
+                    *app, [&] { analysis::HighlightCategory(range, "DENT"); }, "set")
+                    .isEmpty());
+    const QColor yellow(0xFF, 0xFF, 0xCC);
+    EXPECT_EQ(paintedAt(w, 2, 1), yellow);
+    EXPECT_EQ(paintedAt(w, 4, 1), yellow) << "contains, without regard to case";
+    EXPECT_EQ(paintedAt(w, 3, 1), white);
+    EXPECT_EQ(paintedAt(w, 5, 1), white);
+    EXPECT_EQ(paintedAt(w, 2, 2), white) << "outside the range";
+    ASSERT_TRUE(analysis::runHighlightAction(
+                    *app, [&] { analysis::ClearHighlight(range); }, "cleared")
+                    .isEmpty());
+    EXPECT_EQ(paintedAt(w, 2, 1), white);
+    EXPECT_EQ(paintedAt(w, 4, 1), white);
+}
+
+TEST(WorkbookWindow, AReportBringsItsSheetToTheFront) {
+    auto app = openBook({testsupport::sheetSpec(
+        "Log", {{"A1", "Defect"}, {"A2", "Dent"}, {"A3", "Scratch"}, {"A4", "Dent"}})});
+    sheetview::WorkbookWindow w(app, app->ActiveWorkbook());
+    testsupport::Analysis analysis(app, "A1:A4");
+    analysis.analyse();
+    const auto result = report::runReport(*app, app->ActiveWorkbook(), analysis.main, false);
+    ASSERT_EQ(result.outcome, report::ReportResult::Outcome::Written) << result.message.toStdString();
+    ASSERT_EQ(w.tabs()->count(), 2);
+    EXPECT_EQ(w.tabs()->tabText(w.tabs()->currentIndex()), "Tallyvane1");
+    EXPECT_EQ(shown(w, 1, 1), "Category");
+    EXPECT_EQ(shown(w, 2, 1), "Dent");
+    EXPECT_EQ(shown(w, 2, 3), "50.0%") << "the share in its number format";
+    EXPECT_GT(w.grid()->columnWidth(4), w.grid()->columnWidth(1)) << "fitted columns";
+}
+
+} // namespace
