@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # The fonts: Wine's Tahoma and MS Sans Serif, and Carlito for Calibri (metric-compatible).
-build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libzip-dev libexpat1-dev
+build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev libzip-dev libexpat1-dev
                 libpugixml-dev libgtest-dev fonts-wine fonts-crosextra-carlito)
 test_packages=(python3 python3-openpyxl libreoffice-calc-nogui dbus-daemon dbus-bin)
 

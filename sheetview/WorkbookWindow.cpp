@@ -1,10 +1,12 @@
 #include "WorkbookWindow.h"
 
+#include "ChartWidget.h"
 #include "excel/Workbook.h"
 #include "excel/Worksheet.h"
 #include "platform/SheetGridModel.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QPointer>
 #include <QTabBar>
 #include <QTableView>
@@ -60,6 +62,10 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
     setCentralWidget(central);
     resize(960, 640);
     connect(m_tabs, &QTabBar::currentChanged, this, &WorkbookWindow::showTab);
+    connect(m_grid->horizontalScrollBar(), &QScrollBar::valueChanged, this,
+            &WorkbookWindow::placeCharts);
+    connect(m_grid->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &WorkbookWindow::placeCharts);
     // The window may close before the host ends: it listens only while it is there.
     QPointer<WorkbookWindow> self(this);
     m_app->addActionListener([self] {
@@ -103,6 +109,7 @@ void WorkbookWindow::sync() {
         showTab(tab);
     } else {
         applyColumnWidths();
+        showCharts();
         m_model->refresh(); // the view asks again only for the cells it shows
     }
 }
@@ -112,6 +119,53 @@ void WorkbookWindow::showTab(int tab) {
         return;
     m_model->setSheet(m_sheetOfTab[size_t(tab)]);
     applyColumnWidths();
+    showCharts();
+}
+
+void WorkbookWindow::showCharts() {
+    for (ChartWidget* chart : m_charts)
+        delete chart;
+    m_charts.clear();
+    const auto& sheet = m_model->sheet();
+    if (!sheet)
+        return;
+    for (const auto& shape : sheet->charts()) {
+        auto* chart = new ChartWidget(
+            *shape, [this](const QString& reference) { return valuesOf(reference); },
+            m_grid->viewport());
+        chart->show();
+        m_charts.push_back(chart);
+    }
+    placeCharts();
+}
+
+// The chart's place and size are in points from the sheet's top-left corner; 4 pixels are 3
+// points, as the columns' widths count them.
+void WorkbookWindow::placeCharts() {
+    for (ChartWidget* chart : m_charts) {
+        const excel::ChartShapeModel& shape = chart->shape();
+        chart->setGeometry(int(shape.left * 4 / 3) + m_grid->columnViewportPosition(0),
+                           int(shape.top * 4 / 3) + m_grid->rowViewportPosition(0),
+                           int(shape.width * 4 / 3), int(shape.height * 4 / 3));
+    }
+}
+
+std::vector<excel::Variant> WorkbookWindow::valuesOf(const QString& reference) const {
+    std::vector<excel::Variant> out;
+    const auto parsed = excel::parseReference(reference);
+    if (!parsed)
+        return out;
+    std::shared_ptr<excel::Worksheet> sheet = m_model->sheet();
+    for (const auto& s : m_sheetOfTab) {
+        if (!parsed->sheet.isEmpty() && s->Name().compare(parsed->sheet, Qt::CaseInsensitive) == 0)
+            sheet = s;
+    }
+    for (const excel::CellRect& r : parsed->areas) {
+        for (int row = r.top; row <= r.bottom && out.size() < 100000; ++row)
+            for (int column = r.left; column <= r.right; ++column)
+                out.push_back(sheet->cellValue(row, column));
+    }
+    return out;
 }
 
 void WorkbookWindow::applyColumnWidths() {

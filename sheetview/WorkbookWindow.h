@@ -20,6 +20,8 @@ class SheetGridModel;
 
 namespace sheetview {
 
+class ChartWidget;
+
 class WorkbookWindow : public QMainWindow {
     Q_OBJECT
 
@@ -31,6 +33,8 @@ public:
     QTableView* grid() const { return m_grid; }
     QTabBar* tabs() const { return m_tabs; }
     platform::SheetGridModel* model() const { return m_model; }
+    // The charts of the sheet shown, over its cells.
+    const std::vector<ChartWidget*>& charts() const { return m_charts; }
     const std::shared_ptr<excel::Workbook>& workbook() const { return m_book; }
     // Shows the workbook as it is now: its sheets, its active sheet, the cells in view.
     void sync();
@@ -38,6 +42,9 @@ public:
 private:
     void showTab(int tab);
     void applyColumnWidths();
+    void showCharts();
+    void placeCharts();
+    std::vector<excel::Variant> valuesOf(const QString& reference) const;
 
     std::shared_ptr<excel::Application> m_app;
     std::shared_ptr<excel::Workbook> m_book;
@@ -45,6 +52,7 @@ private:
     QTabBar* m_tabs;
     platform::SheetGridModel* m_model;
     std::vector<std::shared_ptr<excel::Worksheet>> m_sheetOfTab;
+    std::vector<ChartWidget*> m_charts;
     bool m_syncing = false;
 };
 

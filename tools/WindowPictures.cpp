@@ -14,6 +14,7 @@
 #include "platform/Fonts.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -91,5 +92,12 @@ int main(int argc, char** argv) {
     }
     settle(800);
     ok = grabScreen(out.filePath(QStringLiteral("workbook-highlight.png"))) && ok;
+
+    // The report with its chart: the analysis window unloads and the new sheet comes to the
+    // front of the workbook window.
+    form->findChild<QCheckBox*>(QStringLiteral("IncludeChart"))->setChecked(true);
+    form->findChild<controls::ThemedButton*>(QStringLiteral("CopyPaste"))->click();
+    settle(1500);
+    ok = grabScreen(out.filePath(QStringLiteral("workbook-report.png"))) && ok;
     return ok ? 0 : 1;
 }
