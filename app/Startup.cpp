@@ -1,5 +1,7 @@
 #include "Startup.h"
 
+#include "excel/embedded/EmbeddedApplication.h"
+
 #include "analysis/AnalysisForm.h"
 #include "excel/Error.h"
 #include "excel/RunningApplications.h"
@@ -74,11 +76,35 @@ void Startup::AttachToExcel(const QString& argument) {
         m_form->raise();
         return;
     }
+    showWorkbook(app, book);
     m_form = new analysis::AnalysisForm(m_session);
     m_form->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_form, &analysis::AnalysisForm::unloaded, this, &Startup::finished);
+    // With the workbook on screen, the analysis window unloads and the workbook stays; the
+    // program ends with the workbook window.
+    connect(m_form, &analysis::AnalysisForm::unloaded, this, [this] {
+        if (!m_bookWindow)
+            emit finished();
+    });
     connect(m_form, &analysis::AnalysisForm::programEnded, this, &Startup::finished);
     m_form->load();
+}
+
+void Startup::showWorkbook(const std::shared_ptr<excel::Application>& app,
+                           const std::shared_ptr<excel::Workbook>& book) {
+    // The embedded host is our spreadsheet: its workbook goes on screen, and it is saved only
+    // when the user says so there.
+    const auto host = std::dynamic_pointer_cast<embedded::EmbeddedApplication>(app);
+    if (!host || m_bookWindow)
+        return;
+    host->setSavesAtEnd(false);
+    m_bookWindow = new sheetview::WorkbookWindow(app, book);
+    m_bookWindow->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_bookWindow, &sheetview::WorkbookWindow::closed, this, [this] {
+        if (m_form)
+            m_form->close();
+        emit finished();
+    });
+    m_bookWindow->show();
 }
 
 void Startup::OpenHelpPage() {

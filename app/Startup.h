@@ -4,6 +4,7 @@
 
 #include "analysis/AnalysisForm.h"
 #include "analysis/ExcelSession.h"
+#include "sheetview/WorkbookWindow.h"
 
 #include <QObject>
 #include <QPointer>
@@ -24,6 +25,8 @@ public:
 
     analysis::ExcelSession& session() { return m_session; }
     analysis::AnalysisForm* analysisForm() const { return m_form; }
+    // The embedded host's workbook window, while it is open.
+    sheetview::WorkbookWindow* workbookWindow() const { return m_bookWindow; }
 
     // How start-up failures reach the user: a message box with the exclamation icon, an OK button
     // and the caption "Tallyvane". Tests put their own.
@@ -32,10 +35,15 @@ public:
     std::function<void(const char* address)> openAddress;
 
 signals:
-    // The program is to end (the analysis window was closed, or the user chose to stop).
+    // The program is to end: the workbook window was closed (or, without one, the analysis
+    // window), or the user chose to stop.
     void finished();
 
 private:
+    void showWorkbook(const std::shared_ptr<excel::Application>& app,
+                      const std::shared_ptr<excel::Workbook>& book);
+
     analysis::ExcelSession m_session;
     QPointer<analysis::AnalysisForm> m_form;
+    QPointer<sheetview::WorkbookWindow> m_bookWindow;
 };

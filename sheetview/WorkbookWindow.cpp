@@ -1,11 +1,19 @@
 #include "WorkbookWindow.h"
 
 #include "ChartWidget.h"
+#include "excel/Error.h"
 #include "excel/Workbook.h"
+#include "excel/embedded/EmbeddedApplication.h"
+#include "excel/embedded/XlsxWriter.h"
 #include "excel/Worksheet.h"
 #include "platform/SheetGridModel.h"
 
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QScrollBar>
 #include <QPointer>
 #include <QTabBar>
@@ -36,7 +44,28 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
     , m_tabs(new QTabBar(this))
     , m_model(new platform::SheetGridModel(this, platform::SheetGridModel::Extent::WholeSheet)) {
     setObjectName(QStringLiteral("WorkbookWindow"));
-    setWindowTitle(m_book->Name() + QStringLiteral(" - Tallyvane"));
+    m_host = std::dynamic_pointer_cast<embedded::EmbeddedApplication>(m_app);
+    m_hosted = dynamic_cast<embedded::EmbeddedWorkbook*>(m_book.get());
+    askFileName = [this](const QString& proposed) {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), proposed,
+                                            QStringLiteral("Workbook (*.xlsx)"));
+    };
+    askSaveChanges = [this](const QString& question) {
+        return int(QMessageBox::question(
+            this, QStringLiteral("Tallyvane"), question,
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save));
+    };
+    showMessage = [this](const QString& text) {
+        QMessageBox::warning(this, QStringLiteral("Tallyvane"), text);
+    };
+    if (m_host && m_hosted) {
+        QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+        file->addAction(QStringLiteral("&Save"), QKeySequence::Save, this, [this] { save(); });
+        file->addAction(QStringLiteral("Save &As..."), QKeySequence::SaveAs, this,
+                        [this] { saveAs(); });
+        file->addSeparator();
+        file->addAction(QStringLiteral("&Close"), QKeySequence::Close, this, &QWidget::close);
+    }
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -78,6 +107,8 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
 WorkbookWindow::~WorkbookWindow() = default;
 
 void WorkbookWindow::sync() {
+    setWindowTitle(m_book->Name() + QStringLiteral("[*] - Tallyvane"));
+    setWindowModified(m_hosted && m_hosted->hasUnsavedChanges());
     m_syncing = true;
     const auto active = m_book->ActiveSheet();
     // Tabs in workbook order for the sheets the user can see, named as they are ("&" is no
@@ -179,6 +210,56 @@ void WorkbookWindow::applyColumnWidths() {
         if (m_grid->columnWidth(column - 1) != pixels)
             m_grid->setColumnWidth(column - 1, pixels);
     }
+}
+
+bool WorkbookWindow::save() {
+    if (!m_host || !m_hosted)
+        return false;
+    if (embedded::EmbeddedApplication::needsName(*m_hosted))
+        return saveAs();
+    try {
+        m_host->save(*m_hosted);
+    } catch (const excel::Error& e) {
+        showMessage(e.message());
+        return false;
+    }
+    sync();
+    return true;
+}
+
+bool WorkbookWindow::saveAs() {
+    if (!m_host || !m_hosted)
+        return false;
+    // A workbook read from a .csv is proposed as the .xlsx beside it, under a name not taken.
+    const QString proposed = embedded::EmbeddedApplication::needsName(*m_hosted)
+                                 ? embedded::xlsxBeside(m_hosted->path())
+                                 : m_hosted->path();
+    QString name = askFileName(proposed);
+    if (name.isEmpty())
+        return false;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += QStringLiteral(".xlsx");
+    try {
+        m_host->save(*m_hosted, name);
+    } catch (const excel::Error& e) {
+        showMessage(e.message());
+        return false;
+    }
+    sync();
+    return true;
+}
+
+void WorkbookWindow::closeEvent(QCloseEvent* event) {
+    if (m_hosted && m_hosted->hasUnsavedChanges()) {
+        const int answer = askSaveChanges(
+            QStringLiteral("Save changes to \"%1\"?").arg(m_hosted->Name()));
+        if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !save())) {
+            event->ignore();
+            return;
+        }
+    }
+    QMainWindow::closeEvent(event);
+    emit closed();
 }
 
 } // namespace sheetview

@@ -3,11 +3,13 @@
 // a tab for each sheet the user can see, the grid of the sheet (cells read only as they come into
 // view), and what the analysis does drawn as it happens: after every action the window shows the
 // workbook's active sheet again and repaints the cells in view, so that a highlight appears in
-// the sheet and a new report sheet comes to the front.
+// the sheet and a new report sheet comes to the front. It saves as a spreadsheet does: only when
+// the user says so (File > Save, Save As), and it asks before closing with unsaved changes.
 
 #include "excel/Application.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -17,6 +19,10 @@ class QTableView;
 namespace platform {
 class SheetGridModel;
 }
+namespace embedded {
+class EmbeddedApplication;
+class EmbeddedWorkbook;
+} // namespace embedded
 
 namespace sheetview {
 
@@ -39,6 +45,24 @@ public:
     // Shows the workbook as it is now: its sheets, its active sheet, the cells in view.
     void sync();
 
+    // Saving, when the workbook is the embedded host's. Each gives whether the workbook is saved
+    // (a failure is said to the user, and the file on disk stays as it was).
+    bool save();
+    bool saveAs();
+
+    // How the window asks and tells; tests put their own. The name for Save As (empty when the
+    // user cancels), given a proposal; whether to save before closing (QMessageBox::Save,
+    // Discard or Cancel); a failure.
+    std::function<QString(const QString& proposed)> askFileName;
+    std::function<int(const QString& question)> askSaveChanges;
+    std::function<void(const QString& text)> showMessage;
+
+signals:
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void showTab(int tab);
     void applyColumnWidths();
@@ -48,6 +72,8 @@ private:
 
     std::shared_ptr<excel::Application> m_app;
     std::shared_ptr<excel::Workbook> m_book;
+    std::shared_ptr<embedded::EmbeddedApplication> m_host;
+    embedded::EmbeddedWorkbook* m_hosted = nullptr;
     QTableView* m_grid;
     QTabBar* m_tabs;
     platform::SheetGridModel* m_model;

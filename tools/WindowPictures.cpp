@@ -79,9 +79,8 @@ int main(int argc, char** argv) {
     // The workbook window behind the analysis, before and after a highlight of the largest
     // category.
     const auto excelApp = startup.session().ExcelApp;
-    sheetview::WorkbookWindow book(excelApp, startup.session().SourceWorkbook);
+    sheetview::WorkbookWindow& book = *startup.workbookWindow();
     book.setGeometry(0, 0, 1280, 760);
-    book.show();
     form->raise();
     settle(1000);
     ok = grabScreen(out.filePath(QStringLiteral("workbook.png"))) && ok;

@@ -116,8 +116,57 @@ QString EmbeddedApplication::abandonAction() {
     return QStringLiteral("The workbook file has not been changed by this step.");
 }
 
+bool EmbeddedApplication::needsName(const EmbeddedWorkbook& book) {
+    const QString suffix = QFileInfo(book.path()).suffix().toLower();
+    return book.packagePath().isEmpty() && suffix != QLatin1String("xlsx") &&
+           suffix != QLatin1String("xlsm");
+}
+
+void EmbeddedApplication::save(EmbeddedWorkbook& book, const QString& saveAs) {
+    const QString name = book.Name();
+    const auto fail = [&](const QString& why) {
+        throw excel::Error(QStringLiteral("Save"),
+                           QStringLiteral("The workbook \"%1\" could not be saved: %2. The file on "
+                                          "disk is as it was.")
+                               .arg(name, why));
+    };
+    QString target = saveAs.isEmpty() ? book.path() : QFileInfo(saveAs).absoluteFilePath();
+    if (saveAs.isEmpty() && needsName(book))
+        fail(QStringLiteral("it was read from a %1 file; save it as a workbook (.xlsx) under a "
+                            "name of its own")
+                 .arg(QFileInfo(book.path()).suffix()));
+    if (QFileInfo(target).exists())
+        target = QFileInfo(target).canonicalFilePath();
+    SaveRequest request;
+    request.sourcePackage = book.packagePath();
+    request.target = target;
+    request.fileName = name;
+    // The first save keeps the file as it was read: later saves start from it, whatever happens
+    // to the file the workbook came from.
+    QString readFrom = book.packagePath();
+    const bool kept = m_readCopies && readFrom.startsWith(m_readCopies->path() + QLatin1Char('/'));
+    if (!readFrom.isEmpty() && !kept) {
+        if (!m_readCopies)
+            m_readCopies = std::make_unique<QTemporaryDir>();
+        const QString copy = m_readCopies->filePath(QString::number(m_saved.size() + 1) +
+                                                    QLatin1Char('-') + QFileInfo(target).fileName());
+        if (!m_readCopies->isValid() || !QFile::copy(readFrom, copy))
+            fail(QStringLiteral("a copy of the file as it was read could not be kept"));
+        request.sourcePackage = copy;
+        readFrom = copy;
+    }
+    const WorkbookSnapshot state = book.committed() ? *book.committed() : book.snapshot();
+    try {
+        saveWorkbook(state, request);
+    } catch (const excel::Error& e) {
+        fail(e.message());
+    }
+    book.savedAs(target, readFrom);
+    m_saved << target;
+}
+
 void EmbeddedApplication::endSession() {
-    if (m_ended)
+    if (m_ended || !m_savesAtEnd)
         return;
     m_ended = true;
     for (const auto& book : m_books) {

@@ -6,6 +6,7 @@
 #include "ReadLimits.h"
 #include "excel/Application.h"
 
+#include <QTemporaryDir>
 #include <memory>
 #include <vector>
 
@@ -34,8 +35,17 @@ public:
     // Saves every workbook whose completed actions changed it: an .xlsx over itself, a workbook
     // read from another kind of file as a new .xlsx beside it.
     void endSession() override;
-    // Where endSession() put each workbook it saved.
+    // Where endSession() or save() put each workbook it saved.
     const QStringList& savedFiles() const { return m_saved; }
+    // Whether the end of the session saves (the batch); a workbook on screen is saved only when
+    // the user says so.
+    void setSavesAtEnd(bool saves) { m_savesAtEnd = saves; }
+    // Saves the workbook as its last completed action left it: over its own file, or as
+    // saveAs. Raises excel::Error with the sentence for the user when it cannot; the file on
+    // disk is then as it was.
+    void save(EmbeddedWorkbook& book, const QString& saveAs = {});
+    // Whether save() needs a name first: a workbook read from another kind of file (.csv).
+    static bool needsName(const EmbeddedWorkbook& book);
 
     void activateWorkbook(const EmbeddedWorkbook* book);
     const std::vector<std::shared_ptr<EmbeddedWorkbook>>& workbooks() const { return m_books; }
@@ -48,6 +58,10 @@ private:
     int m_active = -1;
     QStringList m_saved;
     bool m_ended = false;
+    bool m_savesAtEnd = true;
+    // Copies of workbook files as they were read, taken before a save replaces them: every later
+    // save starts from what was read.
+    std::unique_ptr<QTemporaryDir> m_readCopies;
 };
 
 // Reads a workbook file by its kind (.xlsx or .csv).

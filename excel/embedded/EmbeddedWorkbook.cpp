@@ -3,6 +3,7 @@
 #include "EmbeddedApplication.h"
 #include "excel/Error.h"
 
+#include <QFileInfo>
 #include <algorithm>
 
 namespace embedded {
@@ -128,8 +129,20 @@ WorkbookSnapshot EmbeddedWorkbook::snapshot() const {
     return s;
 }
 
+void EmbeddedWorkbook::savedAs(const QString& path, const QString& readFrom) {
+    m_path = path;
+    m_name = QFileInfo(path).fileName();
+    if (!m_packagePath.isEmpty())
+        m_packagePath = readFrom;
+    m_unsaved = false;
+}
+
 void EmbeddedWorkbook::commit() {
+    const bool before = m_committed && m_committed->changed;
     m_committed = snapshot();
+    // An action that changed something, or took back what an earlier one changed.
+    if (m_committed->changed || before)
+        m_unsaved = true;
     m_committedSheets = m_sheets;
     m_committedNames = definedNames();
     m_committedRules.clear();

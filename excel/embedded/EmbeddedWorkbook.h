@@ -43,6 +43,13 @@ public:
     // Puts back the sheets, conditional formats and names of the last completed action.
     void rollBack();
 
+    // Whether a completed action changed the workbook since it was read or last saved.
+    bool hasUnsavedChanges() const { return m_unsaved; }
+    // The workbook was saved as path: it takes that file's name; what it was read from stays
+    // the base of later saves (readFrom is a private copy of the file as it was read, when the
+    // save replaced that file).
+    void savedAs(const QString& path, const QString& readFrom);
+
     std::shared_ptr<EmbeddedWorksheet> embeddedSheet(int index) const {
         return m_sheets.at(size_t(index));
     }
@@ -60,6 +67,7 @@ private:
     std::vector<std::shared_ptr<EmbeddedWorksheet>> m_sheets;
     int m_activeSheet = 0;
     std::optional<WorkbookSnapshot> m_committed;
+    bool m_unsaved = false;
     // What rollBack() returns to until the first action completes: the workbook as read.
     std::vector<std::shared_ptr<EmbeddedWorksheet>> m_committedSheets;
     std::vector<excel::DefinedName> m_committedNames;

@@ -20,7 +20,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QMessageBox>
 #include <QMovie>
+#include <QTabBar>
 #include <QPointer>
 #include <gtest/gtest.h>
 
@@ -39,6 +41,9 @@ struct Window {
         form = startup.analysisForm();
     }
     ~Window() {
+        // The workbook window would ask whether to save what the test changed: it is not saved.
+        if (auto* book = startup.workbookWindow())
+            book->askSaveChanges = [](const QString&) { return int(QMessageBox::Discard); };
         for (QWidget* w : QApplication::topLevelWidgets())
             w->close();
     }
@@ -221,7 +226,9 @@ TEST(AnalysisForm, DoubleClickOnACategoryHighlightsItAndTheButtonClearsIt) {
     EXPECT_TRUE(w.messages.isEmpty());
 }
 
-TEST(AnalysisForm, TheReportButtonWritesTheSheetSavesAndUnloads) {
+// The report is written into the workbook on screen and the analysis window unloads; the
+// workbook stays, unsaved until the user saves it.
+TEST(AnalysisForm, TheReportButtonWritesTheSheetAndUnloadsAndTheWorkbookStays) {
     Window w(defects());
     auto* busy = w.control<QLabel>("Gif89a1");
     ASSERT_TRUE(busy->movie() && busy->movie()->isValid());
@@ -229,8 +236,16 @@ TEST(AnalysisForm, TheReportButtonWritesTheSheetSavesAndUnloads) {
     w.control<QCheckBox>("IncludeChart")->setChecked(true);
     w.control<controls::ThemedButton>("CopyPaste")->click();
     QApplication::processEvents();
-    EXPECT_EQ(w.finished, 1) << "the window unloads after the report";
+    EXPECT_EQ(w.startup.analysisForm(), nullptr) << "the window unloads after the report";
+    EXPECT_EQ(w.finished, 0) << "the program goes on with the workbook on screen";
     EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join('|').toStdString();
+    sheetview::WorkbookWindow* book = w.startup.workbookWindow();
+    ASSERT_TRUE(book);
+    EXPECT_EQ(book->tabs()->tabText(book->tabs()->currentIndex()), "Tallyvane1");
+    EXPECT_TRUE(book->isWindowModified());
+    EXPECT_EQ(embedded::readWorkbookFile(w.path).sheets.size(), 1u) << "nothing saved yet";
+    ASSERT_TRUE(book->save());
+    EXPECT_FALSE(book->isWindowModified());
     const auto saved = embedded::readWorkbookFile(w.path);
     ASSERT_EQ(saved.sheets.size(), 2u);
     EXPECT_EQ(saved.sheets[1].name, "Tallyvane1");

@@ -123,8 +123,11 @@ TEST(Startup, AttachesAndTheAutomationClassReusesTheWindow) {
     EXPECT_EQ(s.startup.analysisForm(), form) << "the same window, shown again";
     EXPECT_FALSE(form->includedView().checked(0)) << "and not loaded anew";
     form->close();
-    EXPECT_EQ(s.finished, 1) << "closing the analysis window ends the program";
+    EXPECT_EQ(s.finished, 0) << "the workbook stays on screen";
     EXPECT_FALSE(s.startup.session().ExcelApp);
+    ASSERT_TRUE(s.startup.workbookWindow());
+    s.startup.workbookWindow()->close();
+    EXPECT_EQ(s.finished, 1) << "closing the workbook window ends the program";
 }
 
 } // namespace

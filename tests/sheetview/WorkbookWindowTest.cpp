@@ -16,6 +16,9 @@
 #include "support/TestFiles.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QMessageBox>
+#include <QPointer>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QGraphicsSimpleTextItem>
@@ -204,6 +207,113 @@ TEST(WorkbookWindow, DrawsTheReportsChartFromItsModel) {
     }
     EXPECT_TRUE(signature);
     w.grid()->viewport()->grab().save(testsupport::scratchDir("workbook-window") + "/report.png");
+}
+
+QByteArray bytesOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Nothing is written without the user: Save writes (again and again, each time the whole state),
+// Don't Save leaves the file as it was, Cancel keeps the window, and a failure is said.
+TEST(WorkbookWindow, SavesOnlyWhenTheUserSaysSo) {
+    auto app = openBook({testsupport::sheetSpec(
+        "Log", {{"A1", "Defect"}, {"A2", "Dent"}, {"A3", "Scratch"}, {"A4", "Dent"}})});
+    app->setSavesAtEnd(false);
+    auto* w = new sheetview::WorkbookWindow(app, app->ActiveWorkbook());
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    QStringList asked, told;
+    int answer = QMessageBox::Cancel;
+    w->askSaveChanges = [&](const QString& question) {
+        asked << question;
+        return answer;
+    };
+    w->showMessage = [&](const QString& text) { told << text; };
+    const QString file = app->workbooks().front()->path();
+    const QByteArray original = bytesOf(file);
+
+    w->close(); // nothing changed: closes without a question
+    EXPECT_TRUE(asked.isEmpty());
+    w = new sheetview::WorkbookWindow(app, app->ActiveWorkbook());
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    w->askSaveChanges = [&](const QString& question) {
+        asked << question;
+        return answer;
+    };
+    w->showMessage = [&](const QString& text) { told << text; };
+    w->show();
+    testsupport::Analysis analysis(app, "A1:A4");
+    analysis.analyse();
+    report::runReport(*app, app->ActiveWorkbook(), analysis.main, false);
+    EXPECT_TRUE(w->isWindowModified());
+    EXPECT_EQ(bytesOf(file), original) << "the report alone writes nothing";
+
+    QPointer<sheetview::WorkbookWindow> alive(w);
+    answer = QMessageBox::Cancel;
+    EXPECT_FALSE(w->close());
+    EXPECT_EQ(asked, QStringList{"Save changes to \"book.xlsx\"?"});
+    ASSERT_TRUE(alive) << "Cancel keeps the window";
+
+    ASSERT_TRUE(w->save());
+    EXPECT_FALSE(w->isWindowModified());
+    EXPECT_EQ(embedded::readWorkbookFile(file).sheets.size(), 2u);
+
+    // A second report and a second save: the file holds both, once each.
+    report::runReport(*app, app->ActiveWorkbook(), analysis.main, false);
+    ASSERT_TRUE(w->save());
+    const auto twice = embedded::readWorkbookFile(file);
+    ASSERT_EQ(twice.sheets.size(), 3u);
+    EXPECT_EQ(twice.sheets[1].name, "Tallyvane1");
+    EXPECT_EQ(twice.sheets[2].name, "Tallyvane2");
+
+    // A third report, not saved: Don't Save leaves the file as the last save made it.
+    report::runReport(*app, app->ActiveWorkbook(), analysis.main, false);
+    const QByteArray saved = bytesOf(file);
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup);
+    answer = QMessageBox::Save;
+    EXPECT_FALSE(w->close()) << "a save that fails keeps the window";
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_EQ(told[0], "The workbook \"book.xlsx\" could not be saved: the file is read-only. The "
+                       "file on disk is as it was.");
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+    answer = QMessageBox::Discard;
+    EXPECT_TRUE(w->close());
+    EXPECT_EQ(bytesOf(file), saved);
+}
+
+// A workbook read from a .csv is saved as a new .xlsx through Save As, proposed beside it under a
+// name that is not taken; the name the user gives is where it goes, and later saves go there.
+TEST(WorkbookWindow, ACsvIsSavedAsAWorkbookBesideIt) {
+    const QString dir = testsupport::scratchDir("workbook-window-csv");
+    QFile csv(dir + "/data.csv");
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+    csv.write("Defect\nDent\nScratch\nDent\n");
+    csv.close();
+    QFile taken(dir + "/data.xlsx");
+    ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+    taken.write("someone else's");
+    taken.close();
+    auto app = embedded::EmbeddedApplication::create();
+    app->open(dir + "/data.csv");
+    app->setSavesAtEnd(false);
+    sheetview::WorkbookWindow w(app, app->ActiveWorkbook());
+    QStringList proposals;
+    w.askFileName = [&](const QString& proposed) {
+        proposals << proposed;
+        return proposals.size() == 1 ? QString() : proposed;
+    };
+    testsupport::Analysis analysis(app, "A1:A4");
+    analysis.analyse();
+    report::runReport(*app, app->ActiveWorkbook(), analysis.main, false);
+    EXPECT_FALSE(w.save()) << "the user cancelled the name";
+    ASSERT_TRUE(w.save());
+    EXPECT_EQ(proposals, QStringList({dir + "/data (2).xlsx", dir + "/data (2).xlsx"}));
+    EXPECT_EQ(bytesOf(dir + "/data.xlsx"), "someone else's");
+    EXPECT_EQ(embedded::readWorkbookFile(dir + "/data (2).xlsx").sheets.size(), 2u);
+    EXPECT_EQ(app->ActiveWorkbook()->Name(), "data (2).xlsx");
+    EXPECT_TRUE(w.windowTitle().startsWith("data (2).xlsx"));
+    ASSERT_TRUE(w.save()) << "now a workbook of its own: saved without asking a name";
+    EXPECT_EQ(proposals.size(), 2);
 }
 
 } // namespace
