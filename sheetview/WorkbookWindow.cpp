@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QScrollBar>
 #include <QPointer>
 #include <QTabBar>
@@ -65,6 +66,11 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
                         [this] { saveAs(); });
         file->addSeparator();
         file->addAction(QStringLiteral("&Close"), QKeySequence::Close, this, &QWidget::close);
+        if (!m_hosted->lockedBy().isEmpty())
+            statusBar()->showMessage(
+                QStringLiteral("%1 is open in another program (by %2): it is shown for analysis "
+                               "and saved only under another name (File > Save As).")
+                    .arg(m_hosted->Name(), m_hosted->lockedBy()));
     }
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -107,7 +113,12 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
 WorkbookWindow::~WorkbookWindow() = default;
 
 void WorkbookWindow::sync() {
-    setWindowTitle(m_book->Name() + QStringLiteral("[*] - Tallyvane"));
+    const bool readOnly = m_hosted && !m_hosted->lockedBy().isEmpty();
+    setWindowTitle(m_book->Name() + QStringLiteral("[*]") +
+                   (readOnly ? QStringLiteral(" (read-only)") : QString()) +
+                   QStringLiteral(" - Tallyvane"));
+    if (!readOnly && m_hosted)
+        statusBar()->clearMessage();
     setWindowModified(m_hosted && m_hosted->hasUnsavedChanges());
     m_syncing = true;
     const auto active = m_book->ActiveSheet();
@@ -217,6 +228,15 @@ bool WorkbookWindow::save() {
         return false;
     if (embedded::EmbeddedApplication::needsName(*m_hosted))
         return saveAs();
+    if (!m_hosted->lockedBy().isEmpty()) {
+        // Said, and Save As offered: a report never replaces a file someone is editing.
+        try {
+            m_host->save(*m_hosted);
+        } catch (const excel::Error& e) {
+            showMessage(e.message());
+        }
+        return saveAs();
+    }
     try {
         m_host->save(*m_hosted);
     } catch (const excel::Error& e) {

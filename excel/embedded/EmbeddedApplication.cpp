@@ -2,6 +2,7 @@
 
 #include "CsvReader.h"
 #include "FileRefusal.h"
+#include "LockFile.h"
 #include "XlsxReader.h"
 #include "XlsxWriter.h"
 #include "excel/Error.h"
@@ -33,7 +34,10 @@ std::shared_ptr<EmbeddedApplication> EmbeddedApplication::create() {
 
 std::shared_ptr<EmbeddedWorkbook> EmbeddedApplication::open(const QString& path,
                                                             const ReadLimits& limits) {
-    return host(readWorkbookFile(path, limits));
+    auto book = host(readWorkbookFile(path, limits));
+    if (const auto holder = lockHolder(path))
+        book->setLockedBy(*holder);
+    return book;
 }
 
 std::shared_ptr<EmbeddedWorkbook> EmbeddedApplication::host(WorkbookData data) {
@@ -131,6 +135,15 @@ void EmbeddedApplication::save(EmbeddedWorkbook& book, const QString& saveAs) {
                                .arg(name, why));
     };
     QString target = saveAs.isEmpty() ? book.path() : QFileInfo(saveAs).absoluteFilePath();
+    if (saveAs.isEmpty() && !book.lockedBy().isEmpty())
+        fail(QStringLiteral("it is open in another program (by %1), and saving would replace "
+                            "what they save; save it under another name with Save As")
+                 .arg(book.lockedBy()));
+    if (!saveAs.isEmpty()) {
+        if (const auto holder = lockHolder(saveAs))
+            fail(QStringLiteral("%1 is open in another program (by %2)")
+                     .arg(QFileInfo(saveAs).fileName(), *holder));
+    }
     if (saveAs.isEmpty() && needsName(book))
         fail(QStringLiteral("it was read from a %1 file; save it as a workbook (.xlsx) under a "
                             "name of its own")

@@ -132,6 +132,7 @@ WorkbookSnapshot EmbeddedWorkbook::snapshot() const {
 void EmbeddedWorkbook::savedAs(const QString& path, const QString& readFrom) {
     m_path = path;
     m_name = QFileInfo(path).fileName();
+    m_lockedBy.clear(); // saved under a name of its own
     if (!m_packagePath.isEmpty())
         m_packagePath = readFrom;
     m_unsaved = false;

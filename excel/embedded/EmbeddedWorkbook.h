@@ -43,6 +43,11 @@ public:
     // Puts back the sheets, conditional formats and names of the last completed action.
     void rollBack();
 
+    // Who has the file open in another program, when someone does: the workbook is analysed,
+    // but not saved over that file.
+    const QString& lockedBy() const { return m_lockedBy; }
+    void setLockedBy(const QString& holder) { m_lockedBy = holder; }
+
     // Whether a completed action changed the workbook since it was read or last saved.
     bool hasUnsavedChanges() const { return m_unsaved; }
     // The workbook was saved as path: it takes that file's name; what it was read from stays
@@ -68,6 +73,7 @@ private:
     int m_activeSheet = 0;
     std::optional<WorkbookSnapshot> m_committed;
     bool m_unsaved = false;
+    QString m_lockedBy;
     // What rollBack() returns to until the first action completes: the workbook as read.
     std::vector<std::shared_ptr<EmbeddedWorksheet>> m_committedSheets;
     std::vector<excel::DefinedName> m_committedNames;

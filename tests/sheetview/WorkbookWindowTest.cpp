@@ -9,6 +9,7 @@
 #include "analysis/Highlight.h"
 #include "excel/Workbook.h"
 #include "excel/embedded/EmbeddedApplication.h"
+#include "excel/embedded/LockFile.h"
 #include "platform/ListViewModel.h"
 #include "platform/SheetGridModel.h"
 #include "report/ReportAction.h"
@@ -314,6 +315,64 @@ TEST(WorkbookWindow, ACsvIsSavedAsAWorkbookBesideIt) {
     EXPECT_TRUE(w.windowTitle().startsWith("data (2).xlsx"));
     ASSERT_TRUE(w.save()) << "now a workbook of its own: saved without asking a name";
     EXPECT_EQ(proposals.size(), 2);
+}
+
+// Another program has the file open: the lock file beside it says who; the workbook is analysed,
+// Save is refused with that sentence and Save As offered, and the file stays as it was.
+TEST(WorkbookWindow, AWorkbookSomeoneElseHasOpenIsNotSavedOver) {
+    const QString dir = testsupport::scratchDir("workbook-window-locked");
+    const QString file = dir + "/book.xlsx";
+    testsupport::writeXlsx(file, {testsupport::sheetSpec("Log", {{"A1", "Defect"}, {"A2", "Dent"}})});
+    QFile lock(dir + "/.~lock.book.xlsx#");
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.write("Ann Lee,ann,host3,07.12.2026 10:00,file:///home/ann/.config/libreoffice/4;");
+    lock.close();
+    auto app = embedded::EmbeddedApplication::create();
+    app->open(file);
+    app->setSavesAtEnd(false);
+    sheetview::WorkbookWindow w(app, app->ActiveWorkbook());
+    QStringList told, proposals;
+    w.showMessage = [&](const QString& text) { told << text; };
+    w.askFileName = [&](const QString& proposed) {
+        proposals << proposed;
+        return QString();
+    };
+    EXPECT_TRUE(w.windowTitle().contains("(read-only)"));
+    const QByteArray before = bytesOf(file);
+    testsupport::Analysis analysis(app, "A1:A2");
+    analysis.analyse();
+    report::runReport(*app, app->ActiveWorkbook(), analysis.main, false);
+    EXPECT_FALSE(w.save());
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_EQ(told[0], "The workbook \"book.xlsx\" could not be saved: it is open in another "
+                       "program (by Ann Lee on host3), and saving would replace what they save; "
+                       "save it under another name with Save As. The file on disk is as it was.");
+    EXPECT_EQ(proposals.size(), 1) << "Save As is offered";
+    EXPECT_EQ(bytesOf(file), before);
+}
+
+TEST(LockFile, NamesWhoHoldsTheFileInEitherSuitesForm) {
+    const QString dir = testsupport::scratchDir("locks");
+    EXPECT_FALSE(embedded::lockHolder(dir + "/free.xlsx"));
+    QByteArray owner(162, '\0');
+    owner[0] = 7;
+    owner.replace(1, 7, "Bo Chen");
+    owner[54] = 7;
+    const QString utf16 = QStringLiteral("Bo Chén");
+    for (int i = 0; i < 7; ++i) {
+        owner[56 + 2 * i] = char(utf16[i].unicode() & 0xFF);
+        owner[57 + 2 * i] = char(utf16[i].unicode() >> 8);
+    }
+    QFile f(dir + "/~$fects.xlsx"); // the first two letters of longer names are dropped
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(owner);
+    f.close();
+    EXPECT_EQ(embedded::lockHolder(dir + "/defects.xlsx"), QStringLiteral("Bo Chén"));
+    QFile office(dir + "/.~lock.plain.xlsx#");
+    ASSERT_TRUE(office.open(QIODevice::WriteOnly));
+    office.write(",,,;");
+    office.close();
+    EXPECT_EQ(embedded::lockHolder(dir + "/plain.xlsx"), QStringLiteral("another user"));
 }
 
 } // namespace
