@@ -10,6 +10,7 @@
 #include "platform/RangeInputDialog.h"
 #include "platform/Shell.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
 
 Startup::Startup(QObject* parent)
@@ -19,7 +20,11 @@ Startup::Startup(QObject* parent)
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
         box.exec();
     })
-    , openAddress(&platform::openAddress) {}
+    , openAddress(&platform::openAddress)
+    , askWorkbookFile([] {
+        return QFileDialog::getOpenFileName(nullptr, QStringLiteral("Open a workbook"), QString(),
+                                            QStringLiteral("Workbooks (*.xlsx *.xlsm *.csv)"));
+    }) {}
 
 void Startup::Main(const QString& argument) {
     if (argument == QLatin1String("/612")) {
@@ -44,6 +49,12 @@ void Startup::AttachToExcel(const QString& argument) {
     std::shared_ptr<excel::Application> app;
     try {
         app = excel::activeApplication(argument);
+        if (!app && argument.isEmpty()) {
+            // Nothing named and nothing running: the user picks a workbook to host.
+            const QString chosen = askWorkbookFile();
+            if (!chosen.isEmpty())
+                app = excel::activeApplication(chosen);
+        }
     } catch (const excel::Error& e) {
         // The argument named a workbook that cannot be hosted: the reason, not "none found".
         showMessage(e.message());

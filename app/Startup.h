@@ -33,6 +33,9 @@ public:
     std::function<void(const QString&)> showMessage;
     // How a web page is opened; the result is not looked at.
     std::function<void(const char* address)> openAddress;
+    // Asks for a workbook file when nothing names one and no spreadsheet is running (a start
+    // from the desktop menu); empty when the user cancels.
+    std::function<QString()> askWorkbookFile;
 
 signals:
     // The program is to end: the workbook window was closed (or, without one, the analysis

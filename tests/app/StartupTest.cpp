@@ -24,6 +24,10 @@ struct Started {
         embedded::registerEmbeddedProvider();
         startup.showMessage = [this](const QString& text) { messages << text; };
         startup.openAddress = [this](const char* address) { opened << address; };
+        startup.askWorkbookFile = [this] {
+            ++asked;
+            return chosen;
+        };
         QObject::connect(&startup, &Startup::finished, [this] { ++finished; });
     }
     ~Started() {
@@ -40,6 +44,8 @@ struct Started {
     QStringList messages;
     QStringList opened;
     int finished = 0;
+    int asked = 0;
+    QString chosen; // what the file dialog answers; empty: the user cancels
 };
 
 QString sampleBook(const QString& selection = "A1:A6") {
@@ -80,6 +86,18 @@ TEST(Startup, ReportsWhatKeepsItFromAttaching) {
                      "An Excel instance found but no Activeworkbook"}));
     EXPECT_FALSE(s.anyWindow());
     EXPECT_FALSE(s.startup.session().LaunchedFromExcel);
+    EXPECT_EQ(s.asked, 1) << "only a start without an argument asks for a file";
+}
+
+TEST(Startup, WithoutAnArgumentTheUserPicksTheWorkbook) {
+    Started s;
+    s.chosen = sampleBook();
+    s.startup.Main("");
+    EXPECT_EQ(s.asked, 1);
+    EXPECT_TRUE(s.messages.isEmpty()) << s.messages.join('|').toStdString();
+    ASSERT_TRUE(s.startup.analysisForm());
+    ASSERT_TRUE(s.startup.workbookWindow());
+    EXPECT_TRUE(s.startup.workbookWindow()->windowTitle().startsWith("log.xlsx"));
 }
 
 TEST(Startup, SwitchesOpenPagesOrAboutWithoutAWorkbook) {
