@@ -76,8 +76,12 @@ void Startup::AttachToExcel(const QString& argument) {
     m_session.ExcelApp = app;
     m_session.SourceWorkbook = book;
     // The host's range input box: a window of this program.
+    // With the workbook on screen, the range is picked in its window.
     app->setRangeInputHandler(
-        [](excel::Application& a, const QString& prompt, const QString& title) {
+        [this](excel::Application& a, const QString& prompt, const QString& title) {
+            if (m_bookWindow)
+                return platform::RangeInputDialog::pickIn(a, prompt, title, m_bookWindow->grid(),
+                                                          m_bookWindow->model(), m_bookWindow);
             return platform::RangeInputDialog::ask(a, prompt, title);
         });
     m_session.LaunchedFromExcel = true;

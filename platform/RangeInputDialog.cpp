@@ -6,6 +6,8 @@
 #include "excel/TextForm.h"
 
 #include <QDialogButtonBox>
+#include <QEventLoop>
+#include <QPointer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,29 +27,18 @@ RangeInputDialog::RangeInputDialog(excel::Application& app, const QString& promp
     , m_tabs(new QTabBar(this))
     , m_grid(new QTableView(this))
     , m_model(new SheetGridModel(this)) {
-    setObjectName(QStringLiteral("RangeInput"));
-    setWindowTitle(title.isEmpty() ? QStringLiteral("Input") : title);
     setModal(true);
-    auto* layout = new QVBoxLayout(this);
-    auto* label = new QLabel(prompt, this);
-    label->setObjectName(QStringLiteral("Prompt"));
-    layout->addWidget(label);
-    m_reference->setObjectName(QStringLiteral("Reference"));
-    layout->addWidget(m_reference);
+    auto* layout = buildBox(prompt, title);
     m_grid->setObjectName(QStringLiteral("Grid"));
     m_grid->setModel(m_model);
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 4);
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    layout->addWidget(m_grid, 1);
+    layout->insertWidget(2, m_grid, 1);
     m_tabs->setObjectName(QStringLiteral("SheetTabs"));
     m_tabs->setShape(QTabBar::RoundedSouth);
-    layout->addWidget(m_tabs);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &RangeInputDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->insertWidget(3, m_tabs);
     resize(560, 420);
 
     // A tab for each sheet the user can see, named as it is: "&" is no access key here.
@@ -67,6 +58,40 @@ RangeInputDialog::RangeInputDialog(excel::Application& app, const QString& promp
     connect(m_tabs, &QTabBar::currentChanged, this, &RangeInputDialog::showSheet);
     connect(m_grid->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &RangeInputDialog::referenceFromGrid);
+}
+
+RangeInputDialog::RangeInputDialog(excel::Application& app, const QString& prompt,
+                                   const QString& title, QTableView* sheetGrid,
+                                   SheetGridModel* sheetModel, QWidget* parent)
+    : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
+    , m_app(app)
+    , m_book(app.ActiveWorkbook())
+    , m_reference(new QLineEdit(this))
+    , m_tabs(nullptr)
+    , m_grid(sheetGrid)
+    , m_model(sheetModel) {
+    // A small box over the workbook window: the user selects in the sheet itself.
+    setModal(false);
+    buildBox(prompt, title);
+    m_grid->clearSelection();
+    connect(m_grid->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &RangeInputDialog::referenceFromGrid);
+}
+
+QVBoxLayout* RangeInputDialog::buildBox(const QString& prompt, const QString& title) {
+    setObjectName(QStringLiteral("RangeInput"));
+    setWindowTitle(title.isEmpty() ? QStringLiteral("Input") : title);
+    auto* layout = new QVBoxLayout(this);
+    auto* label = new QLabel(prompt, this);
+    label->setObjectName(QStringLiteral("Prompt"));
+    layout->addWidget(label);
+    m_reference->setObjectName(QStringLiteral("Reference"));
+    layout->addWidget(m_reference);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &RangeInputDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    return layout;
 }
 
 void RangeInputDialog::showSheet(int index) {
@@ -104,6 +129,26 @@ void RangeInputDialog::accept() {
         return;
     }
     QDialog::accept();
+}
+
+std::optional<excel::Range> RangeInputDialog::pickIn(excel::Application& app,
+                                                     const QString& prompt, const QString& title,
+                                                     QTableView* sheetGrid,
+                                                     SheetGridModel* sheetModel, QWidget* parent) {
+    // The box goes with the window it stands over, should that close first.
+    QPointer<RangeInputDialog> box =
+        new RangeInputDialog(app, prompt, title, sheetGrid, sheetModel, parent);
+    QEventLoop wait;
+    connect(box, &QDialog::finished, &wait, &QEventLoop::quit);
+    connect(box, &QObject::destroyed, &wait, &QEventLoop::quit);
+    box->show();
+    box->raise();
+    wait.exec();
+    if (!box)
+        return std::nullopt;
+    const auto range = box->result() == QDialog::Accepted ? box->range() : std::nullopt;
+    delete box;
+    return range;
 }
 
 std::optional<excel::Range> RangeInputDialog::ask(excel::Application& app, const QString& prompt,

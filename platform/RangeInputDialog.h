@@ -12,6 +12,7 @@
 
 class QLineEdit;
 class QTabBar;
+class QVBoxLayout;
 class QTableView;
 
 namespace platform {
@@ -25,14 +26,24 @@ public:
     RangeInputDialog(excel::Application& app, const QString& prompt, const QString& title,
                      QWidget* parent = nullptr);
 
+    // The box over a sheet shown elsewhere (the workbook window's grid): a selection there fills
+    // the reference.
+    RangeInputDialog(excel::Application& app, const QString& prompt, const QString& title,
+                     QTableView* sheetGrid, SheetGridModel* sheetModel, QWidget* parent);
+
     // Shows the box and waits; none when the user cancels.
     static std::optional<excel::Range> ask(excel::Application& app, const QString& prompt,
                                            const QString& title);
+    // Shows the small box over the sheet grid, lets the user select there, and waits.
+    static std::optional<excel::Range> pickIn(excel::Application& app, const QString& prompt,
+                                              const QString& title, QTableView* sheetGrid,
+                                              SheetGridModel* sheetModel, QWidget* parent);
     std::optional<excel::Range> range() const { return m_range; }
 
     void accept() override;
 
 private:
+    QVBoxLayout* buildBox(const QString& prompt, const QString& title);
     void showSheet(int index);
     void referenceFromGrid();
 

@@ -11,6 +11,7 @@
 #include "excel/embedded/EmbeddedApplication.h"
 #include "excel/embedded/LockFile.h"
 #include "platform/ListViewModel.h"
+#include "platform/RangeInputDialog.h"
 #include "platform/SheetGridModel.h"
 #include "report/ReportAction.h"
 #include "support/AnalysisFixture.h"
@@ -26,7 +27,11 @@
 #include <QSplineSeries>
 #include <QValueAxis>
 #include <QHeaderView>
+#include <QDialog>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTableView>
@@ -373,6 +378,36 @@ TEST(LockFile, NamesWhoHoldsTheFileInEitherSuitesForm) {
     office.write(",,,;");
     office.close();
     EXPECT_EQ(embedded::lockHolder(dir + "/plain.xlsx"), QStringLiteral("another user"));
+}
+
+// The range is picked in the workbook window itself: a small box holds the prompt and the
+// reference, which the selection fills (a header click gives the whole column); OK gives the range.
+TEST(WorkbookWindow, ARangeIsPickedInTheSheetItself) {
+    auto app = openBook({testsupport::sheetSpec("Log", {{"A1", "Defect"}, {"A2", "Dent"}})});
+    sheetview::WorkbookWindow w(app, app->ActiveWorkbook());
+    w.show();
+    QStringList references;
+    QTimer::singleShot(0, &w, [&] {
+        auto* box = w.findChild<QDialog*>("RangeInput");
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->findChild<QLabel*>("Prompt")->text(), "Select a column");
+        auto* reference = box->findChild<QLineEdit*>("Reference");
+        w.grid()->selectionModel()->select(
+            QItemSelection(w.model()->index(1, 1), w.model()->index(4, 1)),
+            QItemSelectionModel::ClearAndSelect);
+        references << reference->text();
+        w.grid()->selectColumn(2);
+        references << reference->text();
+        box->accept();
+    });
+    const auto range = platform::RangeInputDialog::pickIn(*app, "Select a column", {}, w.grid(),
+                                                          w.model(), &w);
+    EXPECT_EQ(references, QStringList({"$B$2:$B$5", "$C:$C"}));
+    ASSERT_TRUE(range);
+    EXPECT_EQ(range->Address(), "$C:$C");
+
+    QTimer::singleShot(0, &w, [&] { w.findChild<QDialog*>("RangeInput")->reject(); });
+    EXPECT_FALSE(platform::RangeInputDialog::pickIn(*app, "Select", {}, w.grid(), w.model(), &w));
 }
 
 } // namespace
