@@ -117,6 +117,9 @@ public:
     virtual void shiftRows(int at, int count) = 0;
     // The sheet's conditional formats, first rule first.
     virtual std::vector<std::shared_ptr<ConditionalFormat>>& conditionalFormats() = 0;
+    // Whether conditionalFormats() has what the sheet holds without reading its file again (a
+    // sheet whose rules were never touched keeps only the file's own, which draw nothing here).
+    virtual bool conditionalFormatsAtHand() const { return true; }
 
 private:
     void shiftTracked(int at, int count);

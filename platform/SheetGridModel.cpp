@@ -52,6 +52,9 @@ int SheetGridModel::columnCount(const QModelIndex& parent) const {
 }
 
 int SheetGridModel::ruleFill(int row, int column, const QString& shown) const {
+    // Painting never reads the workbook file again for rules nobody has touched.
+    if (!m_sheet->conditionalFormatsAtHand())
+        return -1;
     for (const auto& rule : m_sheet->conditionalFormats()) {
         if (rule->fillColor < 0 || rule->type != excel::kTextString ||
             rule->textOperator != excel::kContains)

@@ -41,6 +41,7 @@ public:
     void setColumnWidth(int column, double width) override;
     void shiftRows(int at, int count) override;
     std::vector<std::shared_ptr<excel::ConditionalFormat>>& conditionalFormats() override;
+    bool conditionalFormatsAtHand() const override { return m_rulesLoaded || isNew(); }
 
     // Formats by cell (row, column); cells without an entry have the sheet's format.
     using FormatMap = std::map<std::pair<int, int>, excel::CellFormat>;
