@@ -1,6 +1,8 @@
 #include "Startup.h"
 
 #include "excel/embedded/EmbeddedApplication.h"
+#include "excel/embedded/EmbeddedHost.h"
+#include "excel/embedded/FileRefusal.h"
 
 #include "analysis/AnalysisForm.h"
 #include "excel/Error.h"
@@ -10,8 +12,15 @@
 #include "platform/RangeInputDialog.h"
 #include "platform/Shell.h"
 
+#include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QProgressDialog>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <optional>
 
 Startup::Startup(QObject* parent)
     : QObject(parent)
@@ -48,13 +57,23 @@ void Startup::Main(const QString& argument) {
 void Startup::AttachToExcel(const QString& argument) {
     std::shared_ptr<excel::Application> app;
     try {
-        app = excel::activeApplication(argument);
+        // A workbook file is read on a worker thread while the user sees its progress; whatever
+        // else the argument names is found as it was.
+        const auto open = [this](const QString& arg) {
+            const QString path = embedded::workbookPathFromArgument(arg);
+            if (!path.isEmpty() && QFileInfo(path).isFile() && !embedded::runningHost(path))
+                return readInBackground(path);
+            return excel::activeApplication(arg);
+        };
+        app = open(argument);
         if (!app && argument.isEmpty()) {
             // Nothing named and nothing running: the user picks a workbook to host.
             const QString chosen = askWorkbookFile();
             if (!chosen.isEmpty())
-                app = excel::activeApplication(chosen);
+                app = open(chosen);
         }
+    } catch (const embedded::ReadCancelled&) {
+        return; // the user stopped the read: nothing is open
     } catch (const excel::Error& e) {
         // The argument named a workbook that cannot be hosted: the reason, not "none found".
         showMessage(e.message());
@@ -102,6 +121,59 @@ void Startup::AttachToExcel(const QString& argument) {
     });
     connect(m_form, &analysis::AnalysisForm::programEnded, this, &Startup::finished);
     m_form->load();
+}
+
+std::shared_ptr<excel::Application> Startup::readInBackground(const QString& path) {
+    std::atomic<qint64> done{0};
+    std::atomic<qint64> total{0};
+    std::atomic<bool> cancelled{false};
+    embedded::ReadLimits limits;
+    limits.progress = [&](qint64 d, qint64 t) {
+        done = d;
+        total = t;
+        return !cancelled.load();
+    };
+    std::optional<embedded::WorkbookData> data;
+    std::exception_ptr failure;
+    std::unique_ptr<QThread> worker(QThread::create([&] {
+        try {
+            data = embedded::readWorkbookFile(path, limits);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }));
+    QProgressDialog progress(
+        QStringLiteral("Opening \"%1\"...").arg(QFileInfo(path).fileName()),
+        QStringLiteral("Cancel"), 0, 1000);
+    progress.setWindowTitle(QStringLiteral("Tallyvane"));
+    progress.setObjectName(QStringLiteral("Opening"));
+    progress.setMinimumDuration(300); // a quick read shows no window
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    connect(&progress, &QProgressDialog::canceled, [&] { cancelled = true; });
+    QTimer tick;
+    tick.setInterval(50);
+    connect(&tick, &QTimer::timeout, [&] {
+        if (progress.wasCanceled())
+            cancelled = true;
+        if (total > 0)
+            progress.setValue(int(std::min<qint64>(999, 1000 * done / total)));
+    });
+    if (onOpening)
+        onOpening(&progress);
+    cancelled = progress.wasCanceled();
+    QEventLoop wait;
+    connect(worker.get(), &QThread::finished, &wait, &QEventLoop::quit);
+    worker->start();
+    tick.start();
+    wait.exec();
+    worker->wait();
+    // A cancel the read did not see in time still leaves nothing open.
+    if (progress.wasCanceled() || cancelled)
+        throw embedded::ReadCancelled(QFileInfo(path).fileName());
+    if (failure)
+        std::rethrow_exception(failure);
+    return embedded::hostWorkbook(path, std::move(*data));
 }
 
 void Startup::showWorkbook(const std::shared_ptr<excel::Application>& app,

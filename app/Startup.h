@@ -11,6 +11,8 @@
 #include <QString>
 #include <functional>
 
+class QProgressDialog;
+
 class Startup : public QObject {
     Q_OBJECT
 
@@ -36,6 +38,8 @@ public:
     // Asks for a workbook file when nothing names one and no spreadsheet is running (a start
     // from the desktop menu); empty when the user cancels.
     std::function<QString()> askWorkbookFile;
+    // Told of the progress window of a workbook being read (tests cancel through it).
+    std::function<void(QProgressDialog*)> onOpening;
 
 signals:
     // The program is to end: the workbook window was closed (or, without one, the analysis
@@ -43,6 +47,9 @@ signals:
     void finished();
 
 private:
+    // Reads a workbook file for the embedded host on a worker thread, with a progress window
+    // whose Cancel stops the read; raises excel::Error (embedded::ReadCancelled on a cancel).
+    std::shared_ptr<excel::Application> readInBackground(const QString& path);
     void showWorkbook(const std::shared_ptr<excel::Application>& app,
                       const std::shared_ptr<excel::Workbook>& book);
 

@@ -157,6 +157,8 @@ WorkbookData readCsv(const QString& path, const ReadLimits& limits) {
                    QStringLiteral("the file is %1, more than the %2 a text file may be")
                        .arg(describeBytes(file.size()), describeBytes(limits.maxPartBytes)));
     QByteArray bytes = file.readAll();
+    if (limits.progress && !limits.progress(bytes.size(), bytes.size()))
+        throw ReadCancelled(fileName);
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);

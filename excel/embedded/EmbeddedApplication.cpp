@@ -34,14 +34,14 @@ std::shared_ptr<EmbeddedApplication> EmbeddedApplication::create() {
 
 std::shared_ptr<EmbeddedWorkbook> EmbeddedApplication::open(const QString& path,
                                                             const ReadLimits& limits) {
-    auto book = host(readWorkbookFile(path, limits));
-    if (const auto holder = lockHolder(path))
-        book->setLockedBy(*holder);
-    return book;
+    return host(readWorkbookFile(path, limits), path);
 }
 
-std::shared_ptr<EmbeddedWorkbook> EmbeddedApplication::host(WorkbookData data) {
+std::shared_ptr<EmbeddedWorkbook> EmbeddedApplication::host(WorkbookData data,
+                                                            const QString& path) {
     auto book = EmbeddedWorkbook::create(weak_from_this(), std::move(data));
+    if (const auto holder = path.isEmpty() ? std::nullopt : lockHolder(path))
+        book->setLockedBy(*holder);
     m_books.push_back(book);
     m_active = int(m_books.size() - 1);
     return book;

@@ -20,8 +20,9 @@ public:
     // Reads a workbook file (.xlsx or .csv), hosts it and makes it the active workbook. Raises
     // excel::Error with the reason when the file is refused.
     std::shared_ptr<EmbeddedWorkbook> open(const QString& path, const ReadLimits& limits = {});
-    // Hosts a workbook made in memory (tests, tools) and makes it active.
-    std::shared_ptr<EmbeddedWorkbook> host(WorkbookData data);
+    // Hosts a workbook made in memory (tests, tools), or read from the file at path, and makes
+    // it active.
+    std::shared_ptr<EmbeddedWorkbook> host(WorkbookData data, const QString& path = {});
 
     std::shared_ptr<excel::Workbook> ActiveWorkbook() override;
     std::optional<excel::Range> Selection() override;

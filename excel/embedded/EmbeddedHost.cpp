@@ -19,23 +19,38 @@ QString workbookPathFromArgument(const QString& argument) {
     return path;
 }
 
+namespace {
+
+// One host per file while it runs, like one spreadsheet window per open workbook.
+QHash<QString, std::weak_ptr<EmbeddedApplication>>& running() {
+    static QHash<QString, std::weak_ptr<EmbeddedApplication>> hosts;
+    return hosts;
+}
+
+} // namespace
+
+std::shared_ptr<EmbeddedApplication> runningHost(const QString& path) {
+    const QString key = QFileInfo(path).canonicalFilePath();
+    return key.isEmpty() ? nullptr : running().value(key).lock();
+}
+
+std::shared_ptr<EmbeddedApplication> hostWorkbook(const QString& path, WorkbookData data) {
+    auto app = EmbeddedApplication::create();
+    app->host(std::move(data), path);
+    running().insert(QFileInfo(path).canonicalFilePath(), app);
+    return app;
+}
+
 void registerEmbeddedProvider(const ReadLimits& limits) {
     excel::registerApplicationProvider(
         QStringLiteral("embedded"), 0, [limits](const QString& argument) {
-            // One host per file while it runs, like one spreadsheet window per open workbook.
-            static QHash<QString, std::weak_ptr<EmbeddedApplication>> running;
             const QString path = workbookPathFromArgument(argument);
             if (path.isEmpty())
                 return std::shared_ptr<excel::Application>();
-            const QString key = QFileInfo(path).canonicalFilePath();
-            if (!key.isEmpty()) {
-                if (auto app = running.value(key).lock())
-                    return std::shared_ptr<excel::Application>(app);
-            }
-            auto app = EmbeddedApplication::create();
-            app->open(path, limits);
-            running.insert(key, app); // open() found the file, so the key is its real path
-            return std::shared_ptr<excel::Application>(app);
+            if (auto app = runningHost(path))
+                return std::shared_ptr<excel::Application>(app);
+            return std::shared_ptr<excel::Application>(
+                hostWorkbook(path, readWorkbookFile(path, limits)));
         });
 }
 

@@ -3,12 +3,15 @@
 // a workbook file, and the engine hosts it (or hands back the host already running for it).
 
 #include "ReadLimits.h"
+#include "WorkbookData.h"
 #include "excel/Application.h"
 
 #include <QString>
 #include <memory>
 
 namespace embedded {
+
+class EmbeddedApplication;
 
 // The workbook path named by the argument string, or empty when it names none: the whole string,
 // trimmed and without surrounding quotes. A switch such as "/1002" names no file.
@@ -17,5 +20,11 @@ QString workbookPathFromArgument(const QString& argument);
 // Registers the embedded engine with excel::activeApplication(). It comes after any provider
 // that reaches a separate running application.
 void registerEmbeddedProvider(const ReadLimits& limits = {});
+
+// The host already running for the workbook file at path, if any.
+std::shared_ptr<EmbeddedApplication> runningHost(const QString& path);
+// A host for a workbook read from path (read elsewhere, on another thread for one): it becomes
+// the running host of that file.
+std::shared_ptr<EmbeddedApplication> hostWorkbook(const QString& path, WorkbookData data);
 
 } // namespace embedded

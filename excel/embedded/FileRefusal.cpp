@@ -9,6 +9,10 @@ FileRefused::FileRefused(const QString& fileName, QString reason)
                    QStringLiteral("The workbook \"%1\" cannot be opened: %2.").arg(fileName, reason))
     , m_reason(std::move(reason)) {}
 
+ReadCancelled::ReadCancelled(const QString& fileName)
+    : excel::Error(QStringLiteral("Open"),
+                   QStringLiteral("Opening \"%1\" was cancelled.").arg(fileName)) {}
+
 void refuseFile(const QString& fileName, const QString& reason) {
     throw FileRefused(fileName, reason);
 }

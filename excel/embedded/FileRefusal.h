@@ -20,6 +20,12 @@ private:
     QString m_reason;
 };
 
+// The user stopped the read (ReadLimits::progress said so).
+class ReadCancelled : public excel::Error {
+public:
+    explicit ReadCancelled(const QString& fileName);
+};
+
 [[noreturn]] void refuseFile(const QString& fileName, const QString& reason);
 // Whether XML text is in UTF-16 (by its byte order mark or its declaration).
 bool isUtf16Xml(const QByteArray& head);

@@ -4,6 +4,7 @@
 // bound what it actually delivers.
 
 #include <QtGlobal>
+#include <functional>
 
 namespace embedded {
 
@@ -16,6 +17,9 @@ struct ReadLimits {
     qint64 maxTotalBytes = qint64(2) << 30;        // all parts read, unpacked
     qint64 maxCellsPerSheet = qint64(32) << 20;    // stored cells of one sheet
     qint64 maxCellsPerWorkbook = qint64(64) << 20; // stored cells of the whole workbook
+    // Told as the parts are unpacked: bytes so far and in all (of the parts read); false stops
+    // the read (it raises ReadCancelled). May be called from the thread that reads.
+    std::function<bool(qint64 done, qint64 total)> progress;
 };
 
 } // namespace embedded

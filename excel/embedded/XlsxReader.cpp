@@ -129,6 +129,15 @@ WorkbookData readXlsx(const QString& path, const ReadLimits& limits) {
                               .attribute("activeTab")
                               .as_int(0);
 
+    if (limits.progress) {
+        // The large parts, for the share read so far: shared strings and worksheets.
+        qint64 expected = package.declaredSize(findByType(rels, "sharedStrings"));
+        for (const Relationship& r : rels) {
+            if (r.type == QLatin1String("worksheet"))
+                expected += package.declaredSize(r.target);
+        }
+        package.expectTotal(expected);
+    }
     const std::vector<bool> dateStyles = readDateStyles(package, findByType(rels, "styles"));
     const QString sharedStringsPart = findByType(rels, "sharedStrings");
     if (!sharedStringsPart.isEmpty() && package.contains(sharedStringsPart))

@@ -104,6 +104,16 @@ qint64 ZipPackage::locate(const QString& partName) const {
     return index;
 }
 
+qint64 ZipPackage::declaredSize(const QString& partName) const {
+    const qint64 index = locate(partName);
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (index < 0 || zip_stat_index(m_zip, zip_uint64_t(index), 0, &st) != 0 ||
+        !(st.valid & ZIP_STAT_SIZE))
+        return 0;
+    return qint64(std::min<zip_uint64_t>(st.size, zip_uint64_t(1) << 40));
+}
+
 bool ZipPackage::contains(const QString& partName) const {
     return locate(partName) >= 0;
 }
@@ -177,6 +187,9 @@ void ZipPackage::stream(const QString& partName,
                                                   "bytes than its header declares (%2)")
                                        .arg(partName, describeBytes(declared)));
         sink(buffer.get(), size_t(n));
+        if (m_limits.progress &&
+            !m_limits.progress(m_totalRead + actual, std::max(m_expected, m_totalRead + actual)))
+            throw ReadCancelled(m_fileName);
     }
     if (actual < declared)
         refuseFile(m_fileName, QStringLiteral("its part %1 is damaged: it is shorter than its "

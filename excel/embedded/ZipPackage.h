@@ -25,6 +25,10 @@ public:
     bool contains(const QString& partName) const;
     // A part read whole (for the small parts); refused beyond maxSmallPartBytes.
     QByteArray read(const QString& partName);
+    // How many bytes the reads will unpack in all, for progress; the sum of the parts' declared
+    // sizes.
+    void expectTotal(qint64 bytes) { m_expected = bytes; }
+    qint64 declaredSize(const QString& partName) const;
     // A part delivered in chunks as it is unpacked.
     void stream(const QString& partName,
                 const std::function<void(const char* data, size_t size)>& sink);
@@ -37,6 +41,7 @@ private:
     ReadLimits m_limits;
     zip* m_zip = nullptr;
     qint64 m_totalRead = 0;
+    qint64 m_expected = 0;
 };
 
 } // namespace embedded

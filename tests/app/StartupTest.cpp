@@ -15,6 +15,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QProgressDialog>
+#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -146,6 +148,46 @@ TEST(Startup, AttachesAndTheAutomationClassReusesTheWindow) {
     ASSERT_TRUE(s.startup.workbookWindow());
     s.startup.workbookWindow()->close();
     EXPECT_EQ(s.finished, 1) << "closing the workbook window ends the program";
+}
+
+int threadsOfThisProcess() {
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("Threads:"))
+            return line.mid(8).trimmed().toInt();
+    }
+    return -1;
+}
+
+// A workbook is read on a worker thread behind a progress window; Cancel there stops the read and
+// leaves nothing open: no window, no message, no thread.
+TEST(Startup, ACancelledOpenLeavesNothingOpen) {
+    // A first open, to its end: whatever threads the toolkit starts for windows are there.
+    {
+        Started first;
+        first.startup.Main(sampleBook());
+        EXPECT_TRUE(first.startup.workbookWindow());
+    }
+    QApplication::processEvents();
+    Started s;
+    const int threads = threadsOfThisProcess();
+    QString label;
+    s.startup.onOpening = [&](QProgressDialog* progress) {
+        label = progress->labelText();
+        progress->cancel();
+    };
+    s.startup.Main(sampleBook());
+    EXPECT_EQ(label, "Opening \"log.xlsx\"...");
+    EXPECT_FALSE(s.anyWindow());
+    EXPECT_FALSE(s.startup.analysisForm());
+    EXPECT_FALSE(s.startup.workbookWindow());
+    EXPECT_TRUE(s.messages.isEmpty()) << s.messages.join('|').toStdString();
+    // The reading thread ends right after it reports that it has finished.
+    for (int i = 0; i < 100 && threadsOfThisProcess() > threads; ++i)
+        QThread::msleep(20);
+    EXPECT_EQ(threadsOfThisProcess(), threads) << "the reading thread is gone";
 }
 
 } // namespace
