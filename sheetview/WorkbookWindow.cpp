@@ -14,6 +14,8 @@
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QStatusBar>
 #include <QScrollBar>
 #include <QPointer>
@@ -30,6 +32,22 @@ namespace {
 int widthInPixels(double characters) {
     return int(characters * 7 + 5);
 }
+
+// The selection as the spreadsheet draws it: a light tint over the cells, their fills (a
+// highlight among them) and text still showing through, whether or not the window has the focus.
+class SelectionTint : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem plain(option);
+        const bool selected = option.state & QStyle::State_Selected;
+        plain.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+        QStyledItemDelegate::paint(painter, plain, index);
+        if (selected)
+            painter->fillRect(option.rect, QColor(0x21, 0x73, 0x46, 0x38));
+    }
+};
 
 constexpr double kDefaultWidth = 8.43;
 constexpr int kRowHeight = 20; // 15 points
@@ -83,6 +101,14 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
     m_grid->setModel(m_model);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setWordWrap(false);
+    m_grid->setItemDelegate(new SelectionTint(m_grid));
+    // Some styles fill a selected row before the cell is drawn: nothing to fill with.
+    QPalette palette = m_grid->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::Highlight, Qt::transparent);
+        palette.setColor(group, QPalette::HighlightedText, Qt::black);
+    }
+    m_grid->setPalette(palette);
     // Every row and column of the sheet is there; their sizes are fixed, so that the view never
     // measures cells it does not show.
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -162,6 +188,12 @@ void WorkbookWindow::showTab(int tab) {
     m_model->setSheet(m_sheetOfTab[size_t(tab)]);
     applyColumnWidths();
     showCharts();
+    // The sheet's own selection, as the workbook saved it or the analysis left it.
+    QItemSelection selection;
+    for (const excel::CellRect& r : m_model->sheet()->selection())
+        selection.select(m_model->index(r.top - 1, r.left - 1),
+                         m_model->index(r.bottom - 1, r.right - 1));
+    m_grid->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
 void WorkbookWindow::showCharts() {

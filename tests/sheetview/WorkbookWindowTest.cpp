@@ -140,6 +140,13 @@ TEST(WorkbookWindow, PaintsTheHighlightAsItIsSetAndCleared) {
     EXPECT_EQ(paintedAt(w, 3, 1), white);
     EXPECT_EQ(paintedAt(w, 5, 1), white);
     EXPECT_EQ(paintedAt(w, 2, 2), white) << "outside the range";
+    // Selected, the highlighted cell shows its fill through the selection's light tint.
+    w.grid()->selectionModel()->select(w.model()->index(1, 0), QItemSelectionModel::ClearAndSelect);
+    const QColor selected = paintedAt(w, 2, 1);
+    EXPECT_GT(selected.red(), 200) << selected.name().toStdString();
+    EXPECT_GT(selected.green(), 200) << selected.name().toStdString();
+    EXPECT_LT(selected.blue(), selected.green()) << "yellow under the tint, not the style's blue";
+    w.grid()->clearSelection();
     ASSERT_TRUE(analysis::runHighlightAction(
                     *app, [&] { analysis::ClearHighlight(range); }, "cleared")
                     .isEmpty());
