@@ -54,8 +54,21 @@ void Startup::Main(const QString& argument) {
     }
 }
 
+QList<sheetview::WorkbookWindow*> Startup::workbookWindows() const {
+    QList<sheetview::WorkbookWindow*> out;
+    for (const auto& w : m_bookWindows) {
+        if (w)
+            out << w.data();
+    }
+    return out;
+}
+
 void Startup::AttachToExcel(const QString& argument) {
     std::shared_ptr<excel::Application> app;
+    // A workbook on screen is the spreadsheet that is running: the analysis attaches to the
+    // workbook window that was active last.
+    if (m_bookWindow)
+        app = m_bookWindow->application();
     try {
         // A workbook file is read on a worker thread while the user sees its progress; whatever
         // else the argument names is found as it was.
@@ -65,7 +78,8 @@ void Startup::AttachToExcel(const QString& argument) {
                 return readInBackground(path);
             return excel::activeApplication(arg);
         };
-        app = open(argument);
+        if (!app)
+            app = open(argument);
         if (!app && argument.isEmpty()) {
             // Nothing named and nothing running: the user picks a workbook to host.
             const QString chosen = askWorkbookFile();
@@ -85,7 +99,8 @@ void Startup::AttachToExcel(const QString& argument) {
     }
     std::shared_ptr<excel::Workbook> book;
     try {
-        book = app->ActiveWorkbook();
+        book = m_bookWindow && m_bookWindow->application() == app ? m_bookWindow->workbook()
+                                                                   : app->ActiveWorkbook();
     } catch (const excel::Error&) {
     }
     if (!book) {
@@ -181,17 +196,55 @@ void Startup::showWorkbook(const std::shared_ptr<excel::Application>& app,
     // The embedded host is our spreadsheet: its workbook goes on screen, and it is saved only
     // when the user says so there.
     const auto host = std::dynamic_pointer_cast<embedded::EmbeddedApplication>(app);
-    if (!host || m_bookWindow)
+    if (!host)
         return;
+    for (sheetview::WorkbookWindow* w : workbookWindows()) {
+        if (w->workbook() == book) {
+            w->show();
+            w->raise();
+            w->activateWindow();
+            m_bookWindow = w;
+            return;
+        }
+    }
     host->setSavesAtEnd(false);
-    m_bookWindow = new sheetview::WorkbookWindow(app, book);
-    m_bookWindow->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_bookWindow, &sheetview::WorkbookWindow::closed, this, [this] {
-        if (m_form)
-            m_form->close();
+    auto* window = new sheetview::WorkbookWindow(app, book);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    connect(window, &sheetview::WorkbookWindow::closed, this,
+            [this, window] { windowClosed(window); });
+    connect(window, &sheetview::WorkbookWindow::activated, this,
+            [this, window] { m_bookWindow = window; });
+    connect(window, &sheetview::WorkbookWindow::openRequested, this, &Startup::openAnother);
+    m_bookWindows << window;
+    m_bookWindow = window;
+    window->show();
+}
+
+void Startup::openAnother(const QString& path) {
+    try {
+        std::shared_ptr<excel::Application> app = embedded::runningHost(path);
+        if (!app)
+            app = readInBackground(path);
+        showWorkbook(app, app->ActiveWorkbook());
+    } catch (const embedded::ReadCancelled&) {
+    } catch (const excel::Error& e) {
+        showMessage(e.message());
+    }
+}
+
+void Startup::windowClosed(sheetview::WorkbookWindow* window) {
+    m_bookWindows.removeAll(window);
+    const QList<sheetview::WorkbookWindow*> left = workbookWindows();
+    if (m_bookWindow == window || !m_bookWindow)
+        m_bookWindow = left.isEmpty() ? nullptr : left.back();
+    if (!left.isEmpty())
+        return;
+    // The last workbook window closes: the analysis goes with it (its unload ends the program
+    // then), and the program ends.
+    if (m_form && m_form->isVisible())
+        m_form->close();
+    else
         emit finished();
-    });
-    m_bookWindow->show();
 }
 
 void Startup::OpenHelpPage() {

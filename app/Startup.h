@@ -27,8 +27,10 @@ public:
 
     analysis::ExcelSession& session() { return m_session; }
     analysis::AnalysisForm* analysisForm() const { return m_form; }
-    // The embedded host's workbook window, while it is open.
+    // The embedded host's workbook window that was active last, while one is open.
     sheetview::WorkbookWindow* workbookWindow() const { return m_bookWindow; }
+    // Every workbook window open.
+    QList<sheetview::WorkbookWindow*> workbookWindows() const;
 
     // How start-up failures reach the user: a message box with the exclamation icon, an OK button
     // and the caption "Tallyvane". Tests put their own.
@@ -52,8 +54,11 @@ private:
     std::shared_ptr<excel::Application> readInBackground(const QString& path);
     void showWorkbook(const std::shared_ptr<excel::Application>& app,
                       const std::shared_ptr<excel::Workbook>& book);
+    void openAnother(const QString& path);
+    void windowClosed(sheetview::WorkbookWindow* window);
 
     analysis::ExcelSession m_session;
     QPointer<analysis::AnalysisForm> m_form;
     QPointer<sheetview::WorkbookWindow> m_bookWindow;
+    QList<QPointer<sheetview::WorkbookWindow>> m_bookWindows;
 };

@@ -77,8 +77,17 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
     showMessage = [this](const QString& text) {
         QMessageBox::warning(this, QStringLiteral("Tallyvane"), text);
     };
+    askOpenFile = [this] {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("Open a workbook"), QString(),
+                                            QStringLiteral("Workbooks (*.xlsx *.xlsm *.csv)"));
+    };
     if (m_host && m_hosted) {
         QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+        file->addAction(QStringLiteral("&Open..."), QKeySequence::Open, this, [this] {
+            const QString path = askOpenFile();
+            if (!path.isEmpty())
+                emit openRequested(path);
+        });
         file->addAction(QStringLiteral("&Save"), QKeySequence::Save, this, [this] { save(); });
         file->addAction(QStringLiteral("Save &As..."), QKeySequence::SaveAs, this,
                         [this] { saveAs(); });
@@ -299,6 +308,12 @@ bool WorkbookWindow::saveAs() {
     }
     sync();
     return true;
+}
+
+void WorkbookWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        emit activated();
 }
 
 void WorkbookWindow::closeEvent(QCloseEvent* event) {

@@ -42,6 +42,7 @@ public:
     // The charts of the sheet shown, over its cells.
     const std::vector<ChartWidget*>& charts() const { return m_charts; }
     const std::shared_ptr<excel::Workbook>& workbook() const { return m_book; }
+    const std::shared_ptr<excel::Application>& application() const { return m_app; }
     // Shows the workbook as it is now: its sheets, its active sheet, the cells in view.
     void sync();
 
@@ -56,12 +57,19 @@ public:
     std::function<QString(const QString& proposed)> askFileName;
     std::function<int(const QString& question)> askSaveChanges;
     std::function<void(const QString& text)> showMessage;
+    // The workbook file to open from File > Open (empty when the user cancels).
+    std::function<QString()> askOpenFile;
 
 signals:
     void closed();
+    // The window became the active one.
+    void activated();
+    // File > Open chose another workbook: it opens in a window of its own.
+    void openRequested(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void showTab(int tab);

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QAction>
 #include <QProgressDialog>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -188,6 +189,38 @@ TEST(Startup, ACancelledOpenLeavesNothingOpen) {
     for (int i = 0; i < 100 && threadsOfThisProcess() > threads; ++i)
         QThread::msleep(20);
     EXPECT_EQ(threadsOfThisProcess(), threads) << "the reading thread is gone";
+}
+
+// File > Open opens another workbook in a window of its own; the automation's Merge attaches the
+// analysis to the workbook window that was active last; the program ends with the last window.
+TEST(Startup, AnotherWorkbookOpensInItsOwnWindowAndMergeFollowsTheActiveOne) {
+    Started s;
+    const QString first = sampleBook();
+    testsupport::SheetSpec other = testsupport::sheetSpec("Other", {{"A1", "x"}, {"A2", "y"}});
+    const QString second = testsupport::scratchDir("second") + "/second.xlsx";
+    testsupport::writeXlsx(second, {other});
+    s.startup.Main(first);
+    sheetview::WorkbookWindow* one = s.startup.workbookWindow();
+    ASSERT_TRUE(one);
+    one->askOpenFile = [&] { return second; };
+    for (QAction* action : one->findChildren<QAction*>()) {
+        if (action->text() == "&Open...")
+            action->trigger();
+    }
+    ASSERT_EQ(s.startup.workbookWindows().size(), 2);
+    sheetview::WorkbookWindow* two = s.startup.workbookWindows().back();
+    EXPECT_TRUE(two->windowTitle().startsWith("second.xlsx"));
+    EXPECT_EQ(s.startup.workbookWindow(), two) << "the new window is the active one";
+
+    Class1 automation(s.startup, first);
+    automation.Merge(QDBusVariant(QVariant(1)));
+    EXPECT_EQ(s.startup.session().SourceWorkbook->Name(), "second.xlsx");
+
+    two->close();
+    EXPECT_EQ(s.finished, 0) << "a workbook window is still open";
+    EXPECT_EQ(s.startup.workbookWindow(), one);
+    one->close();
+    EXPECT_EQ(s.finished, 1);
 }
 
 } // namespace
