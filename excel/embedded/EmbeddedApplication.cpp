@@ -7,9 +7,22 @@
 #include "XlsxWriter.h"
 #include "excel/Error.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 
 namespace embedded {
+
+namespace {
+
+// A file's size and time of change, to tell whether it changed.
+QString stampOf(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() ? QStringLiteral("%1 %2").arg(info.size()).arg(
+                               info.lastModified().toMSecsSinceEpoch())
+                         : QString();
+}
+
+} // namespace
 
 WorkbookData readWorkbookFile(const QString& path, const ReadLimits& limits) {
     const QFileInfo info(path);
@@ -42,6 +55,8 @@ std::shared_ptr<EmbeddedWorkbook> EmbeddedApplication::host(WorkbookData data,
     auto book = EmbeddedWorkbook::create(weak_from_this(), std::move(data));
     if (const auto holder = path.isEmpty() ? std::nullopt : lockHolder(path))
         book->setLockedBy(*holder);
+    if (!path.isEmpty())
+        book->setFileStamp(stampOf(path));
     m_books.push_back(book);
     m_active = int(m_books.size() - 1);
     return book;
@@ -144,6 +159,10 @@ void EmbeddedApplication::save(EmbeddedWorkbook& book, const QString& saveAs) {
             fail(QStringLiteral("%1 is open in another program (by %2)")
                      .arg(QFileInfo(saveAs).fileName(), *holder));
     }
+    if (saveAs.isEmpty() && !book.fileStamp().isEmpty() &&
+        stampOf(book.path()) != book.fileStamp())
+        fail(QStringLiteral("the file was changed on disk since it was opened or last saved, by "
+                            "another program; save it under another name with Save As"));
     if (saveAs.isEmpty() && needsName(book))
         fail(QStringLiteral("it was read from a %1 file; save it as a workbook (.xlsx) under a "
                             "name of its own")
@@ -175,6 +194,7 @@ void EmbeddedApplication::save(EmbeddedWorkbook& book, const QString& saveAs) {
         fail(e.message());
     }
     book.savedAs(target, readFrom);
+    book.setFileStamp(stampOf(target));
     m_saved << target;
 }
 

@@ -43,6 +43,11 @@ public:
     // Puts back the sheets, conditional formats and names of the last completed action.
     void rollBack();
 
+    // The file as it was when read or last saved (its size and time), to tell whether someone
+    // else changed it since.
+    QString fileStamp() const { return m_fileStamp; }
+    void setFileStamp(const QString& stamp) { m_fileStamp = stamp; }
+
     // Who has the file open in another program, when someone does: the workbook is analysed,
     // but not saved over that file.
     const QString& lockedBy() const { return m_lockedBy; }
@@ -74,6 +79,7 @@ private:
     std::optional<WorkbookSnapshot> m_committed;
     bool m_unsaved = false;
     QString m_lockedBy;
+    QString m_fileStamp;
     // What rollBack() returns to until the first action completes: the workbook as read.
     std::vector<std::shared_ptr<EmbeddedWorksheet>> m_committedSheets;
     std::vector<excel::DefinedName> m_committedNames;

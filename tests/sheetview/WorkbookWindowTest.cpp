@@ -31,6 +31,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QThread>
 #include <QTimer>
 #include <QScrollBar>
 #include <QTabBar>
@@ -415,6 +416,31 @@ TEST(WorkbookWindow, ARangeIsPickedInTheSheetItself) {
 
     QTimer::singleShot(0, &w, [&] { w.findChild<QDialog*>("RangeInput")->reject(); });
     EXPECT_FALSE(platform::RangeInputDialog::pickIn(*app, "Select", {}, w.grid(), w.model(), &w));
+}
+
+// Someone else saved the file after this session read or saved it: Save does not write over
+// their work; it says so, and the file stays as they left it.
+TEST(WorkbookWindow, AFileChangedOnDiskIsNotSavedOver) {
+    auto app = openBook({testsupport::sheetSpec("Log", {{"A1", "Defect"}, {"A2", "Dent"}})});
+    app->setSavesAtEnd(false);
+    const QString file = app->workbooks().front()->path();
+    sheetview::WorkbookWindow w(app, app->ActiveWorkbook());
+    QStringList told;
+    w.showMessage = [&](const QString& text) { told << text; };
+    testsupport::Analysis analysis(app, "A1:A2");
+    analysis.analyse();
+    report::runReport(*app, app->ActiveWorkbook(), analysis.main, false);
+    ASSERT_TRUE(w.save());
+    QThread::msleep(20);
+    testsupport::writeXlsx(file, {testsupport::sheetSpec("Theirs", {{"A1", "z"}})});
+    const QByteArray theirs = bytesOf(file);
+    report::runReport(*app, app->ActiveWorkbook(), analysis.main, false);
+    EXPECT_FALSE(w.save());
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_EQ(told[0], "The workbook \"book.xlsx\" could not be saved: the file was changed on "
+                       "disk since it was opened or last saved, by another program; save it under "
+                       "another name with Save As. The file on disk is as it was.");
+    EXPECT_EQ(bytesOf(file), theirs);
 }
 
 } // namespace
