@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QGraphicsSimpleTextItem>
@@ -441,6 +442,51 @@ TEST(WorkbookWindow, AFileChangedOnDiskIsNotSavedOver) {
                        "disk since it was opened or last saved, by another program; save it under "
                        "another name with Save As. The file on disk is as it was.");
     EXPECT_EQ(bytesOf(file), theirs);
+}
+
+// The sample with a highlight and the report with its chart, saved from the window, opened by two
+// other readers: openpyxl reads the file; LibreOffice loads it and saves it again, and openpyxl
+// reads what LibreOffice kept.
+TEST(WorkbookWindow, ASaveFromTheWindowOpensInOtherReaders) {
+    const QString dir = testsupport::scratchDir("window-e2e");
+    const QString book = dir + "/defects.xlsx";
+    ASSERT_TRUE(QFile::copy(TALLYVANE_SAMPLE, book));
+    QFile::setPermissions(book, QFile::ReadOwner | QFile::WriteOwner);
+    auto app = embedded::EmbeddedApplication::create();
+    app->open(book);
+    app->setSavesAtEnd(false);
+    sheetview::WorkbookWindow w(app, app->ActiveWorkbook());
+    const excel::Range range = app->Range("'Defect log'!C1:C501");
+    ASSERT_TRUE(analysis::runHighlightAction(
+                    *app, [&] { analysis::HighlightCategory(range, "Scratch"); }, "set")
+                    .isEmpty());
+    testsupport::Analysis analysis(app, "'Defect log'!C1:C501");
+    analysis.analyse();
+    ASSERT_EQ(report::runReport(*app, app->ActiveWorkbook(), analysis.main, true).outcome,
+              report::ReportResult::Outcome::Written);
+    ASSERT_TRUE(w.save());
+
+    const QString python = TALLYVANE_PYTHON;
+    QProcess probe;
+    probe.start(python, {"-c", "import openpyxl"});
+    probe.waitForFinished(60000);
+    if (python.isEmpty() || probe.exitCode() != 0)
+        GTEST_SKIP() << "python3-openpyxl is not installed";
+    const auto check = [&](const QString& file) {
+        QProcess p;
+        p.start(python, {TALLYVANE_CHECK_REPORT, file, "Tallyvane1", "Defect log", "Scratch"});
+        p.waitForFinished(120000);
+        return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+    };
+    EXPECT_EQ(check(book), "ok\n");
+    const QString soffice = TALLYVANE_SOFFICE;
+    if (!soffice.isEmpty()) {
+        QProcess lo;
+        lo.start(soffice, {"-env:UserInstallation=file://" + dir + "/profile", "--headless",
+                           "--norestore", "--convert-to", "xlsx", "--outdir", dir + "/lo", book});
+        ASSERT_TRUE(lo.waitForFinished(240000));
+        EXPECT_EQ(check(dir + "/lo/defects.xlsx"), "ok\n");
+    }
 }
 
 } // namespace
