@@ -72,6 +72,14 @@ struct ChartModel {
     int selectedShape = -1;
 };
 
+// The text a series' name shows: ="Count(%)" names the series Count(%).
+inline QString seriesTitle(const QString& name) {
+    QString t = name.startsWith(u'=') ? name.mid(1) : name;
+    if (t.size() >= 2 && t.startsWith(u'"') && t.endsWith(u'"'))
+        t = t.mid(1, t.size() - 2).replace(QStringLiteral("\"\""), QStringLiteral("\""));
+    return t;
+}
+
 // A chart object as a shape of its worksheet.
 struct ChartShapeModel {
     QString name;

@@ -51,19 +51,32 @@ int SheetGridModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_columns;
 }
 
-int SheetGridModel::ruleFill(int row, int column, const QString& shown) const {
+QString SheetGridModel::shownText(int row, int column) const {
+    const excel::Variant value = m_sheet->cellValue(row, column);
+    const QString& format = m_sheet->cellFormat(row, column).numberFormat;
+    return format.isEmpty() ? excel::textForm(value) : excel::shownText(value, format);
+}
+
+int SheetGridModel::ruleFill(int row, int column) const {
     // Painting never reads the workbook file again for rules nobody has touched.
     if (!m_sheet->conditionalFormatsAtHand())
         return -1;
+    QString shown;
+    bool read = false;
     for (const auto& rule : m_sheet->conditionalFormats()) {
         if (rule->fillColor < 0 || rule->type != excel::kTextString ||
             rule->textOperator != excel::kContains)
             continue;
         for (const excel::CellRect& r : rule->ranges) {
+            if (!r.contains(row, column))
+                continue;
+            if (!read) { // the cell's text only for cells a rule covers
+                shown = shownText(row, column);
+                read = true;
+            }
             // "Contains" as the spreadsheet's rule reads it: without regard to case; an empty
             // cell contains nothing.
-            if (r.contains(row, column) && !shown.isEmpty() &&
-                shown.contains(rule->text, Qt::CaseInsensitive))
+            if (!shown.isEmpty() && shown.contains(rule->text, Qt::CaseInsensitive))
                 return rule->fillColor;
         }
     }
@@ -76,13 +89,9 @@ QVariant SheetGridModel::data(const QModelIndex& index, int role) const {
     const int row = index.row() + 1;
     const int column = index.column() + 1;
     switch (role) {
-    case Qt::DisplayRole: {
+    case Qt::DisplayRole:
         ++m_reads;
-        const excel::Variant value = m_sheet->cellValue(row, column);
-        const excel::CellFormat format = m_sheet->cellFormat(row, column);
-        return format.numberFormat.isEmpty() ? excel::textForm(value)
-                                             : excel::shownText(value, format.numberFormat);
-    }
+        return shownText(row, column);
     case Qt::TextAlignmentRole: {
         const excel::CellFormat format = m_sheet->cellFormat(row, column);
         int horizontal = Qt::AlignLeft;
@@ -115,15 +124,11 @@ QVariant SheetGridModel::data(const QModelIndex& index, int role) const {
         return color >= 0 ? QVariant(QBrush(rgb(color))) : QVariant();
     }
     case Qt::BackgroundRole: {
-        const excel::Variant value = m_sheet->cellValue(row, column);
-        const excel::CellFormat format = m_sheet->cellFormat(row, column);
-        const QString shown = format.numberFormat.isEmpty()
-                                  ? excel::textForm(value)
-                                  : excel::shownText(value, format.numberFormat);
-        const int fill = ruleFill(row, column, shown);
+        const int fill = ruleFill(row, column);
         if (fill >= 0)
             return QBrush(rgb(fill));
-        return format.fillColor >= 0 ? QVariant(QBrush(rgb(format.fillColor))) : QVariant();
+        const int own = m_sheet->cellFormat(row, column).fillColor;
+        return own >= 0 ? QVariant(QBrush(rgb(own))) : QVariant();
     }
     default:
         return {};

@@ -32,8 +32,10 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    // The text the cell shows, through its number format.
+    QString shownText(int row, int column) const;
     // The fill of the first conditional format that applies to the cell, or -1.
-    int ruleFill(int row, int column, const QString& shown) const;
+    int ruleFill(int row, int column) const;
 
     Extent m_extent;
     std::shared_ptr<excel::Worksheet> m_sheet;

@@ -39,13 +39,6 @@ QColor colorOf(const excel::FillModel& fill, const QColor& unset) {
     return QColor::fromHslF(h, s, l, float(1 - fill.transparency)).toRgb();
 }
 
-QString seriesTitle(const QString& name) {
-    QString t = name.startsWith(u'=') ? name.mid(1) : name;
-    if (t.size() >= 2 && t.startsWith(u'"') && t.endsWith(u'"'))
-        t = t.mid(1, t.size() - 2).replace(QStringLiteral("\"\""), QStringLiteral("\""));
-    return t;
-}
-
 double numberOf(const excel::Variant& v) {
     return v.isNumber() ? v.number() : (v.isDate() ? v.date().serial : 0.0);
 }
@@ -115,7 +108,7 @@ ChartWidget::ChartWidget(const excel::ChartShapeModel& shape, const ValuesOf& va
                 m_line = xy;
             series = xy;
         } else {
-            auto* set = new QBarSet(seriesTitle(s.name));
+            auto* set = new QBarSet(excel::seriesTitle(s.name));
             for (const QPointF& p : points)
                 set->append(p.y());
             set->setColor(colorOf(s.fill, QColor(0x4472C4)));
@@ -128,7 +121,7 @@ ChartWidget::ChartWidget(const excel::ChartShapeModel& shape, const ValuesOf& va
                 m_columns = bars;
             series = bars;
         }
-        series->setName(seriesTitle(s.name));
+        series->setName(excel::seriesTitle(s.name));
         chart->addSeries(series);
         series->attachAxis(categories);
         groups.emplace_back(series, group);

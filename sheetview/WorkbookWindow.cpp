@@ -238,15 +238,17 @@ std::vector<excel::Variant> WorkbookWindow::valuesOf(const QString& reference) c
     const auto parsed = excel::parseReference(reference);
     if (!parsed)
         return out;
-    std::shared_ptr<excel::Worksheet> sheet = m_model->sheet();
-    for (const auto& s : m_sheetOfTab) {
-        if (!parsed->sheet.isEmpty() && s->Name().compare(parsed->sheet, Qt::CaseInsensitive) == 0)
-            sheet = s;
-    }
-    for (const excel::CellRect& r : parsed->areas) {
-        for (int row = r.top; row <= r.bottom && out.size() < 100000; ++row)
-            for (int column = r.left; column <= r.right; ++column)
-                out.push_back(sheet->cellValue(row, column));
+    try {
+        const auto sheet = parsed->sheet.isEmpty() ? m_model->sheet()
+                                                   : m_book->Worksheets()(parsed->sheet);
+        for (excel::CellRect r : parsed->areas) {
+            r.bottom = std::min(r.bottom, r.top + 99999); // a chart shows no more
+            excel::VariantArray values(r.rows(), r.columns());
+            sheet->readValues(r, values);
+            out.insert(out.end(), values.values().begin(), values.values().end());
+        }
+    } catch (const excel::Error&) {
+        // A series on a sheet that is gone shows nothing.
     }
     return out;
 }

@@ -57,7 +57,7 @@ void addRun(QVector<excel::CellRect>& out, int column, int from, int to) {
 EmbeddedWorksheet::EmbeddedWorksheet(std::weak_ptr<EmbeddedWorkbook> book, SheetData data)
     : m_book(std::move(book))
     , m_data(std::move(data))
-    , m_widths(m_data.columnWidths) {}
+    , m_widths(std::move(m_data.columnWidths)) {}
 
 std::shared_ptr<excel::Workbook> EmbeddedWorksheet::Parent() const {
     return m_book.lock();

@@ -24,7 +24,8 @@ struct SheetData {
     // is ever sized from it.
     QString declaredDimension;
     QString partName; // where the sheet came from in the package; empty for other sources
-    std::map<int, double> columnWidths; // by column, in characters, where the file gives them
+    // By column, in characters, where the file gives them; the worksheet takes them over.
+    std::map<int, double> columnWidths;
 };
 
 struct WorkbookData {

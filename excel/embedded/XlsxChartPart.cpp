@@ -85,14 +85,6 @@ QByteArray solidFill(const excel::FillModel& fill) {
     return "<a:solidFill>" + color + "</a:solidFill>";
 }
 
-// ="Count(%)" names the series with the text Count(%).
-QString seriesTitle(const QString& name) {
-    QString t = name.startsWith(u'=') ? name.mid(1) : name;
-    if (t.size() >= 2 && t.startsWith(u'"') && t.endsWith(u'"'))
-        t = t.mid(1, t.size() - 2).replace(QStringLiteral("\"\""), QStringLiteral("\""));
-    return t;
-}
-
 QByteArray dataLabels(const excel::SeriesModel& s, bool line) {
     if (!s.dataLabels)
         return {};
@@ -131,7 +123,7 @@ QByteArray series(const excel::SeriesModel& s, int index, bool line,
                   const ReferenceValues& values) {
     QByteArray x =
         "<c:ser>" + val("idx", QByteArray::number(index)) + val("order", QByteArray::number(index));
-    x += "<c:tx><c:v>" + xmlEscape(seriesTitle(s.name)) + "</c:v></c:tx>";
+    x += "<c:tx><c:v>" + xmlEscape(excel::seriesTitle(s.name)) + "</c:v></c:tx>";
     if (line) {
         const QByteArray color = s.fill.isSet()
                                      ? solidFill(s.fill)

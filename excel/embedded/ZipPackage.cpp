@@ -104,14 +104,17 @@ qint64 ZipPackage::locate(const QString& partName) const {
     return index;
 }
 
-qint64 ZipPackage::declaredSize(const QString& partName) const {
-    const qint64 index = locate(partName);
+std::optional<qint64> ZipPackage::sizeOf(qint64 index) const {
     zip_stat_t st;
     zip_stat_init(&st);
     if (index < 0 || zip_stat_index(m_zip, zip_uint64_t(index), 0, &st) != 0 ||
         !(st.valid & ZIP_STAT_SIZE))
-        return 0;
-    return qint64(std::min<zip_uint64_t>(st.size, zip_uint64_t(1) << 40));
+        return std::nullopt;
+    return qint64(std::min<zip_uint64_t>(st.size, zip_uint64_t(1) << 62));
+}
+
+qint64 ZipPackage::declaredSize(const QString& partName) const {
+    return sizeOf(locate(partName)).value_or(0);
 }
 
 bool ZipPackage::contains(const QString& partName) const {
@@ -120,18 +123,12 @@ bool ZipPackage::contains(const QString& partName) const {
 
 QByteArray ZipPackage::read(const QString& partName) {
     QByteArray out;
-    const qint64 index = locate(partName);
-    if (index >= 0) {
-        zip_stat_t st;
-        zip_stat_init(&st);
-        if (zip_stat_index(m_zip, zip_uint64_t(index), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE) &&
-            st.size > quint64(m_limits.maxSmallPartBytes))
-            refuseFile(
-                m_fileName,
-                QStringLiteral("its part %1 would unpack to %2, more than the %3 allowed for it")
-                    .arg(partName, describeBytes(qint64(st.size)),
-                         describeBytes(m_limits.maxSmallPartBytes)));
-    }
+    const qint64 declared = declaredSize(partName);
+    if (declared > m_limits.maxSmallPartBytes)
+        refuseFile(m_fileName,
+                   QStringLiteral("its part %1 would unpack to %2, more than the %3 allowed for it")
+                       .arg(partName, describeBytes(declared),
+                            describeBytes(m_limits.maxSmallPartBytes)));
     stream(partName, [&](const char* data, size_t size) {
         if (out.size() + qint64(size) > m_limits.maxSmallPartBytes)
             refuseFile(m_fileName,
@@ -147,12 +144,11 @@ void ZipPackage::stream(const QString& partName,
     const qint64 index = locate(partName);
     if (index < 0)
         refuseFile(m_fileName, QStringLiteral("it has no part %1").arg(partName));
-    zip_stat_t st;
-    zip_stat_init(&st);
-    if (zip_stat_index(m_zip, zip_uint64_t(index), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE))
+    const std::optional<qint64> size = sizeOf(index);
+    if (!size)
         refuseFile(m_fileName,
                    QStringLiteral("the size of its part %1 cannot be read").arg(partName));
-    const qint64 declared = qint64(std::min<zip_uint64_t>(st.size, zip_uint64_t(1) << 62));
+    const qint64 declared = *size;
     if (declared > m_limits.maxPartBytes)
         refuseFile(m_fileName, QStringLiteral("its part %1 would unpack to %2, more than the %3 "
                                               "allowed for one part")

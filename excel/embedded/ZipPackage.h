@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <optional>
 
 struct zip;
 
@@ -35,6 +36,8 @@ public:
 
 private:
     qint64 locate(const QString& partName) const;
+    // The size the entry's header declares (capped far above any limit); none when unreadable.
+    std::optional<qint64> sizeOf(qint64 index) const;
     void checkEntryCount(const QString& path);
 
     QString m_fileName;
