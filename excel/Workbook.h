@@ -96,6 +96,10 @@ public:
     virtual void moveSheet(const Worksheet* sheet, int index) = 0;
     // Names of tabs that are not worksheets (chart sheets); they take names too.
     virtual QStringList otherSheetNames() const { return {}; }
+    // The standard font of the workbook: its name (empty where the host does not say) and its
+    // size in points (0 likewise).
+    virtual QString standardFontName() const { return {}; }
+    virtual double standardFontSize() const { return 0; }
 
 private:
     std::vector<DefinedName> m_names;

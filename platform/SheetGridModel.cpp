@@ -71,11 +71,12 @@ int SheetGridModel::ruleFill(int row, int column) const {
             if (!r.contains(row, column))
                 continue;
             if (!read) { // the cell's text only for cells a rule covers
-                shown = shownText(row, column);
+                shown = excel::textForm(m_sheet->cellValue(row, column));
                 read = true;
             }
-            // "Contains" as the spreadsheet's rule reads it: without regard to case; an empty
-            // cell contains nothing.
+            // "Contains" as the spreadsheet's rule reads it: in the cell's value as text (not
+            // as its number format shows it), the form the analysis gives its categories;
+            // without regard to case; an empty cell contains nothing.
             if (!shown.isEmpty() && shown.contains(rule->text, Qt::CaseInsensitive))
                 return rule->fillColor;
         }
@@ -113,7 +114,7 @@ QVariant SheetGridModel::data(const QModelIndex& index, int role) const {
         const excel::CellFormat format = m_sheet->cellFormat(row, column);
         if (!format.bold && format.fontName.isEmpty())
             return {};
-        QFont font;
+        QFont font = m_font;
         if (!format.fontName.isEmpty())
             font.setFamily(format.fontName);
         font.setBold(format.bold);

@@ -8,6 +8,7 @@
 #include "excel/Worksheet.h"
 
 #include <QAbstractTableModel>
+#include <QFont>
 #include <memory>
 
 namespace platform {
@@ -23,6 +24,9 @@ public:
     const std::shared_ptr<excel::Worksheet>& sheet() const { return m_sheet; }
     // The sheet's cells or rules changed: every shown cell is asked again.
     void refresh();
+    // The font of cells that name none (the view's font); cells in bold or in another font are
+    // given as this font changed.
+    void setFont(const QFont& font) { m_font = font; }
     // How many cell values the model has asked of the sheet (what views showed).
     qint64 cellReads() const { return m_reads; }
 
@@ -41,6 +45,7 @@ private:
     std::shared_ptr<excel::Worksheet> m_sheet;
     int m_rows = 0;
     int m_columns = 0;
+    QFont m_font;
     mutable qint64 m_reads = 0;
 };
 

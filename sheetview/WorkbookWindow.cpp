@@ -9,6 +9,7 @@
 #include "platform/SheetGridModel.h"
 
 #include <QCloseEvent>
+#include <cmath>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -27,10 +28,11 @@ namespace sheetview {
 
 namespace {
 
-// Column widths are kept in characters of the default font, as the spreadsheet keeps them; a
-// character is 7 pixels of Calibri 11 and a column has 5 pixels of padding.
-int widthInPixels(double characters) {
-    return int(characters * 7 + 5);
+// Column widths are kept in characters of the standard font, as the spreadsheet keeps them; a
+// character is 7 pixels of an 11-point font (more or fewer in proportion to a larger or smaller
+// one) and a column has 5 pixels of padding.
+int widthInPixels(double characters, double points) {
+    return int(characters * std::round(7 * points / 11) + 5);
 }
 
 // The selection as the spreadsheet draws it: a light tint over the cells, their fills (a
@@ -50,7 +52,7 @@ public:
 };
 
 constexpr double kDefaultWidth = 8.43;
-constexpr int kRowHeight = 20; // 15 points
+constexpr double kDefaultPoints = 11;
 
 } // namespace
 
@@ -103,10 +105,15 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    QFont font(QStringLiteral("Calibri"));
-    font.setPointSizeF(11);
+    // The workbook's standard font; Calibri 11 where the workbook does not name one.
+    const QString fontName = m_book->standardFontName();
+    const double points = m_book->standardFontSize();
+    m_points = points >= 1 && points <= 409 ? points : kDefaultPoints;
+    QFont font(fontName.isEmpty() ? QStringLiteral("Calibri") : fontName);
+    font.setPointSizeF(m_points);
     m_grid->setObjectName(QStringLiteral("Grid"));
     m_grid->setFont(font);
+    m_model->setFont(font);
     m_grid->setModel(m_model);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setWordWrap(false);
@@ -121,9 +128,9 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
     // Every row and column of the sheet is there; their sizes are fixed, so that the view never
     // measures cells it does not show.
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_grid->verticalHeader()->setDefaultSectionSize(kRowHeight);
+    m_grid->verticalHeader()->setDefaultSectionSize(int(std::round(20 * m_points / 11)));
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_grid->horizontalHeader()->setDefaultSectionSize(widthInPixels(kDefaultWidth));
+    m_grid->horizontalHeader()->setDefaultSectionSize(widthInPixels(kDefaultWidth, m_points));
     layout->addWidget(m_grid, 1);
     m_tabs->setObjectName(QStringLiteral("SheetTabs"));
     m_tabs->setShape(QTabBar::RoundedSouth);
@@ -260,7 +267,7 @@ void WorkbookWindow::applyColumnWidths() {
     const int last = std::min(excel::kMaxColumns, sheet->usedRect().right + 26);
     for (int column = 1; column <= last; ++column) {
         const double width = sheet->columnWidth(column);
-        const int pixels = widthInPixels(width > 0 ? width : kDefaultWidth);
+        const int pixels = widthInPixels(width > 0 ? width : kDefaultWidth, m_points);
         if (m_grid->columnWidth(column - 1) != pixels)
             m_grid->setColumnWidth(column - 1, pixels);
     }

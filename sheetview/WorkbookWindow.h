@@ -80,6 +80,7 @@ private:
 
     std::shared_ptr<excel::Application> m_app;
     std::shared_ptr<excel::Workbook> m_book;
+    double m_points = 11; // the size of the standard font
     std::shared_ptr<embedded::EmbeddedApplication> m_host;
     embedded::EmbeddedWorkbook* m_hosted = nullptr;
     QTableView* m_grid;

@@ -142,6 +142,9 @@ void CellStore::setValue(int row, int column, const excel::Variant& value, bool 
         cell.number = automationDateToSerial(value.date().serial, m_context->date1904);
         break;
     }
+    // A new value keeps the look the cell had.
+    if (const Cell* old = find(row, column))
+        cell.style = old->style;
     set(row, column, cell);
 }
 

@@ -2,6 +2,7 @@
 // The cells of one worksheet, stored sparsely by column: each column keeps its cells in row order,
 // so reading a block or counting over it walks only the cells that exist.
 
+#include "excel/CellFormat.h"
 #include "excel/CellRef.h"
 #include "excel/Variant.h"
 
@@ -28,6 +29,7 @@ struct Cell {
     quint32 row = 0;
     CellKind kind = CellKind::Number;
     quint8 flags = 0;
+    quint16 style = 0; // the cell's style in the file (BookContext::styles); 0 is the default
     union {
         double number;
         quint32 text; // index into the workbook's string pool
@@ -55,10 +57,20 @@ private:
     QHash<QString, quint32> m_index;
 };
 
-// What every sheet of a workbook shares: its strings and its date system.
+// What every sheet of a workbook shares: its strings, its date system, and the cell styles and
+// standard font of the file it was read from.
 struct BookContext {
     StringPool strings;
     bool date1904 = false;
+    // The file's cell styles by index as the object model sees them (what a cell's style shows
+    // when nothing has formatted it since); empty for workbooks without styles.
+    std::vector<excel::CellFormat> styles;
+    QString fontName;    // the standard font; empty where the file names none
+    double fontSize = 0; // in points; 0 where the file gives none
+
+    const excel::CellFormat* style(quint16 index) const {
+        return index > 0 && index < styles.size() ? &styles[index] : nullptr;
+    }
 };
 
 // Converts between a workbook serial date and the automation date of excel::DateValue.

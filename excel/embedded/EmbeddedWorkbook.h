@@ -34,6 +34,8 @@ public:
 
     const QString& path() const { return m_path; }
     bool date1904() const { return m_context->date1904; }
+    QString standardFontName() const override { return m_context->fontName; }
+    double standardFontSize() const override { return m_context->fontSize; }
     bool isActive() const;
     void activateSheet(const EmbeddedWorksheet* sheet);
     // The state to save: taken when an action completes.

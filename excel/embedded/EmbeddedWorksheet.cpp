@@ -139,7 +139,18 @@ void EmbeddedWorksheet::setCellValue(int row, int column, const excel::Variant& 
 
 excel::CellFormat EmbeddedWorksheet::cellFormat(int row, int column) const {
     const auto it = m_formats.find({row, column});
-    return it == m_formats.end() ? m_sheetFormat : it->second;
+    return it == m_formats.end() ? baseFormat(row, column) : it->second;
+}
+
+excel::CellFormat EmbeddedWorksheet::baseFormat(int row, int column) const {
+    // A cell of the file shows its style from the file until the program formats it.
+    if (m_sheetFormat.isDefault()) {
+        if (const Cell* cell = m_data.cells->find(row, column)) {
+            if (const excel::CellFormat* style = m_data.cells->context().style(cell->style))
+                return *style;
+        }
+    }
+    return m_sheetFormat;
 }
 
 void EmbeddedWorksheet::formatCells(const excel::CellRect& rect,
@@ -159,9 +170,10 @@ void EmbeddedWorksheet::formatCells(const excel::CellRect& rect,
                                .arg(excel::formatRect(rect)));
     for (int row = rect.top; row <= rect.bottom; ++row) {
         for (int column = rect.left; column <= rect.right; ++column) {
-            auto it = m_formats.try_emplace({row, column}, m_sheetFormat).first;
+            const excel::CellFormat base = baseFormat(row, column);
+            auto it = m_formats.try_emplace({row, column}, base).first;
             change(it->second);
-            if (it->second == m_sheetFormat)
+            if (it->second == base)
                 m_formats.erase(it);
         }
     }

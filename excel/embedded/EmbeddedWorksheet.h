@@ -35,6 +35,9 @@ public:
     void rename(const QString& name) override { m_data.name = name; }
     void setCellValue(int row, int column, const excel::Variant& value) override;
     excel::CellFormat cellFormat(int row, int column) const override;
+    // The format a cell has before the program formats it: its style in the file, or the
+    // sheet's format.
+    excel::CellFormat baseFormat(int row, int column) const;
     void formatCells(const excel::CellRect& rect,
                      const std::function<void(excel::CellFormat&)>& change) override;
     double columnWidth(int column) const override;

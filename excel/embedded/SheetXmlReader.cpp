@@ -366,6 +366,8 @@ void SheetXmlReader::finishCell() {
 void SheetXmlReader::storeCell(Cell& cell) {
     if (m_hasFormula)
         cell.flags |= Cell::kHasFormula;
+    if (m_style > 0 && m_style <= 0xFFFF)
+        cell.style = quint16(m_style);
     if (++m_cells > m_limits.maxCellsPerSheet)
         return fail(QStringLiteral("the sheet \"%1\" holds more than %2 cells")
                         .arg(m_sheet.name)

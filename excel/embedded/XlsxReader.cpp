@@ -74,27 +74,137 @@ QString findByType(const QHash<QString, Relationship>& rels, const char* type) {
     return {};
 }
 
-// Which cell styles show numbers as dates.
-std::vector<bool> readDateStyles(ZipPackage& package, const QString& partName) {
+// The codes of the built-in number formats a file may name by number alone. The short date
+// (14) and date with time (22) follow the user's locale, as the plain text form of dates does.
+QString builtInFormatCode(int id) {
+    switch (id) {
+    case 1: return QStringLiteral("0");
+    case 2: return QStringLiteral("0.00");
+    case 3: return QStringLiteral("#,##0");
+    case 4: return QStringLiteral("#,##0.00");
+    case 9: return QStringLiteral("0%");
+    case 10: return QStringLiteral("0.00%");
+    case 11: return QStringLiteral("0.00E+00");
+    case 12: return QStringLiteral("# ?/?");
+    case 13: return QStringLiteral("# ?\?/??");
+    case 15: return QStringLiteral("d-mmm-yy");
+    case 16: return QStringLiteral("d-mmm");
+    case 17: return QStringLiteral("mmm-yy");
+    case 18: return QStringLiteral("h:mm AM/PM");
+    case 19: return QStringLiteral("h:mm:ss AM/PM");
+    case 20: return QStringLiteral("h:mm");
+    case 21: return QStringLiteral("h:mm:ss");
+    case 37: return QStringLiteral("#,##0 ;(#,##0)");
+    case 38: return QStringLiteral("#,##0 ;[Red](#,##0)");
+    case 39: return QStringLiteral("#,##0.00;(#,##0.00)");
+    case 40: return QStringLiteral("#,##0.00;[Red](#,##0.00)");
+    case 45: return QStringLiteral("mm:ss");
+    case 46: return QStringLiteral("[h]:mm:ss");
+    case 47: return QStringLiteral("mmss.0");
+    case 48: return QStringLiteral("##0.0E+0");
+    case 49: return QStringLiteral("@");
+    default: return {};
+    }
+}
+
+// 0xRRGGBB of a colour element given as rgb="AARRGGBB" or as an index into the default
+// palette; -1 for theme colours and what cannot be read.
+int colorOf(const pugi::xml_node& color) {
+    if (!color)
+        return -1;
+    if (const pugi::xml_attribute rgb = color.attribute("rgb")) {
+        bool ok = false;
+        const uint v = QString::fromUtf8(rgb.value()).right(6).toUInt(&ok, 16);
+        return ok ? int(v & 0xFFFFFF) : -1;
+    }
+    if (const pugi::xml_attribute indexed = color.attribute("indexed")) {
+        const int i = indexed.as_int(-1);
+        if (i >= 0 && i < 8)
+            return excel::paletteColor(i + 1);
+        return excel::paletteColor(i - 7);
+    }
+    return -1;
+}
+
+bool isOn(const pugi::xml_node& flag) {
+    if (!flag)
+        return false;
+    const QString v = QString::fromUtf8(flag.attribute("val").value()).trimmed().toLower();
+    return v != QLatin1String("0") && v != QLatin1String("false");
+}
+
+template <typename F>
+void forEachNamed(const pugi::xml_node& parent, const char* local, F&& f) {
+    for (const pugi::xml_node& node : parent.children()) {
+        if (std::strcmp(localName(node.name()), local) == 0)
+            f(node);
+    }
+}
+
+// The cell styles of the file as the object model sees them, its standard font, and which
+// styles show numbers as dates (returned).
+std::vector<bool> readCellStyles(ZipPackage& package, const QString& partName,
+                                 BookContext& context) {
     std::vector<bool> dateStyles;
     if (partName.isEmpty() || !package.contains(partName))
         return dateStyles;
     const pugi::xml_document doc = loadPart(package, partName);
     const pugi::xml_node sheet = childNamed(doc, "styleSheet");
     QHash<int, QString> custom;
-    for (const pugi::xml_node& fmt : childNamed(sheet, "numFmts").children()) {
-        if (std::strcmp(localName(fmt.name()), "numFmt") == 0)
-            custom.insert(fmt.attribute("numFmtId").as_int(),
-                          QString::fromUtf8(fmt.attribute("formatCode").value()));
-    }
-    for (const pugi::xml_node& xf : childNamed(sheet, "cellXfs").children()) {
-        if (std::strcmp(localName(xf.name()), "xf") != 0)
-            continue;
+    forEachNamed(childNamed(sheet, "numFmts"), "numFmt", [&](const pugi::xml_node& fmt) {
+        custom.insert(fmt.attribute("numFmtId").as_int(),
+                      QString::fromUtf8(fmt.attribute("formatCode").value()));
+    });
+    std::vector<excel::CellFormat> fonts; // name, bold and colour of each font
+    forEachNamed(childNamed(sheet, "fonts"), "font", [&](const pugi::xml_node& font) {
+        excel::CellFormat f;
+        f.fontName = QString::fromUtf8(childNamed(font, "name").attribute("val").value());
+        f.bold = isOn(childNamed(font, "b"));
+        f.fontColor = colorOf(childNamed(font, "color"));
+        if (fonts.empty()) {
+            context.fontName = f.fontName;
+            context.fontSize = childNamed(font, "sz").attribute("val").as_double(0);
+        }
+        fonts.push_back(f);
+    });
+    std::vector<int> fills;
+    forEachNamed(childNamed(sheet, "fills"), "fill", [&](const pugi::xml_node& fill) {
+        const pugi::xml_node pattern = childNamed(fill, "patternFill");
+        const bool solid =
+            QString::fromUtf8(pattern.attribute("patternType").value()) == QLatin1String("solid");
+        fills.push_back(solid ? colorOf(childNamed(pattern, "fgColor")) : -1);
+    });
+    forEachNamed(childNamed(sheet, "cellXfs"), "xf", [&](const pugi::xml_node& xf) {
         const int id = xf.attribute("numFmtId").as_int();
         const auto it = custom.constFind(id);
         dateStyles.push_back(it != custom.constEnd() ? isDateFormatCode(it.value())
                                                      : isBuiltInDateFormat(id));
-    }
+        excel::CellFormat f;
+        f.numberFormat = it != custom.constEnd() ? it.value() : builtInFormatCode(id);
+        const int fontId = xf.attribute("fontId").as_int(-1);
+        if (fontId >= 0 && size_t(fontId) < fonts.size()) {
+            const excel::CellFormat& font = fonts[size_t(fontId)];
+            if (font.fontName != context.fontName)
+                f.fontName = font.fontName;
+            f.bold = font.bold;
+            f.fontColor = font.fontColor;
+        }
+        const int fillId = xf.attribute("fillId").as_int(-1);
+        if (fillId >= 0 && size_t(fillId) < fills.size())
+            f.fillColor = fills[size_t(fillId)];
+        const QString horizontal =
+            QString::fromUtf8(childNamed(xf, "alignment").attribute("horizontal").value());
+        if (horizontal == QLatin1String("left") || horizontal == QLatin1String("justify") ||
+            horizontal == QLatin1String("distributed") || horizontal == QLatin1String("fill"))
+            f.horizontalAlignment = excel::kAlignLeft;
+        else if (horizontal == QLatin1String("center") ||
+                 horizontal == QLatin1String("centerContinuous"))
+            f.horizontalAlignment = excel::kAlignCenter;
+        else if (horizontal == QLatin1String("right"))
+            f.horizontalAlignment = excel::kAlignRight;
+        if (context.styles.size() <= 0xFFFF) // a cell names no style beyond this
+            context.styles.push_back(std::move(f));
+    });
     return dateStyles;
 }
 
@@ -138,7 +248,8 @@ WorkbookData readXlsx(const QString& path, const ReadLimits& limits) {
         }
         package.expectTotal(expected);
     }
-    const std::vector<bool> dateStyles = readDateStyles(package, findByType(rels, "styles"));
+    const std::vector<bool> dateStyles =
+        readCellStyles(package, findByType(rels, "styles"), *book.context);
     const QString sharedStringsPart = findByType(rels, "sharedStrings");
     if (!sharedStringsPart.isEmpty() && package.contains(sharedStringsPart))
         SharedStringsReader(fileName, sharedStringsPart, book.context->strings).parse(package);

@@ -7,7 +7,9 @@
 #include "sheetview/ChartWidget.h"
 
 #include "analysis/Highlight.h"
+#include "excel/TextForm.h"
 #include "excel/Workbook.h"
+#include "excel/Worksheet.h"
 #include "excel/embedded/EmbeddedApplication.h"
 #include "excel/embedded/LockFile.h"
 #include "platform/ListViewModel.h"
@@ -102,6 +104,82 @@ TEST(WorkbookWindow, ShowsTheVisibleSheetsAndTheirCellsAsTheSpreadsheetDoes) {
     EXPECT_EQ(w.model()->rowCount(), 1048576);
     EXPECT_EQ(w.model()->columnCount(), 16384);
     EXPECT_EQ(w.model()->headerData(16383, Qt::Horizontal, Qt::DisplayRole), "XFD");
+}
+
+// A workbook whose cells carry styles of its own: number formats (custom and built-in), fonts,
+// a fill and an alignment, and a standard font other than Calibri 11.
+QString writeStyledBook() {
+    const QString path = testsupport::scratchDir("styled") + "/styled.xlsx";
+    testsupport::SheetSpec sheet = testsupport::sheetSpec("Styled");
+    sheet.sheetDataOverride =
+        "<row r=\"1\"><c r=\"A1\" s=\"3\" t=\"inlineStr\"><is><t>Header</t></is></c></row>"
+        "<row r=\"2\"><c r=\"A2\" s=\"1\"><v>46266.25</v></c></row>"
+        "<row r=\"3\"><c r=\"A3\" s=\"2\"><v>0.256</v></c></row>"
+        "<row r=\"4\"><c r=\"A4\" s=\"4\" t=\"inlineStr\"><is><t>x</t></is></c></row>"
+        "<row r=\"5\"><c r=\"A5\" s=\"5\"><v>1234.5</v></c></row>"
+        "<row r=\"6\"><c r=\"A6\" s=\"6\"><v>46266</v></c></row>"
+        "<row r=\"7\"><c r=\"A7\" s=\"99\"><v>7</v></c></row>";
+    testsupport::writeXlsx(path, {sheet});
+    const QByteArray styles =
+        "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+        "<numFmts count=\"2\"><numFmt numFmtId=\"164\" formatCode=\"yyyy-mm-dd hh:mm\"/>"
+        "<numFmt numFmtId=\"165\" formatCode=\"0.0%\"/></numFmts>"
+        "<fonts count=\"3\"><font><sz val=\"10\"/><name val=\"Arial\"/></font>"
+        "<font><b/><sz val=\"10\"/><name val=\"Arial\"/></font>"
+        "<font><sz val=\"10\"/><color rgb=\"FFFF0000\"/><name val=\"Courier New\"/></font></fonts>"
+        "<fills count=\"3\"><fill><patternFill patternType=\"none\"/></fill>"
+        "<fill><patternFill patternType=\"gray125\"/></fill>"
+        "<fill><patternFill patternType=\"solid\"><fgColor rgb=\"FFFFFF00\"/></patternFill></fill>"
+        "</fills><borders count=\"1\"><border/></borders>"
+        "<cellXfs count=\"7\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\"/>"
+        "<xf numFmtId=\"164\" fontId=\"0\" fillId=\"0\" applyNumberFormat=\"1\"/>"
+        "<xf numFmtId=\"165\" fontId=\"0\" fillId=\"0\"/>"
+        "<xf numFmtId=\"0\" fontId=\"1\" fillId=\"0\"/>"
+        "<xf numFmtId=\"0\" fontId=\"2\" fillId=\"2\"><alignment horizontal=\"center\"/></xf>"
+        "<xf numFmtId=\"4\" fontId=\"0\" fillId=\"0\"/>"
+        "<xf numFmtId=\"14\" fontId=\"0\" fillId=\"0\"/></cellXfs></styleSheet>";
+    std::vector<std::pair<QString, QByteArray>> parts;
+    for (const auto& [name, entry] : testsupport::entries(path))
+        parts.emplace_back(name, name == "xl/styles.xml" ? styles
+                                                         : testsupport::partText(path, name));
+    testsupport::writeZip(path, parts);
+    return path;
+}
+
+TEST(WorkbookWindow, ShowsCellsInTheFilesOwnFormatsAndFont) {
+    auto app = embedded::EmbeddedApplication::create();
+    app->open(writeStyledBook());
+    sheetview::WorkbookWindow w(app, app->ActiveWorkbook());
+    const auto role = [&](int row, int role) {
+        return w.model()->data(w.model()->index(row - 1, 0), role);
+    };
+    EXPECT_EQ(shown(w, 2, 1), "2026-09-01 06:00");
+    EXPECT_EQ(shown(w, 3, 1), "25.6%");
+    EXPECT_EQ(shown(w, 5, 1), "1,234.50");
+    EXPECT_EQ(shown(w, 6, 1), excel::textForm(Variant(excel::DateValue{46266})))
+        << "the built-in short date follows the user's locale";
+    EXPECT_EQ(shown(w, 7, 1), "7") << "a style the file does not have is the default";
+    EXPECT_TRUE(role(1, Qt::FontRole).value<QFont>().bold());
+    EXPECT_EQ(role(1, Qt::FontRole).value<QFont>().family(), "Arial");
+    EXPECT_EQ(role(4, Qt::FontRole).value<QFont>().family(), "Courier New");
+    EXPECT_EQ(role(4, Qt::FontRole).value<QFont>().pointSizeF(), 10);
+    EXPECT_EQ(role(4, Qt::ForegroundRole).value<QBrush>().color(), QColor(255, 0, 0));
+    EXPECT_EQ(role(4, Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 255, 0));
+    EXPECT_EQ(role(4, Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask,
+              Qt::AlignHCenter);
+    // The standard font: Arial 10, whose characters are 6 pixels wide.
+    EXPECT_EQ(w.grid()->font().family(), "Arial");
+    EXPECT_EQ(w.grid()->font().pointSizeF(), 10);
+    EXPECT_EQ(w.grid()->columnWidth(1), int(8.43 * 6 + 5));
+
+    // The object model sees the same formats; a new value keeps its cell's look, and formatting
+    // a cell keeps what the program does not change.
+    const excel::Range cell = app->ActiveWorkbook()->ActiveSheet()->Range("A3");
+    EXPECT_EQ(cell.Text(), "25.6%");
+    cell.Worksheet()->setCellValue(3, 1, Variant(0.5));
+    cell.setFontName("Carlito");
+    EXPECT_EQ(cell.Text(), "50.0%");
+    EXPECT_EQ(role(3, Qt::FontRole).value<QFont>().family(), "Carlito");
 }
 
 TEST(WorkbookWindow, AMillionRowsOpenWithoutReadingThemAndTheLastIsReachable) {
