@@ -194,6 +194,10 @@ bool AnalysisForm::askYesNo(const QString& text, const QString& caption) {
            QMessageBox::Yes;
 }
 
+void AnalysisForm::keepAnswering() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 void AnalysisForm::endProgram() {
     m_ended = true;
     releaseSpreadsheet();

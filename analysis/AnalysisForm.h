@@ -62,6 +62,7 @@ public:
     void endProgram() override;
     void showMessage(const QString& text) override;
     void processEvents() override;
+    void keepAnswering() override;
     void setProgressVisible(bool visible) override;
     void setProgress(int value, const QString& caption) override;
     void setCategoriesText(const QString& text) override;

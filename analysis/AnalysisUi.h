@@ -20,6 +20,9 @@ public:
     virtual void showMessage(const QString& text) = 0;
     // Lets pending window events run (repaints before long work).
     virtual void processEvents() = 0;
+    // Lets the windows repaint and their timers run in the middle of long work, without taking
+    // the user's input: nothing the user does starts before the work is done.
+    virtual void keepAnswering() {}
 
     virtual void setProgressVisible(bool visible) = 0;
     virtual void setProgress(int value, const QString& caption) = 0;

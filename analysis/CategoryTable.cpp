@@ -96,16 +96,28 @@ RangeProblem CategoryTable::takeRange(const excel::Range& range,
 QVector<excel::Variant> CategoryTable::flattenedValues() const {
     // Every block of the range in turn: a range of several blocks reads as all of its cells, not
     // only as its first block.
+    // A large block is read in slices of rows, the window answering between them; no copy of a
+    // whole block is held beside the list.
+    constexpr int kSliceRows = 65536;
     QVector<excel::Variant> values;
     const excel::AreaCollection areas = AnalysedRange->Areas();
     for (int i = 1; i <= areas.Count(); ++i) {
-        const excel::Variant value = areas(i).Value();
-        if (!value.isArray()) {
-            values.push_back(value);
-            continue;
+        const excel::Range area = areas(i);
+        const excel::CellRect r = area.rects().front();
+        values.reserve(values.size() + qsizetype(r.rows()) * r.columns());
+        for (int top = 0; top < r.rows(); top += kSliceRows) {
+            const int rows = std::min(kSliceRows, r.rows() - top);
+            const excel::Variant value =
+                rows == r.rows() ? area.Value()
+                                 : area.Cells(top + 1, 1).Resize(rows, r.columns()).Value();
+            if (!value.isArray()) {
+                values.push_back(value);
+                continue;
+            }
+            const auto& cells = value.array().values(); // row by row
+            values.append(QVector<excel::Variant>(cells.begin(), cells.end()));
+            m_ui.keepAnswering();
         }
-        const auto& cells = value.array().values(); // row by row
-        values.append(QVector<excel::Variant>(cells.begin(), cells.end()));
     }
     return values;
 }
@@ -146,7 +158,10 @@ void CategoryTable::CollectUniqueValues(const QVector<excel::Variant>& values) {
     // cells share one copy of each distinct text, so most cells are settled without hashing.
     QSet<const QChar*> seenTexts;
     UniqueValues.clear();
+    qsizetype seen = 0;
     for (const excel::Variant& v : values) {
+        if ((++seen & 0xFFFF) == 0)
+            m_ui.keepAnswering();
         if (v.isText()) {
             const QChar* characters = v.text().constData();
             const qsizetype before = seenTexts.size();

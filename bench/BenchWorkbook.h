@@ -15,7 +15,9 @@ inline QString escapeXml(QString s) {
     return s.replace(u'&', QLatin1String("&amp;")).replace(u'<', QLatin1String("&lt;"));
 }
 
-inline void writeWorkbook(const QString& path, const std::vector<int>& column) {
+// selection, when given, is the sheet's saved selection ("A:A").
+inline void writeWorkbook(const QString& path, const std::vector<int>& column,
+                          const QByteArray& selection = {}) {
     QByteArray strings = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><sst xmlns=\"http://schemas."
                          "openxmlformats.org/spreadsheetml/2006/main\">";
     std::vector<int> stringIndex(kDistinct, -1);
@@ -30,7 +32,11 @@ inline void writeWorkbook(const QString& path, const std::vector<int>& column) {
     strings += "</sst>";
     QByteArray sheet =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><worksheet xmlns=\"http://schemas."
-        "openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
+        "openxmlformats.org/spreadsheetml/2006/main\">";
+    if (!selection.isEmpty())
+        sheet += "<sheetViews><sheetView workbookViewId=\"0\"><selection activeCell=\"A1\" "
+                 "sqref=\"" + selection + "\"/></sheetView></sheetViews>";
+    sheet += "<sheetData>";
     sheet.reserve(48 * kCells);
     for (int r = 0; r < kCells; ++r) {
         const int k = column[size_t(r)];

@@ -177,6 +177,28 @@ TEST(CategoryTable, TakesRangesAsTheWindowDoes) {
     EXPECT_EQ(table.flattenedValues(), QVector<Variant>{"Dent"}) << "one cell is one value";
 }
 
+TEST(CategoryTable, ReadsALargeRangeWholeAndInOrderWhileTheWindowAnswers) {
+    // More rows than one slice, in two blocks: every cell once, block after block, row by row.
+    QVector<Variant> column;
+    for (int i = 0; i < 150000; ++i)
+        column << Variant(double(i));
+    auto app = testsupport::hostColumn(column);
+    platform::ListViewModel included, main;
+    struct CountingUi : testsupport::RecordingUi {
+        int answers = 0;
+        void keepAnswering() override { ++answers; }
+    } ui;
+    analysis::CategoryTable table(app, included, main, ui);
+    table.takeRange(app->Range("A1:A140000,A149990:A150000"), app->ActiveWorkbook(), false);
+    const QVector<Variant> values = table.flattenedValues();
+    ASSERT_EQ(values.size(), 140000 + 11);
+    for (int i = 0; i < 140000; ++i)
+        ASSERT_EQ(values[i], Variant(double(i))) << i;
+    EXPECT_EQ(values[140000], Variant(149989.0));
+    EXPECT_EQ(values.back(), Variant(149999.0));
+    EXPECT_GE(ui.answers, 3) << "the window answered between slices";
+}
+
 // Labels of every awkward kind, with case variants, blanks, and numbers beside their own text.
 TEST(CategoryTable, EveryCellIsCountedOnceWhenEveryCategoryIsTicked) {
     const QVector<Variant> vocabulary = {
