@@ -6,33 +6,35 @@
 #include "analysis/CategoryTable.h"
 #include "analysis/HeadlessUi.h"
 #include "analysis/Highlight.h"
+#include "excel/CellRef.h"
 #include "excel/Error.h"
+#include "excel/Worksheet.h"
 #include "excel/embedded/EmbeddedApplication.h"
 #include "platform/ListViewModel.h"
 #include "report/ListText.h"
 #include "report/ReportAction.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
 #include <QLocale>
 #include <QStringList>
 #include <cstdio>
 
 namespace {
 
-const char* const kUsage =
-    "Usage: tallyvane-batch WORKBOOK [--range REF] [--include-blank] [--exclude LABEL]...\n"
-    "                       [--highlight LABEL] [--report [--chart]]\n"
-    "Counts every distinct value of one column of WORKBOOK (.xlsx or .csv) and prints the\n"
-    "ranked categories as tab-separated text.\n"
-    "  --range REF       the range to analyse, such as B2:B500 or 'Defect log'!C:C\n"
-    "                    (default: the selection saved in the workbook)\n"
-    "  --include-blank   count empty cells as the category <blank>\n"
-    "  --exclude LABEL   leave the category LABEL out (exact text); may be repeated\n"
-    "  --highlight LABEL mark in light yellow every cell of the range whose text contains\n"
-    "                    LABEL (a category of the range); replaces an earlier highlight\n"
-    "  --report          write the ranked table into a new sheet TallyvaneN of the workbook\n"
-    "  --chart           with --report: add the Pareto chart and sort the table by share\n"
-    "With --highlight or --report the workbook is saved (a .csv as a new .xlsx beside it).\n";
+const char* const kDescription =
+    "Counts every distinct value of one column of WORKBOOK (.xlsx, .xlsm or .csv) and prints the\n"
+    "ranked categories: count, share, cumulative share and a bar of stars, as tab-separated text\n"
+    "(the text the report puts on the clipboard), CSV or JSON. With --highlight or --report the\n"
+    "workbook is saved (a .csv as a new .xlsx beside it, never over an existing file).\n"
+    "\n"
+    "Exit status: 0 done; 1 the workbook or range was refused, or a file could not be\n"
+    "written (the reason on standard error); 2 the arguments were wrong.";
+
+enum class Format { Tsv, Csv, Json };
 
 struct Options {
     QString workbook;
@@ -43,43 +45,118 @@ struct Options {
     bool highlightGiven = false;
     bool report = false;
     bool chart = false;
+    Format format = Format::Tsv;
+    QString output; // empty: standard output
+    bool help = false;
+    bool version = false;
 };
 
 // Returns an error text, or an empty one when the arguments are good.
-QString parseArguments(const QStringList& args, Options& options) {
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("--range") || a == QLatin1String("--exclude") ||
-            a == QLatin1String("--highlight")) {
-            if (i + 1 >= args.size())
-                return QStringLiteral("%1 needs a value.").arg(a);
-            if (a == QLatin1String("--range")) {
-                options.range = args[++i];
-            } else if (a == QLatin1String("--highlight")) {
-                options.highlight = args[++i];
-                options.highlightGiven = true;
-            } else {
-                options.excluded << args[++i];
-            }
-        } else if (a == QLatin1String("--report")) {
-            options.report = true;
-        } else if (a == QLatin1String("--chart")) {
-            options.chart = true;
-        } else if (a == QLatin1String("--include-blank")) {
-            options.includeBlank = true;
-        } else if (a.startsWith(QLatin1String("--"))) {
-            return QStringLiteral("Unknown option %1.").arg(a);
-        } else if (options.workbook.isEmpty()) {
-            options.workbook = a;
-        } else {
-            return QStringLiteral(
-                       "Only one workbook can be analysed at a time; \"%1\" is one too many.")
-                .arg(a);
+QString parseArguments(QCommandLineParser& parser, const QStringList& arguments,
+                       Options& options) {
+    const QCommandLineOption range(QStringLiteral("range"),
+                                   QStringLiteral("The range to analyse, such as B2:B500 or "
+                                                  "'Defect log'!C:C (default: the selection "
+                                                  "saved in the workbook)."),
+                                   QStringLiteral("REF"));
+    const QCommandLineOption includeBlank(QStringLiteral("include-blank"),
+                                          QStringLiteral("Count empty cells as the category "
+                                                         "<blank>."));
+    const QCommandLineOption exclude(QStringLiteral("exclude"),
+                                     QStringLiteral("Leave the category LABEL out (its exact "
+                                                    "text); may be repeated."),
+                                     QStringLiteral("LABEL"));
+    const QCommandLineOption highlight(QStringLiteral("highlight"),
+                                       QStringLiteral("Mark in light yellow every cell of the "
+                                                      "range whose text contains LABEL (a "
+                                                      "category of the range), replacing an "
+                                                      "earlier highlight."),
+                                       QStringLiteral("LABEL"));
+    const QCommandLineOption report(QStringLiteral("report"),
+                                    QStringLiteral("Write the ranked table into a new last sheet "
+                                                   "TallyvaneN of the workbook."));
+    const QCommandLineOption chart(QStringLiteral("chart"),
+                                   QStringLiteral("With --report: sort the table by share and "
+                                                  "add the Pareto chart."));
+    const QCommandLineOption format(QStringLiteral("format"),
+                                    QStringLiteral("How the categories are printed: tsv "
+                                                   "(default), csv or json."),
+                                    QStringLiteral("tsv|csv|json"));
+    const QCommandLineOption output(QStringLiteral("output"),
+                                    QStringLiteral("Write the categories into FILE (replaced "
+                                                   "whole, or left as it was on a failure) "
+                                                   "instead of standard output."),
+                                    QStringLiteral("FILE"));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and end."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and end."));
+    parser.setApplicationDescription(QString::fromLatin1(kDescription));
+    parser.addOptions(
+        {range, includeBlank, exclude, highlight, report, chart, format, output, help, version});
+    parser.addPositionalArgument(QStringLiteral("WORKBOOK"),
+                                 QStringLiteral("The workbook to analyse."));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    if (!parser.parse(arguments)) {
+        if (!parser.unknownOptionNames().isEmpty()) {
+            const QString name = parser.unknownOptionNames().front();
+            return QStringLiteral("Unknown option %1%2.")
+                .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name);
         }
+        // "Missing value after '--range'."
+        static const QRegularExpression missing(QStringLiteral("'(-+[^']+)'"));
+        const auto m = missing.match(parser.errorText());
+        return m.hasMatch() ? QStringLiteral("%1 needs a value.").arg(m.captured(1))
+                            : parser.errorText();
     }
+    options.help = parser.isSet(help);
+    options.version = parser.isSet(version);
+    if (options.help || options.version)
+        return {};
+    // An option given twice that takes one value: the last would win silently.
+    for (const QCommandLineOption* single : {&range, &highlight, &format, &output}) {
+        if (parser.values(*single).size() > 1)
+            return QStringLiteral("--%1 is given more than once.").arg(single->names().back());
+    }
+    options.range = parser.value(range);
+    options.includeBlank = parser.isSet(includeBlank);
+    options.excluded = parser.values(exclude);
+    options.highlightGiven = parser.isSet(highlight);
+    options.highlight = parser.value(highlight);
+    options.report = parser.isSet(report);
+    options.chart = parser.isSet(chart);
+    options.output = parser.value(output);
+    if (parser.isSet(format)) {
+        const QString f = parser.value(format).toLower();
+        if (f == QLatin1String("tsv"))
+            options.format = Format::Tsv;
+        else if (f == QLatin1String("csv"))
+            options.format = Format::Csv;
+        else if (f == QLatin1String("json"))
+            options.format = Format::Json;
+        else
+            return QStringLiteral("--format takes tsv, csv or json, not \"%1\".")
+                .arg(parser.value(format));
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() > 1)
+        return QStringLiteral("Only one workbook can be analysed at a time; \"%1\" is one too many.")
+            .arg(positional[1]);
     if (options.chart && !options.report)
         return QStringLiteral("--chart goes with --report.");
-    return options.workbook.isEmpty() ? QStringLiteral("Name the workbook to analyse.") : QString();
+    if (positional.isEmpty())
+        return QStringLiteral("Name the workbook to analyse.");
+    options.workbook = positional.front();
+    if (parser.isSet(output)) {
+        if (options.output.isEmpty())
+            return QStringLiteral("--output needs a file name.");
+        // Writing the result over the workbook would destroy it.
+        const QFileInfo out(options.output);
+        const QFileInfo book(options.workbook);
+        if (out.exists() && book.exists() && out.canonicalFilePath() == book.canonicalFilePath())
+            return QStringLiteral("--output names the workbook itself; name another file.");
+    }
+    return {};
 }
 
 QString problemText(analysis::RangeProblem problem, const QString& address) {
@@ -114,15 +191,27 @@ int main(int argc, char** argv) {
     // The system's locale by name: numbers and dates in its forms, without asking the system again
     // for every number formatted.
     QLocale::setDefault(QLocale(QLocale::system().name()));
+    QCoreApplication::setApplicationName(QStringLiteral("tallyvane-batch"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TALLYVANE_VERSION));
     Options options;
-    const QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.contains(QLatin1String("--help"))) {
-        std::fputs(kUsage, stdout);
+    QCommandLineParser parser;
+    if (const QString error = parseArguments(parser, QCoreApplication::arguments(), options);
+        !error.isEmpty()) {
+        std::fprintf(stderr, "Try tallyvane-batch --help.\n");
+        return fail(error, 2);
+    }
+    if (options.help) {
+        // Named as the user knows it, whatever path started it.
+        QString help = parser.helpText();
+        const qsizetype lineEnd = help.indexOf(QLatin1Char('\n'));
+        help.replace(0, lineEnd, QStringLiteral("Usage: tallyvane-batch [options] WORKBOOK"));
+        const QByteArray text = help.toUtf8();
+        std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
         return 0;
     }
-    if (const QString error = parseArguments(args, options); !error.isEmpty()) {
-        std::fputs(kUsage, stderr);
-        return fail(error, 2);
+    if (options.version) {
+        std::printf("tallyvane-batch %s\n", TALLYVANE_VERSION);
+        return 0;
     }
     try {
         auto app = embedded::EmbeddedApplication::create();
@@ -197,7 +286,33 @@ int main(int argc, char** argv) {
         app->endSession();
         for (const QString& saved : app->savedFiles())
             std::fprintf(stderr, "tallyvane-batch: saved %s\n", qPrintable(saved));
-        const QByteArray out = report::listText(results).toUtf8();
+        QByteArray out;
+        switch (options.format) {
+        case Format::Tsv:
+            out = report::listText(results).toUtf8();
+            break;
+        case Format::Csv:
+            out = report::listCsv(results).toUtf8();
+            break;
+        case Format::Json: {
+            const excel::Range analysed = *table.AnalysedRange;
+            out = report::listJson(results, source->Name(),
+                                   excel::quotedSheetName(analysed.Worksheet()->Name()) +
+                                       QLatin1Char('!') + analysed.Address(false, false),
+                                   table.TotalCount);
+            break;
+        }
+        }
+        if (!options.output.isEmpty()) {
+            // Replaced whole or not at all.
+            QSaveFile file(options.output);
+            if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() ||
+                !file.commit())
+                return fail(QStringLiteral("Could not write the result into \"%1\": %2.")
+                                .arg(options.output, file.errorString()),
+                            1);
+            return 0;
+        }
         std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
         return std::fflush(stdout) == 0 ? 0
                                         : fail(QStringLiteral("Could not write the result."), 1);

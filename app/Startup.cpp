@@ -15,6 +15,9 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QThread>
@@ -128,9 +131,11 @@ void Startup::AttachToExcel(const QString& argument) {
     showWorkbook(app, book);
     m_form = new analysis::AnalysisForm(m_session);
     m_form->setAttribute(Qt::WA_DeleteOnClose);
+    restorePlace(m_form, kAnalysisWindowPlace, false); // the window keeps its own size
     // With the workbook on screen, the analysis window unloads and the workbook stays; the
     // program ends with the workbook window.
     connect(m_form, &analysis::AnalysisForm::unloaded, this, [this] {
+        savePlace(m_form, kAnalysisWindowPlace);
         if (!m_bookWindow)
             emit finished();
     });
@@ -210,14 +215,42 @@ void Startup::showWorkbook(const std::shared_ptr<excel::Application>& app,
     host->setSavesAtEnd(false);
     auto* window = new sheetview::WorkbookWindow(app, book);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    connect(window, &sheetview::WorkbookWindow::closed, this,
-            [this, window] { windowClosed(window); });
+    // The first workbook window where the user left the last one; others where the window
+    // system puts them, so that they do not cover it.
+    if (workbookWindows().isEmpty())
+        restorePlace(window, kWorkbookWindowPlace, true);
+    connect(window, &sheetview::WorkbookWindow::closed, this, [this, window] {
+        savePlace(window, kWorkbookWindowPlace);
+        windowClosed(window);
+    });
     connect(window, &sheetview::WorkbookWindow::activated, this,
             [this, window] { m_bookWindow = window; });
     connect(window, &sheetview::WorkbookWindow::openRequested, this, &Startup::openAnother);
     m_bookWindows << window;
     m_bookWindow = window;
     window->show();
+}
+
+void Startup::savePlace(QWidget* window, const char* key) {
+    if (!window || window->isMinimized())
+        return;
+    QSettings settings;
+    settings.setValue(QLatin1String(key), window->geometry());
+    settings.setValue(QLatin1String(key) + QStringLiteral("Maximized"), window->isMaximized());
+}
+
+void Startup::restorePlace(QWidget* window, const char* key, bool withSize) {
+    const QSettings settings;
+    const QRect place = settings.value(QLatin1String(key)).toRect();
+    // Only where a screen still shows the window's caption: screens come and go.
+    if (!place.isValid() || !QGuiApplication::screenAt(place.topLeft() + QPoint(40, 10)))
+        return;
+    if (withSize)
+        window->setGeometry(place);
+    else
+        window->move(place.topLeft());
+    if (settings.value(QLatin1String(key) + QStringLiteral("Maximized")).toBool())
+        window->setWindowState(window->windowState() | Qt::WindowMaximized);
 }
 
 void Startup::openAnother(const QString& path) {

@@ -55,6 +55,11 @@ private:
     void showWorkbook(const std::shared_ptr<excel::Application>& app,
                       const std::shared_ptr<excel::Workbook>& book);
     void openAnother(const QString& path);
+    // Where the user left a window last, kept in the user's settings under key.
+    static void savePlace(QWidget* window, const char* key);
+    static void restorePlace(QWidget* window, const char* key, bool withSize);
+    static constexpr const char* kAnalysisWindowPlace = "AnalysisWindow/geometry";
+    static constexpr const char* kWorkbookWindowPlace = "WorkbookWindow/geometry";
     void windowClosed(sheetview::WorkbookWindow* window);
 
     analysis::ExcelSession m_session;

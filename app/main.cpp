@@ -12,10 +12,42 @@
 #include <QLocale>
 #include <QStringList>
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char* const kHelp =
+    "Usage: tallyvane [WORKBOOK | /612 | /1003 | /613]\n"
+    "Pareto analysis of a column of a spreadsheet: shows WORKBOOK (.xlsx, .xlsm or .csv) in a\n"
+    "workbook window with the analysis window on top, already analysed from the workbook's\n"
+    "saved selection. Without an argument it asks for the workbook in a file dialog.\n"
+    "  /612           the About window\n"
+    "  /1003          the help page in the browser\n"
+    "  /613           the contact page in the browser\n"
+    "  -h, --help     show this help and end\n"
+    "  -v, --version  show the version and end\n"
+    "The whole argument string names the workbook: a name with blanks needs no quotes.\n"
+    "Without a workbook window nothing is saved; the workbook window saves only when told\n"
+    "(File > Save). tallyvane-batch(1) does the analysis without a window.\n";
+
+} // namespace
 
 int main(int argc, char** argv) {
+    // Answered before any window system is asked for, so that they work without a display.
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (argc == 2 && (std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "-v") == 0)) {
+        std::printf("tallyvane %s\n", TALLYVANE_VERSION);
+        return 0;
+    }
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tallyvane"));
+    // The user's settings (where the windows were) in ~/.config/Tallyvane/Tallyvane.conf.
+    QApplication::setOrganizationName(QStringLiteral("Tallyvane"));
+    QApplication::setApplicationVersion(QStringLiteral(TALLYVANE_VERSION));
     // The system's locale by name: numbers and dates in its forms, read once.
     QLocale::setDefault(QLocale(QLocale::system().name()));
     embedded::registerEmbeddedProvider();

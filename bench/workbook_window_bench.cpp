@@ -95,8 +95,6 @@ int main(int argc, char** argv) {
                     start, total ? qPrintable(total->text()) : "no analysis", longest);
         for (const QString& t : yes.texts)
             std::printf("answered: %s\n", qPrintable(t));
-        for (auto* window : startup.workbookWindows())
-            window->setProperty("closing", true);
     }
     return 0;
 }

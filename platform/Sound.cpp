@@ -1,6 +1,7 @@
 #include "Sound.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -26,7 +27,12 @@ void playWaveFile(const QString& path) {
 }
 
 QString programSound(const QString& fileName) {
-    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + fileName;
+    // Beside the program in a build; in share/tallyvane beside bin/ where it is installed.
+    const QString dir = QCoreApplication::applicationDirPath();
+    const QString beside = dir + QLatin1Char('/') + fileName;
+    if (QFileInfo::exists(beside))
+        return beside;
+    return QDir::cleanPath(dir + QStringLiteral("/../share/tallyvane/") + fileName);
 }
 
 } // namespace platform

@@ -8,7 +8,7 @@ namespace platform {
 
 void playWaveFile(const QString& path);
 
-// "copy.wav" beside the program.
+// A sound of the program ("copy.wav"): beside it, or in ../share/tallyvane where it is installed.
 QString programSound(const QString& fileName);
 
 } // namespace platform

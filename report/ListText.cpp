@@ -1,5 +1,8 @@
 #include "ListText.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+
 namespace report {
 
 namespace {
@@ -29,6 +32,56 @@ QString listText(const platform::ListViewModel& list) {
         text += crlf;
     }
     return text + crlf;
+}
+
+QString listCsv(const platform::ListViewModel& list) {
+    const auto field = [](const QString& text) {
+        if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
+            !text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n')))
+            return text;
+        QString quoted = text;
+        quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+        return QLatin1Char('"') + quoted + QLatin1Char('"');
+    };
+    const QString crlf = QStringLiteral("\r\n");
+    QString text;
+    for (int c = 0; c < list.columns(); ++c)
+        text += (c ? QStringLiteral(",") : QString()) + field(list.column(c).caption);
+    text += crlf;
+    for (int row = 0; row < list.count(); ++row) {
+        text += field(list.text(row));
+        for (int c = 1; c < list.columns(); ++c)
+            text += QLatin1Char(',') + field(list.subItem(row, c));
+        text += crlf;
+    }
+    return text;
+}
+
+namespace {
+
+// A value in JSON's own spelling (strings escaped, numbers in their shortest exact form).
+QByteArray json(const QJsonValue& value) {
+    const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2);
+}
+
+} // namespace
+
+QByteArray listJson(const platform::ListViewModel& list, const QString& workbook,
+                    const QString& range, double total) {
+    QByteArray out = "{\n  \"workbook\": " + json(workbook) + ",\n  \"range\": " + json(range) +
+                     ",\n  \"total\": " + json(total) + ",\n  \"categories\": [";
+    double running = 0;
+    for (int row = 0; row < list.count(); ++row) {
+        const double count = list.subItem(row, 1).toDouble();
+        running += count;
+        out += row ? ",\n    " : "\n    ";
+        out += "{\"label\": " + json(list.text(row)) + ", \"count\": " + json(count) +
+               ", \"share\": " + json(total > 0 ? count / total : 0.0) +
+               ", \"cumulative\": " + json(total > 0 ? running / total : 0.0) + "}";
+    }
+    out += list.count() ? "\n  ]\n}\n" : "]\n}\n";
+    return out;
 }
 
 } // namespace report

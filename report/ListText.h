@@ -14,4 +14,14 @@ namespace report {
 // on one line and a paste keeps it as text rather than reading a formula.
 QString listText(const platform::ListViewModel& list);
 
+// The same rows as comma-separated values (RFC 4180): the captions, then one line per row, CR LF
+// after each; a field holding a comma, a quote or a line break is quoted.
+QString listCsv(const platform::ListViewModel& list);
+
+// The result list as JSON for programs: {"workbook", "range", "total", "categories": [{"label",
+// "count", "share", "cumulative"}]} in the list's order, shares as fractions from 0 to 1 (count
+// over total, and the running sum of the counts over total).
+QByteArray listJson(const platform::ListViewModel& list, const QString& workbook,
+                    const QString& range, double total);
+
 } // namespace report

@@ -8,9 +8,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # The fonts: Wine's Tahoma and MS Sans Serif, and Carlito for Calibri (metric-compatible).
-build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev libzip-dev libexpat1-dev
-                libpugixml-dev libgtest-dev fonts-wine fonts-crosextra-carlito)
-test_packages=(python3 python3-openpyxl libreoffice-calc-nogui dbus-daemon dbus-bin)
+build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev
+                libzip-dev libexpat1-dev libpugixml-dev libgtest-dev fonts-wine fonts-crosextra-carlito)
+# The tests also check the installed files and the Debian package with the tools of the system.
+test_packages=(python3 python3-openpyxl libreoffice-calc-nogui dbus-daemon dbus-bin
+               desktop-file-utils appstream man-db dpkg-dev lintian file)
 
 packages=("${build_packages[@]}")
 if [[ "${1:-}" == "--tests" ]]; then

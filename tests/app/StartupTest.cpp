@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QAction>
 #include <QProgressDialog>
+#include <QSettings>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -221,6 +222,37 @@ TEST(Startup, AnotherWorkbookOpensInItsOwnWindowAndMergeFollowsTheActiveOne) {
     EXPECT_EQ(s.startup.workbookWindow(), one);
     one->close();
     EXPECT_EQ(s.finished, 1);
+}
+
+TEST(Startup, WindowsOpenWhereTheUserLeftThem) {
+    QSettings().clear();
+    const QString book = sampleBook();
+    QRect workbookPlace;
+    {
+        Started s;
+        s.startup.Main(book);
+        ASSERT_TRUE(s.startup.analysisForm() && s.startup.workbookWindow());
+        s.startup.analysisForm()->move(140, 90);
+        s.startup.workbookWindow()->setGeometry(60, 50, 700, 500);
+        workbookPlace = s.startup.workbookWindow()->geometry();
+        s.startup.analysisForm()->close();
+        s.startup.workbookWindow()->close();
+    }
+    {
+        Started s;
+        s.startup.Main(book);
+        ASSERT_TRUE(s.startup.analysisForm() && s.startup.workbookWindow());
+        EXPECT_EQ(s.startup.analysisForm()->pos(), QPoint(140, 90));
+        EXPECT_EQ(s.startup.workbookWindow()->geometry(), workbookPlace);
+        // A place no screen shows any more is not used.
+        s.startup.analysisForm()->move(-5000, -5000);
+        s.startup.analysisForm()->close();
+    }
+    Started s;
+    s.startup.Main(book);
+    ASSERT_TRUE(s.startup.analysisForm());
+    EXPECT_NE(s.startup.analysisForm()->pos(), QPoint(-5000, -5000));
+    EXPECT_TRUE(QSettings().fileName().contains(".qttest")) << "never the user's own settings";
 }
 
 } // namespace

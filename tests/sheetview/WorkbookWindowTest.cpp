@@ -150,7 +150,7 @@ TEST(WorkbookWindow, ShowsCellsInTheFilesOwnFormatsAndFont) {
     auto app = embedded::EmbeddedApplication::create();
     app->open(writeStyledBook());
     sheetview::WorkbookWindow w(app, app->ActiveWorkbook());
-    const auto role = [&](int row, int role) {
+    const auto data = [&](int row, int role) {
         return w.model()->data(w.model()->index(row - 1, 0), role);
     };
     EXPECT_EQ(shown(w, 2, 1), "2026-09-01 06:00");
@@ -159,13 +159,13 @@ TEST(WorkbookWindow, ShowsCellsInTheFilesOwnFormatsAndFont) {
     EXPECT_EQ(shown(w, 6, 1), excel::textForm(Variant(excel::DateValue{46266})))
         << "the built-in short date follows the user's locale";
     EXPECT_EQ(shown(w, 7, 1), "7") << "a style the file does not have is the default";
-    EXPECT_TRUE(role(1, Qt::FontRole).value<QFont>().bold());
-    EXPECT_EQ(role(1, Qt::FontRole).value<QFont>().family(), "Arial");
-    EXPECT_EQ(role(4, Qt::FontRole).value<QFont>().family(), "Courier New");
-    EXPECT_EQ(role(4, Qt::FontRole).value<QFont>().pointSizeF(), 10);
-    EXPECT_EQ(role(4, Qt::ForegroundRole).value<QBrush>().color(), QColor(255, 0, 0));
-    EXPECT_EQ(role(4, Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 255, 0));
-    EXPECT_EQ(role(4, Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask,
+    EXPECT_TRUE(data(1, Qt::FontRole).value<QFont>().bold());
+    EXPECT_EQ(data(1, Qt::FontRole).value<QFont>().family(), "Arial");
+    EXPECT_EQ(data(4, Qt::FontRole).value<QFont>().family(), "Courier New");
+    EXPECT_EQ(data(4, Qt::FontRole).value<QFont>().pointSizeF(), 10);
+    EXPECT_EQ(data(4, Qt::ForegroundRole).value<QBrush>().color(), QColor(255, 0, 0));
+    EXPECT_EQ(data(4, Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 255, 0));
+    EXPECT_EQ(data(4, Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask,
               Qt::AlignHCenter);
     // The standard font: Arial 10, whose characters are 6 pixels wide.
     EXPECT_EQ(w.grid()->font().family(), "Arial");
@@ -179,7 +179,7 @@ TEST(WorkbookWindow, ShowsCellsInTheFilesOwnFormatsAndFont) {
     cell.Worksheet()->setCellValue(3, 1, Variant(0.5));
     cell.setFontName("Carlito");
     EXPECT_EQ(cell.Text(), "50.0%");
-    EXPECT_EQ(role(3, Qt::FontRole).value<QFont>().family(), "Carlito");
+    EXPECT_EQ(data(3, Qt::FontRole).value<QFont>().family(), "Carlito");
 }
 
 TEST(WorkbookWindow, AMillionRowsOpenWithoutReadingThemAndTheLastIsReachable) {

@@ -1,8 +1,10 @@
 // The tests' entry: every test runs in the same pinned locale (US English), whatever the machine's
 // own; tests of other locales set theirs and put it back. Widget tests also get an application
-// object, on the offscreen platform when there is no display.
+// object, on the offscreen platform when there is no display. Settings the program keeps go to
+// Qt's test folder, never to the user's own.
 
 #include <QLocale>
+#include <QStandardPaths>
 
 #ifdef TALLYVANE_TEST_WIDGETS
 #include "platform/Fonts.h"
@@ -15,6 +17,7 @@
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    QStandardPaths::setTestModeEnabled(true);
 #ifdef TALLYVANE_TEST_WIDGETS
     // Listing the tests (at test discovery) needs no window system.
     if (::testing::GTEST_FLAG(list_tests))
