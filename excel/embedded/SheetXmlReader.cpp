@@ -46,10 +46,15 @@ SheetXmlReader::SheetXmlReader(const QString& fileName, SheetData& sheet,
     m_value.reserve(64);
 }
 
-void SheetXmlReader::read(ZipPackage& package) {
+bool SheetXmlReader::read(ZipPackage& package, bool plain) {
+    if (plain)
+        usePlainReader();
     parse(package);
+    if (plainReaderGaveUp())
+        return false;
     m_sheet.cells->finishLoading();
     applySelection();
+    return true;
 }
 
 bool SheetXmlReader::parseCellRef(const char* ref, int& row, int& column) {

@@ -19,7 +19,9 @@ public:
     SheetXmlReader(const QString& fileName, SheetData& sheet, const std::vector<bool>& dateStyles,
                    quint32 sharedStrings, const ReadLimits& limits, qint64& cellBudget);
 
-    void read(ZipPackage& package);
+    // Reads the sheet; with plain true through the fast plain reader, and then false when the
+    // part is beyond it (the sheet is then to be read anew with plain false).
+    bool read(ZipPackage& package, bool plain = false);
 
 protected:
     void startElement(const char* name, const char** attributes) override;

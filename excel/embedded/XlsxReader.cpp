@@ -283,9 +283,19 @@ WorkbookData readXlsx(const QString& path, const ReadLimits& limits) {
                                                 "%3; each sheet needs a part of its own")
                                      .arg(other.value(), sheet.name, sheet.partName));
         sheetOfPart.insert(partKey, sheet.name);
+        // The fast plain reader first; a part beyond it is read again, from nothing, by the full
+        // parser, which words every refusal.
+        const SheetData blank = sheet;
+        const qint64 budget = cellBudget;
         sheet.cells = std::make_shared<CellStore>(book.context);
-        SheetXmlReader(fileName, sheet, dateStyles, sharedStrings, limits, cellBudget)
-            .read(package);
+        if (!SheetXmlReader(fileName, sheet, dateStyles, sharedStrings, limits, cellBudget)
+                 .read(package, true)) {
+            sheet = blank;
+            cellBudget = budget;
+            sheet.cells = std::make_shared<CellStore>(book.context);
+            SheetXmlReader(fileName, sheet, dateStyles, sharedStrings, limits, cellBudget)
+                .read(package);
+        }
         if (thisTab <= activeTab)
             book.activeSheet = int(book.sheets.size());
         book.sheets.push_back(std::move(sheet));

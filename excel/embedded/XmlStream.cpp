@@ -1,6 +1,7 @@
 #include "XmlStream.h"
 
 #include "FileRefusal.h"
+#include "PlainXml.h"
 #include "ZipPackage.h"
 
 #include <cstring>
@@ -29,6 +30,19 @@ XmlStream::XmlStream(QString fileName, QString partName)
 
 XmlStream::~XmlStream() {
     XML_ParserFree(m_parser);
+}
+
+void XmlStream::usePlainReader() {
+    m_plain = std::make_unique<PlainXml>(PlainXml::Handlers{
+        [this](const char* name, const char** attributes) { startElement(name, attributes); },
+        [this](const char* name) { endElement(name); },
+        [this](const char* data, int length) { characters(data, length); },
+        [this] { return !m_failure.isEmpty(); },
+    });
+}
+
+bool XmlStream::plainReaderGaveUp() const {
+    return m_plain && m_plain->gaveUp() && m_failure.isEmpty();
 }
 
 void XmlStream::fail(const QString& reason) {
@@ -86,6 +100,15 @@ void XmlStream::parse(const QByteArray& bytes) {
 }
 
 void XmlStream::feedChunks(const char* data, size_t size) {
+    if (m_plain) {
+        // After giving up or a refused content the rest is only unpacked, as below.
+        if (m_syntaxError.isEmpty() && !m_plain->gaveUp()) {
+            m_plain->feed(data, size);
+            if (!m_failure.isEmpty())
+                m_syntaxError = m_failure;
+        }
+        return;
+    }
     while (size > 0 && m_syntaxError.isEmpty()) {
         const size_t piece = std::min<size_t>(size, 1 << 20); // what the parser's int holds
         feed(data, piece, false);
@@ -95,18 +118,27 @@ void XmlStream::feedChunks(const char* data, size_t size) {
 }
 
 void XmlStream::finish() {
-    if (m_syntaxError.isEmpty())
+    if (m_plain) {
+        if (m_syntaxError.isEmpty() && !m_plain->gaveUp()) {
+            m_plain->finish();
+            if (!m_failure.isEmpty())
+                m_syntaxError = m_failure;
+        }
+        if (plainReaderGaveUp())
+            return; // the caller reads the part again with the full parser
+    } else if (m_syntaxError.isEmpty()) {
         feed("", 0, true);
+    }
     if (!m_syntaxError.isEmpty())
         refuseFile(m_fileName, m_syntaxError);
 }
 
 qint64 XmlStream::byteIndex() const {
-    return qint64(XML_GetCurrentByteIndex(m_parser));
+    return m_plain ? -1 : qint64(XML_GetCurrentByteIndex(m_parser));
 }
 
 int XmlStream::byteCount() const {
-    return XML_GetCurrentByteCount(m_parser);
+    return m_plain ? 0 : XML_GetCurrentByteCount(m_parser);
 }
 
 pugi::xml_document loadPart(ZipPackage& package, const QString& partName) {

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <memory>
 #include <pugixml.hpp>
 #include <string>
 
@@ -13,6 +14,7 @@ struct XML_ParserStruct;
 namespace embedded {
 
 class ZipPackage;
+class PlainXml;
 
 // The part of an element or attribute name after its prefix: "x:c" gives "c".
 inline const char* localName(const char* name) {
@@ -34,10 +36,16 @@ public:
     XmlStream(const XmlStream&) = delete;
     XmlStream& operator=(const XmlStream&) = delete;
 
-    // Streams the whole part through the handlers; refuses the file on any error.
+    // Streams the whole part through the handlers; refuses the file on any error. With the
+    // plain reader (usePlainReader), a part beyond its subset is left to the caller to read again
+    // with the full parser (plainReaderGaveUp()).
     void parse(ZipPackage& package);
     // Parses a part already in memory.
     void parse(const QByteArray& bytes);
+
+    // Reads the part with the fast plain reader; no byte positions are known then.
+    void usePlainReader();
+    bool plainReaderGaveUp() const;
 
 protected:
     virtual void startElement(const char* name, const char** attributes) = 0;
@@ -65,6 +73,7 @@ private:
     QString m_fileName;
     QString m_partName;
     XML_ParserStruct* m_parser;
+    std::unique_ptr<PlainXml> m_plain;
     QString m_failure;
     QString m_syntaxError;
 };

@@ -1,0 +1,61 @@
+#pragma once
+// A fast reader of plain XML, for the parts that hold most of a workbook's bytes (worksheets).
+// It reads the strict subset that spreadsheet producers write: an optional UTF-8 declaration,
+// elements, attributes, text, the five entities of XML and character references; and it checks
+// what it reads as a conforming parser would (names, nesting, quotes, characters, UTF-8,
+// duplicate attributes). Anything beyond the subset (comments, CDATA, processing instructions,
+// document types, other encodings, names beyond ASCII, an oddly large token), and anything it
+// finds wrong, makes it give up without a word: the caller then reads the part again with the
+// full parser, which accepts what XML allows and words every refusal.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace embedded {
+
+class PlainXml {
+public:
+    struct Handlers {
+        std::function<void(const char* name, const char** attributes)> start;
+        std::function<void(const char* name)> end;
+        std::function<void(const char* data, int length)> text;
+        std::function<bool()> stopped; // a handler refused: read no further
+    };
+
+    explicit PlainXml(Handlers handlers);
+
+    // The part's bytes in order, in pieces of any size.
+    void feed(const char* data, size_t size);
+    // The end of the part.
+    void finish();
+    // Whether it gave up: the part must be read again by the full parser.
+    bool gaveUp() const { return m_gaveUp; }
+
+private:
+    enum class Phase { Prolog, Content, Epilog };
+    enum class Step { Done, NeedMore, GiveUp };
+
+    void process(bool final);
+    Step declaration();
+    Step startTag();
+    Step endTag();
+    Step text(size_t end);
+    // Appends the character an entity or character reference stands for; at points at "&".
+    Step entity(size_t& at, std::string& out) const;
+    bool name(size_t& at) const;
+
+    Handlers m_handlers;
+    std::string m_buffer;
+    size_t m_pos = 0;
+    Phase m_phase = Phase::Prolog;
+    bool m_atStart = true; // nothing read yet: a declaration may come
+    bool m_gaveUp = false;
+    std::vector<std::string> m_open; // names of the open elements
+    std::string m_scratch;           // the start tag's name and attributes, each ended by NUL
+    std::vector<size_t> m_offsets;
+    std::vector<const char*> m_attributes;
+    std::string m_text;
+};
+
+} // namespace embedded
