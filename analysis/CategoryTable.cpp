@@ -171,17 +171,21 @@ void CategoryTable::CollectUniqueValues(const QVector<excel::Variant>& values) {
         }
         // A text is its own key (the cell's copy, shared); other values are keyed by the text
         // the list shows for them.
-        if (keys.insert(v.isText() ? v.text() : excel::textForm(v, locale)).second)
+        if (keys.insert(v.isText() ? v.text() : excel::textForm(v, locale)).second) {
             UniqueValues.push_back(v);
+            // One more than can be listed is enough to refuse the range: no need to read on.
+            if (UniqueValues.size() > kMaxCategories)
+                return;
+        }
     }
 }
 
 bool CategoryTable::DetectUniqueCategories() {
     const qsizetype found = UniqueValues.size();
     if (found > kMaxCategories) {
-        m_ui.showMessage(QStringLiteral("The range holds %1 different values, more than the %2 "
-                                        "categories one analysis can list. Choose a smaller range.")
-                             .arg(QLocale().toString(found), QLocale().toString(kMaxCategories)));
+        m_ui.showMessage(QStringLiteral("The range holds more than %1 different values, more "
+                                        "than one analysis can list. Choose a smaller range.")
+                             .arg(QLocale().toString(kMaxCategories)));
         return false;
     }
     m_included.clear();

@@ -5,6 +5,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 #include <zip.h>
 
 namespace embedded {
@@ -166,26 +172,113 @@ void ZipPackage::stream(const QString& partName,
         ~Closer() { zip_fclose(f); }
     } closer{file};
     // The headers' sizes are not to be trusted: count what really comes out and stop as soon as
-    // it goes past what was declared.
+    // it goes past what was declared. A large part is unpacked on a second thread while this one
+    // reads what came out before; a small one here, as the thread would cost more than it saves.
     static constexpr size_t kChunk = 256 * 1024;
-    std::unique_ptr<char[]> buffer(new char[kChunk]);
+    static constexpr qint64 kThreadedFrom = 4 * 1024 * 1024;
     qint64 actual = 0;
-    while (true) {
-        const zip_int64_t n = zip_fread(file, buffer.get(), kChunk);
-        if (n < 0)
-            refuseFile(m_fileName, QStringLiteral("its part %1 is damaged (%2)")
-                                       .arg(partName, QString::fromUtf8(zip_file_strerror(file))));
-        if (n == 0)
-            break;
+    QString damage;
+    const auto unpack = [&](char* buffer) -> zip_int64_t {
+        const zip_int64_t n = zip_fread(file, buffer, kChunk);
+        if (n < 0) {
+            damage = QStringLiteral("its part %1 is damaged (%2)")
+                         .arg(partName, QString::fromUtf8(zip_file_strerror(file)));
+            return -1;
+        }
         actual += n;
-        if (actual > declared)
-            refuseFile(m_fileName, QStringLiteral("its part %1 is damaged: it unpacks to more "
-                                                  "bytes than its header declares (%2)")
-                                       .arg(partName, describeBytes(declared)));
-        sink(buffer.get(), size_t(n));
+        if (actual > declared) {
+            damage = QStringLiteral("its part %1 is damaged: it unpacks to more bytes than its "
+                                    "header declares (%2)")
+                         .arg(partName, describeBytes(declared));
+            return -1;
+        }
+        return n;
+    };
+    qint64 delivered = 0;
+    const auto deliver = [&](const char* data, size_t n) {
+        sink(data, n);
+        delivered += qint64(n);
         if (m_limits.progress &&
-            !m_limits.progress(m_totalRead + actual, std::max(m_expected, m_totalRead + actual)))
+            !m_limits.progress(m_totalRead + delivered, std::max(m_expected, m_totalRead + delivered)))
             throw ReadCancelled(m_fileName);
+    };
+    if (declared < kThreadedFrom) {
+        std::unique_ptr<char[]> buffer(new char[kChunk]);
+        while (true) {
+            const zip_int64_t n = unpack(buffer.get());
+            if (n < 0)
+                refuseFile(m_fileName, damage);
+            if (n == 0)
+                break;
+            deliver(buffer.get(), size_t(n));
+        }
+    } else {
+        // Four buffers go round: the unpacking thread fills free ones, this one reads full ones
+        // in order and hands them back.
+        struct Relay {
+            std::mutex mutex;
+            std::condition_variable changed;
+            std::deque<std::pair<char*, size_t>> full;
+            std::vector<char*> free;
+            bool finished = false; // the unpacking ended (at the end, or on damage)
+            bool stop = false;     // the reading ended early: unpack no more
+        } relay;
+        std::vector<std::unique_ptr<char[]>> buffers;
+        for (int i = 0; i < 4; ++i) {
+            buffers.emplace_back(new char[kChunk]);
+            relay.free.push_back(buffers.back().get());
+        }
+        std::thread unpacker([&] {
+            while (true) {
+                char* buffer = nullptr;
+                {
+                    std::unique_lock lock(relay.mutex);
+                    relay.changed.wait(lock, [&] { return relay.stop || !relay.free.empty(); });
+                    if (relay.stop)
+                        break;
+                    buffer = relay.free.back();
+                    relay.free.pop_back();
+                }
+                const zip_int64_t n = unpack(buffer);
+                std::lock_guard lock(relay.mutex);
+                if (n <= 0)
+                    break;
+                relay.full.emplace_back(buffer, size_t(n));
+                relay.changed.notify_all();
+            }
+            std::lock_guard lock(relay.mutex);
+            relay.finished = true;
+            relay.changed.notify_all();
+        });
+        struct Joiner {
+            Relay& relay;
+            std::thread& thread;
+            ~Joiner() {
+                {
+                    std::lock_guard lock(relay.mutex);
+                    relay.stop = true;
+                }
+                relay.changed.notify_all();
+                thread.join();
+            }
+        } joiner{relay, unpacker};
+        while (true) {
+            std::pair<char*, size_t> piece{nullptr, 0};
+            {
+                std::unique_lock lock(relay.mutex);
+                relay.changed.wait(lock, [&] { return relay.finished || !relay.full.empty(); });
+                if (relay.full.empty())
+                    break; // finished, and everything before the end or the damage was read
+                piece = relay.full.front();
+                relay.full.pop_front();
+            }
+            deliver(piece.first, piece.second);
+            std::lock_guard lock(relay.mutex);
+            relay.free.push_back(piece.first);
+            relay.changed.notify_all();
+        }
+        if (!damage.isEmpty())
+            refuseFile(m_fileName, damage);
     }
     if (actual < declared)
         refuseFile(m_fileName, QStringLiteral("its part %1 is damaged: it is shorter than its "
