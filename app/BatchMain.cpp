@@ -21,6 +21,7 @@
 #include <QSaveFile>
 #include <QLocale>
 #include <QStringList>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -179,6 +180,25 @@ QString problemText(analysis::RangeProblem problem, const QString& address) {
     return {};
 }
 
+// With a range named, only its columns are read: cells of others are counted (for the caps and
+// the used range) but neither read nor kept. Not when a .csv is to be saved: it is saved from its
+// cells, all of them.
+embedded::ReadLimits readLimitsFor(const Options& options) {
+    embedded::ReadLimits limits;
+    const bool savesCsv = (options.highlightGiven || options.report) &&
+                          options.workbook.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
+    const auto reference = excel::parseReference(options.range);
+    if (options.range.isEmpty() || savesCsv || !reference || reference->areas.isEmpty())
+        return limits;
+    limits.firstColumn = excel::kMaxColumns;
+    limits.lastColumn = 1;
+    for (const excel::CellRect& area : reference->areas) {
+        limits.firstColumn = std::min(limits.firstColumn, area.left);
+        limits.lastColumn = std::max(limits.lastColumn, area.right);
+    }
+    return limits;
+}
+
 int fail(const QString& message, int code) {
     std::fprintf(stderr, "tallyvane-batch: %s\n", qPrintable(message));
     return code;
@@ -215,7 +235,7 @@ int main(int argc, char** argv) {
     }
     try {
         auto app = embedded::EmbeddedApplication::create();
-        app->open(options.workbook);
+        app->open(options.workbook, readLimitsFor(options));
         const auto source = app->ActiveWorkbook();
         platform::ListViewModel included;
         platform::ListViewModel results;

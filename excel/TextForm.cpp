@@ -53,9 +53,12 @@ bool parsePlainNumber(QStringView text, double& value) {
     }
     if (i != text.size())
         return false;
-    const QByteArray latin = text.toLatin1();
-    const char* begin = latin.constData() + (latin.startsWith('+') ? 1 : 0);
-    const char* end = latin.constData() + latin.size();
+    // Digits, signs, a point and an exponent only (checked above): copied byte by byte.
+    char latin[401];
+    for (qsizetype k = 0; k < text.size(); ++k)
+        latin[k] = char(text[k].unicode());
+    const char* begin = latin + (latin[0] == '+' ? 1 : 0);
+    const char* end = latin + text.size();
     const auto result = std::from_chars(begin, end, value);
     return result.ec == std::errc() && result.ptr == end && std::isfinite(value);
 }

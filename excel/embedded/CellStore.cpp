@@ -17,15 +17,18 @@ const std::vector<Cell> kNoCells;
 quint32 StringPool::add(const QString& text) {
     m_strings.push_back(text);
     const quint32 index = quint32(m_strings.size() - 1);
-    m_index.insert(text, index);
+    m_index.emplace(QStringView(m_strings.back()), index);
     return index;
 }
 
 quint32 StringPool::intern(const QString& text) {
-    const auto it = m_index.constFind(text);
-    if (it != m_index.constEnd())
-        return it.value();
-    return add(text);
+    const auto it = m_index.find(QStringView(text));
+    return it != m_index.end() ? it->second : add(text);
+}
+
+quint32 StringPool::intern(QStringView text) {
+    const auto it = m_index.find(text);
+    return it != m_index.end() ? it->second : add(text.toString());
 }
 
 double serialToAutomationDate(double serial, bool date1904) {
@@ -260,7 +263,22 @@ excel::CellRect CellStore::usedRect() const {
         r.bottom = std::max(r.bottom, int(cells.back().row));
         r.right = column;
     }
+    if (m_unread.bottom > 0) {
+        if (!any)
+            return m_unread;
+        r = {std::min(r.top, m_unread.top), std::min(r.left, m_unread.left),
+             std::max(r.bottom, m_unread.bottom), std::max(r.right, m_unread.right)};
+    }
     return any ? r : excel::CellRect::cell(1, 1);
+}
+
+void CellStore::widenUsedRect(int row, int column) {
+    if (m_unread.bottom == 0) {
+        m_unread = excel::CellRect::cell(row, column);
+        return;
+    }
+    m_unread = {std::min(m_unread.top, row), std::min(m_unread.left, column),
+                std::max(m_unread.bottom, row), std::max(m_unread.right, column)};
 }
 
 } // namespace embedded

@@ -9,7 +9,9 @@
 #include <QHash>
 #include <QString>
 #include <algorithm>
+#include <cstring>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace embedded {
@@ -49,12 +51,26 @@ class StringPool {
 public:
     quint32 add(const QString& text); // always a new entry (keeps shared-string numbering)
     quint32 intern(const QString& text);
+    quint32 intern(QStringView text); // makes a string only for a text not yet in the pool
     const QString& at(quint32 index) const { return m_strings[index]; }
     quint32 size() const { return quint32(m_strings.size()); }
 
 private:
+    struct ViewHash {
+        size_t operator()(QStringView text) const { return qHash(text); }
+    };
+    struct ViewEqual {
+        bool operator()(QStringView a, QStringView b) const {
+            return a.size() == b.size() &&
+                   (a.isEmpty() ||
+                    std::memcmp(a.data(), b.data(), size_t(a.size()) * sizeof(QChar)) == 0);
+        }
+    };
+
     std::vector<QString> m_strings;
-    QHash<QString, quint32> m_index;
+    // Views of the pool's own strings, whose characters stay where they are while the pool
+    // lives (a QString moved keeps its characters).
+    std::unordered_map<QStringView, quint32, ViewHash, ViewEqual> m_index;
 };
 
 // What every sheet of a workbook shares: its strings, its date system, and the cell styles and
@@ -108,8 +124,12 @@ public:
     QString formula(int row, int column) const;
 
     qint64 cellCount() const { return m_cellCount; }
-    // The block of all stored cells; A1 when there is none.
+    // The block of all stored cells (and of cells read past, see widenUsedRect); A1 when there is
+    // none.
     excel::CellRect usedRect() const;
+    // Cells that hold something but were not read (their columns were not asked for) still
+    // count in the used block.
+    void widenUsedRect(int row, int column);
     // Increases with every change; per-range caches compare it.
     quint64 version() const { return m_version; }
 
@@ -133,6 +153,7 @@ private:
     std::shared_ptr<BookContext> m_context;
     std::vector<std::vector<Cell>> m_columns;
     std::vector<bool> m_unsorted;
+    excel::CellRect m_unread{0, 0, 0, 0}; // bottom 0: none
     QHash<quint64, QString> m_formulas;
     qint64 m_cellCount = 0;
     quint64 m_version = 1;

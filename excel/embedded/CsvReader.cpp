@@ -121,6 +121,10 @@ private:
             refuseFile(
                 m_fileName,
                 QStringLiteral("it holds more than %1 cells").arg(m_limits.maxCellsPerSheet));
+        if (m_column < m_limits.firstColumn || m_column > m_limits.lastColumn) {
+            m_sheet.cells->widenUsedRect(m_row, m_column); // not asked for: counted, not read
+            return;
+        }
         Cell cell;
         double number = 0;
         if (excel::parsePlainNumber(field, number)) {
@@ -128,7 +132,7 @@ private:
             cell.number = number;
         } else {
             cell.kind = CellKind::Text;
-            cell.text = m_sheet.cells->sharedContext()->strings.intern(field.toString());
+            cell.text = m_sheet.cells->sharedContext()->strings.intern(field);
         }
         m_sheet.cells->append(m_row, m_column, cell);
     }

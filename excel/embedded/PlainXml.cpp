@@ -15,12 +15,27 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
+// Characters of names (ASCII only: names beyond it are left to the full parser): 1 may start a
+// name, 2 may follow.
+struct NameTable {
+    unsigned char kind[256] = {};
+    constexpr NameTable() {
+        for (int c = 0; c < 256; ++c) {
+            const bool start =
+                (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
+            const bool follow = start || (c >= '0' && c <= '9') || c == '-' || c == '.';
+            kind[c] = start ? 3 : (follow ? 2 : 0);
+        }
+    }
+};
+constexpr NameTable kNames;
+
 bool isNameStart(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
+    return kNames.kind[c] & 1;
 }
 
 bool isNameChar(unsigned char c) {
-    return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+    return kNames.kind[c] & 2;
 }
 
 // A character XML allows in a document.
@@ -93,12 +108,13 @@ void PlainXml::finish() {
         return;
     process(true);
     // A document ends after its root element, with nothing unread.
-    if (!m_gaveUp && !m_handlers.stopped() && (m_phase != Phase::Epilog || m_pos < m_buffer.size()))
+    if (!m_gaveUp && !*m_handlers.stopped &&
+        (m_phase != Phase::Epilog || m_pos < m_buffer.size()))
         m_gaveUp = true;
 }
 
 void PlainXml::process(bool final) {
-    while (!m_gaveUp && m_pos < m_buffer.size() && !m_handlers.stopped()) {
+    while (!m_gaveUp && m_pos < m_buffer.size() && !*m_handlers.stopped) {
         Step step = Step::Done;
         const char c = m_buffer[m_pos];
         if (m_phase == Phase::Content && c != '<') {
@@ -146,9 +162,12 @@ void PlainXml::process(bool final) {
 }
 
 bool PlainXml::name(size_t& at) const {
-    if (at >= m_buffer.size() || !isNameStart(uchar(m_buffer[at])))
+    const size_t size = m_buffer.size();
+    const char* data = m_buffer.data();
+    if (at >= size || !isNameStart(uchar(data[at])))
         return false;
-    while (at < m_buffer.size() && isNameChar(uchar(m_buffer[at])))
+    ++at;
+    while (at < size && isNameChar(uchar(data[at])))
         ++at;
     return true;
 }

@@ -20,7 +20,7 @@ public:
         std::function<void(const char* name, const char** attributes)> start;
         std::function<void(const char* name)> end;
         std::function<void(const char* data, int length)> text;
-        std::function<bool()> stopped; // a handler refused: read no further
+        const bool* stopped; // set when a handler refused: read no further
     };
 
     explicit PlainXml(Handlers handlers);

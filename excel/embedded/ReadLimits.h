@@ -17,6 +17,12 @@ struct ReadLimits {
     qint64 maxTotalBytes = qint64(2) << 30;        // all parts read, unpacked
     qint64 maxCellsPerSheet = qint64(32) << 20;    // stored cells of one sheet
     qint64 maxCellsPerWorkbook = qint64(64) << 20; // stored cells of the whole workbook
+    // The columns whose cells are kept; cells of others are counted (against the caps above, and
+    // in the sheet's used range) but not read. Only for a reader that needs no other cell and
+    // saves nothing it read whole (a .csv is saved from its cells).
+    int firstColumn = 1;
+    int lastColumn = 16384;
+    bool keepsEveryColumn() const { return firstColumn <= 1 && lastColumn >= 16384; }
     // Told as the parts are unpacked: bytes so far and in all (of the parts read); false stops
     // the read (it raises ReadCancelled). May be called from the thread that reads.
     std::function<bool(qint64 done, qint64 total)> progress;

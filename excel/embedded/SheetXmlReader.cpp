@@ -6,6 +6,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <algorithm>
 #include <cstring>
 
 namespace embedded {
@@ -236,6 +237,7 @@ void SheetXmlReader::startCell(const char** attributes) {
             return fail(QStringLiteral("the sheet \"%1\" has a cell beyond the last column XFD")
                             .arg(m_sheet.name));
     }
+    m_passing = m_column < m_limits.firstColumn || m_column > m_limits.lastColumn;
 }
 
 void SheetXmlReader::characters(const char* data, int length) {
@@ -260,7 +262,7 @@ void SheetXmlReader::endElement(const char* name) {
         switch (*local) {
         case 'c':
             if (m_inCell)
-                finishCell();
+                m_passing ? passCell() : finishCell();
             m_inCell = false;
             return;
         case 'v':
@@ -368,18 +370,36 @@ void SheetXmlReader::finishCell() {
     storeCell(cell);
 }
 
+bool SheetXmlReader::countCell() {
+    if (++m_cells > m_limits.maxCellsPerSheet) {
+        fail(QStringLiteral("the sheet \"%1\" holds more than %2 cells")
+                 .arg(m_sheet.name)
+                 .arg(m_limits.maxCellsPerSheet));
+        return false;
+    }
+    if (--m_cellBudget < 0) {
+        fail(QStringLiteral("the workbook holds more than %1 cells")
+                 .arg(m_limits.maxCellsPerWorkbook));
+        return false;
+    }
+    return true;
+}
+
+void SheetXmlReader::passCell() {
+    // What a stored cell would hold: a formula, a value, an inline text.
+    const bool blank = std::all_of(m_value.begin(), m_value.end(),
+                                   [](char c) { return std::isspace(uchar(c)); });
+    if ((m_hasFormula || !blank || m_inInline) && countCell())
+        m_sheet.cells->widenUsedRect(m_row, m_column);
+}
+
 void SheetXmlReader::storeCell(Cell& cell) {
     if (m_hasFormula)
         cell.flags |= Cell::kHasFormula;
     if (m_style > 0 && m_style <= 0xFFFF)
         cell.style = quint16(m_style);
-    if (++m_cells > m_limits.maxCellsPerSheet)
-        return fail(QStringLiteral("the sheet \"%1\" holds more than %2 cells")
-                        .arg(m_sheet.name)
-                        .arg(m_limits.maxCellsPerSheet));
-    if (--m_cellBudget < 0)
-        return fail(QStringLiteral("the workbook holds more than %1 cells")
-                        .arg(m_limits.maxCellsPerWorkbook));
+    if (!countCell())
+        return;
     m_sheet.cells->append(m_row, m_column, cell);
     if (m_hasFormula && !m_formula.empty())
         m_sheet.cells->setFormula(m_row, m_column, QString::fromUtf8(m_formula.c_str()));

@@ -41,6 +41,10 @@ private:
     void startCell(const char** attributes);
     void finishCell();
     void storeCell(Cell& cell);
+    // Counts a cell against the caps; false when a cap is passed (the reader failed).
+    bool countCell();
+    // A cell of a column not asked for: counted, and in the used range when it holds something.
+    void passCell();
     void storeText(const std::string& utf8, Cell& cell);
     bool parseCellRef(const char* ref, int& row, int& column);
     QString cellName() const;
@@ -58,6 +62,7 @@ private:
     int m_style = 0;
     bool m_hasFormula = false;
     bool m_inCell = false;
+    bool m_passing = false; // the cell is in a column not asked for
     bool m_inInline = false;
     int m_phoneticDepth = 0;
     Collect m_collect = Collect::None;

@@ -37,7 +37,7 @@ void XmlStream::usePlainReader() {
         [this](const char* name, const char** attributes) { startElement(name, attributes); },
         [this](const char* name) { endElement(name); },
         [this](const char* data, int length) { characters(data, length); },
-        [this] { return !m_failure.isEmpty(); },
+        &m_failed,
     });
 }
 
@@ -48,6 +48,7 @@ bool XmlStream::plainReaderGaveUp() const {
 void XmlStream::fail(const QString& reason) {
     if (m_failure.isEmpty())
         m_failure = reason;
+    m_failed = true;
     XML_StopParser(m_parser, XML_FALSE);
 }
 

@@ -75,6 +75,7 @@ private:
     XML_ParserStruct* m_parser;
     std::unique_ptr<PlainXml> m_plain;
     QString m_failure;
+    bool m_failed = false; // a handler failed (m_failure says why)
     QString m_syntaxError;
 };
 

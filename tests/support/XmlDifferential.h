@@ -67,13 +67,14 @@ struct XmlComparison {
 
 // The plain reader is fed in pieces of at most step bytes (0: all at once).
 inline XmlComparison compareXmlReaders(const QByteArray& bytes, size_t step = 0) {
+    static const bool kNever = false;
     XmlComparison out;
     XmlEventLog plainEvents;
     embedded::PlainXml plain(embedded::PlainXml::Handlers{
         [&](const char* name, const char** attributes) { plainEvents.start(name, attributes); },
         [&](const char* name) { plainEvents.end(name); },
         [&](const char* data, int length) { plainEvents.text(data, length); },
-        [] { return false; },
+        &kNever,
     });
     size_t at = 0;
     const size_t size = size_t(bytes.size());
