@@ -120,7 +120,7 @@ void SheetXmlReader::startElement(const char* name, const char** attributes) {
         break;
     case 'i':
         if (std::strcmp(local, "is") == 0 && m_inCell)
-            m_inInline = true;
+            m_inInline = m_hadInline = true;
         break;
     default:
         break;
@@ -202,6 +202,7 @@ void SheetXmlReader::startCell(const char** attributes) {
     m_inCell = true;
     m_hasFormula = false;
     m_inInline = false;
+    m_hadInline = false;
     m_type[0] = '\0';
     m_style = 0;
     m_value.clear();
@@ -389,7 +390,7 @@ void SheetXmlReader::passCell() {
     // What a stored cell would hold: a formula, a value, an inline text.
     const bool blank = std::all_of(m_value.begin(), m_value.end(),
                                    [](char c) { return std::isspace(uchar(c)); });
-    if ((m_hasFormula || !blank || m_inInline) && countCell())
+    if ((m_hasFormula || !blank || m_hadInline) && countCell())
         m_sheet.cells->widenUsedRect(m_row, m_column);
 }
 

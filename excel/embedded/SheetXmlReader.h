@@ -64,6 +64,7 @@ private:
     bool m_inCell = false;
     bool m_passing = false; // the cell is in a column not asked for
     bool m_inInline = false;
+    bool m_hadInline = false; // the cell held an inline text
     int m_phoneticDepth = 0;
     Collect m_collect = Collect::None;
     std::string m_value;

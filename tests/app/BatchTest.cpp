@@ -59,6 +59,37 @@ TEST(Batch, PrintsTheRankedCategoriesAsTabSeparatedText) {
                         "\r\n");
 }
 
+// With --range only the range's columns are read: the output is the same as with every cell read
+// (blanks down to the last row any column uses), and a .csv to be saved keeps all its columns.
+TEST(Batch, ReadsOnlyTheRangesColumnsWithoutChangingWhatItAnswers) {
+    testsupport::SheetSpec sheet;
+    sheet.name = "Log";
+    sheet.cells = {{"A1", "Defect"}, {"A2", "Dent"}, {"A3", "Dent"}, {"A4", "Crack"},
+                   {"B1", "Minutes"}, {"B2", 5.0},   {"B9", 7.0},    {"C12", "note"}};
+    const QString book = testsupport::scratchDir("columns") + "/log.xlsx";
+    testsupport::writeXlsx(book, {sheet});
+    const BatchRun run = batch({book, "--range", "A:A", "--include-blank"});
+    EXPECT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, "Category\tCount\tCount(%)\tCum(%)\tBar chart of Count(%)\t\r\n"
+                       "<blank>\t8\t66.7%\t66.7%\t******************************\r\n"
+                       "Dent\t2\t16.7%\t83.3%\t*******\r\n"
+                       "Defect\t1\t8.3%\t91.7%\t***\r\n"
+                       "Crack\t1\t8.3%\t100.0%\t***\r\n"
+                       "\r\n")
+        << "A1:A12: the used range reaches row 12 through a column not read";
+
+    const QString csv = testsupport::scratchDir("columns-csv") + "/log.csv";
+    QFile f(csv);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("Defect,Minutes\nDent,5\nDent,6\nCrack,7\n");
+    f.close();
+    const BatchRun saved = batch({csv, "--range", "A2:A4", "--report"});
+    ASSERT_EQ(saved.code, 0) << saved.err.toStdString();
+    const QString xml = QString::fromUtf8(testsupport::partText(
+        QFileInfo(csv).absolutePath() + "/log.xlsx", "xl/worksheets/sheet1.xml"));
+    EXPECT_TRUE(xml.contains("<v>7</v>")) << "the column not analysed is saved too";
+}
+
 TEST(Batch, RefusesBadInputWithAReasonAndPrintsNothing) {
     const QString book = defectBook();
     const struct {
