@@ -7,54 +7,55 @@ namespace report {
 
 namespace {
 
-QString field(const QString& text) {
-    if (!text.contains(QLatin1Char('\t')) && !text.contains(QLatin1Char('\r')) &&
-        !text.contains(QLatin1Char('\n')) && !text.startsWith(QLatin1Char('"')) &&
-        !text.startsWith(QLatin1Char('=')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
+QString quoted(const QString& text) {
+    QString inner = text;
+    inner.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + inner + QLatin1Char('"');
+}
+
+// The list's captions and rows, fields set apart by separator, each line ended by CR LF; a
+// field is written through field. The header's captions may each be followed by the separator.
+template <typename Field>
+QString lines(const platform::ListViewModel& list, QChar separator, bool separatorAfterCaptions,
+              Field&& field) {
+    const QString crlf = QStringLiteral("\r\n");
+    QString text;
+    for (int c = 0; c < list.columns(); ++c) {
+        if (c > 0 && !separatorAfterCaptions)
+            text += separator;
+        text += field(list.column(c).caption);
+        if (separatorAfterCaptions)
+            text += separator;
+    }
+    text += crlf;
+    for (int row = 0; row < list.count(); ++row) {
+        text += field(list.text(row));
+        for (int c = 1; c < list.columns(); ++c)
+            text += separator + field(list.subItem(row, c));
+        text += crlf;
+    }
+    return text;
 }
 
 } // namespace
 
 QString listText(const platform::ListViewModel& list) {
-    const QString crlf = QStringLiteral("\r\n");
-    QString text;
-    for (int c = 0; c < list.columns(); ++c)
-        text += field(list.column(c).caption) + QLatin1Char('\t');
-    text += crlf;
-    for (int row = 0; row < list.count(); ++row) {
-        text += field(list.text(row));
-        for (int c = 1; c < list.columns(); ++c)
-            text += QLatin1Char('\t') + field(list.subItem(row, c));
-        text += crlf;
-    }
-    return text + crlf;
+    const auto field = [](const QString& text) {
+        const bool plain = !text.contains(QLatin1Char('\t')) && !text.contains(QLatin1Char('\r')) &&
+                           !text.contains(QLatin1Char('\n')) && !text.startsWith(QLatin1Char('"')) &&
+                           !text.startsWith(QLatin1Char('='));
+        return plain ? text : quoted(text);
+    };
+    return lines(list, QLatin1Char('\t'), true, field) + QStringLiteral("\r\n");
 }
 
 QString listCsv(const platform::ListViewModel& list) {
     const auto field = [](const QString& text) {
-        if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
-            !text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n')))
-            return text;
-        QString quoted = text;
-        quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-        return QLatin1Char('"') + quoted + QLatin1Char('"');
+        const bool plain = !text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
+                           !text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n'));
+        return plain ? text : quoted(text);
     };
-    const QString crlf = QStringLiteral("\r\n");
-    QString text;
-    for (int c = 0; c < list.columns(); ++c)
-        text += (c ? QStringLiteral(",") : QString()) + field(list.column(c).caption);
-    text += crlf;
-    for (int row = 0; row < list.count(); ++row) {
-        text += field(list.text(row));
-        for (int c = 1; c < list.columns(); ++c)
-            text += QLatin1Char(',') + field(list.subItem(row, c));
-        text += crlf;
-    }
-    return text;
+    return lines(list, QLatin1Char(','), false, field);
 }
 
 namespace {
