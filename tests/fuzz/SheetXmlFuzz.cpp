@@ -1,7 +1,8 @@
 // Structure-aware: the input is the text of a worksheet part (and, after a line "--strings--",
 // of the shared strings), packed into a valid workbook file around it, so that mutations reach
 // the XML readers instead of stopping at the zip directory. What is read is then saved with a
-// highlight and a new sheet, and the saved file must read again.
+// highlight and a new sheet, and the saved file must read again. It is also read for one column
+// only, as the batch reads it for a range.
 #include "FuzzSupport.h"
 #include "excel/FormatConditions.h"
 #include "excel/embedded/EmbeddedApplication.h"
@@ -71,6 +72,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 : input.mid(cut + 13);
     const QString path = fuzz::writeScratch(".xlsx", nullptr, 0);
     pack(path, sheet, strings);
+    // Read for one column only, as the batch with a range does (other cells skipped).
+    fuzz::refusalIsAnAnswer([&] {
+        embedded::ReadLimits oneColumn;
+        oneColumn.firstColumn = oneColumn.lastColumn = 1;
+        embedded::readXlsx(path, oneColumn);
+    });
     bool opened = false;
     fuzz::refusalIsAnAnswer([&] {
         auto app = embedded::EmbeddedApplication::create();
