@@ -107,9 +107,7 @@ QVector<excel::Variant> CategoryTable::flattenedValues() const {
         values.reserve(values.size() + qsizetype(r.rows()) * r.columns());
         for (int top = 0; top < r.rows(); top += kSliceRows) {
             const int rows = std::min(kSliceRows, r.rows() - top);
-            const excel::Variant value =
-                rows == r.rows() ? area.Value()
-                                 : area.Cells(top + 1, 1).Resize(rows, r.columns()).Value();
+            const excel::Variant value = area.Cells(top + 1, 1).Resize(rows, r.columns()).Value();
             if (!value.isArray()) {
                 values.push_back(value);
                 continue;

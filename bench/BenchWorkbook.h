@@ -1,6 +1,6 @@
 #pragma once
-// The benchmarks' workbook file: the Zipf column of BenchData.h on one sheet "Data", with shared
-// strings, written with libzip.
+// The benchmarks' workbook file: the Zipf column of BenchData.h on one sheet "Data" (and four
+// more columns where asked), with shared strings, written with libzip.
 
 #include "BenchData.h"
 
@@ -15,9 +15,10 @@ inline QString escapeXml(QString s) {
     return s.replace(u'&', QLatin1String("&amp;")).replace(u'<', QLatin1String("&lt;"));
 }
 
-// selection, when given, is the sheet's saved selection ("A:A").
+// selection, when given, is the sheet's saved selection ("A:A"). With five columns, four more
+// stand beside the Zipf column: a number, a short text, a date (a date style), a longer number.
 inline void writeWorkbook(const QString& path, const std::vector<int>& column,
-                          const QByteArray& selection = {}) {
+                          const QByteArray& selection = {}, int columns = 1) {
     QByteArray strings = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><sst xmlns=\"http://schemas."
                          "openxmlformats.org/spreadsheetml/2006/main\">";
     std::vector<int> stringIndex(kDistinct, -1);
@@ -29,6 +30,9 @@ inline void writeWorkbook(const QString& path, const std::vector<int>& column,
             strings += "<si><t>" + escapeXml(v.text()).toUtf8() + "</t></si>";
         }
     }
+    const int shortTexts = next; // "L0" to "L3" follow the categories
+    for (int l = 0; l < 4; ++l)
+        strings += "<si><t>L" + QByteArray::number(l) + "</t></si>";
     strings += "</sst>";
     QByteArray sheet =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><worksheet xmlns=\"http://schemas."
@@ -37,16 +41,25 @@ inline void writeWorkbook(const QString& path, const std::vector<int>& column,
         sheet += "<sheetViews><sheetView workbookViewId=\"0\"><selection activeCell=\"A1\" "
                  "sqref=\"" + selection + "\"/></sheetView></sheetViews>";
     sheet += "<sheetData>";
-    sheet.reserve(48 * kCells);
-    for (int r = 0; r < kCells; ++r) {
-        const int k = column[size_t(r)];
-        const QByteArray row = QByteArray::number(r + 1);
+    sheet.reserve(qsizetype(column.size()) * (columns == 1 ? 48 : 200));
+    for (size_t r = 0; r < column.size(); ++r) {
+        const int k = column[r];
+        const QByteArray row = QByteArray::number(qulonglong(r + 1));
+        sheet += "<row r=\"" + row + "\">";
         if (stringIndex[size_t(k)] >= 0)
-            sheet += "<row r=\"" + row + "\"><c r=\"A" + row + "\" t=\"s\"><v>" +
-                     QByteArray::number(stringIndex[size_t(k)]) + "</v></c></row>";
+            sheet += "<c r=\"A" + row + "\" t=\"s\"><v>" +
+                     QByteArray::number(stringIndex[size_t(k)]) + "</v></c>";
         else
-            sheet += "<row r=\"" + row + "\"><c r=\"A" + row + "\"><v>" +
-                     QByteArray::number(categoryValue(k).number()) + "</v></c></row>";
+            sheet += "<c r=\"A" + row + "\"><v>" +
+                     QByteArray::number(categoryValue(k).number()) + "</v></c>";
+        if (columns > 1)
+            sheet += "<c r=\"B" + row + "\"><v>" + QByteArray::number(double(r % 977) / 8) +
+                     "</v></c><c r=\"C" + row + "\" t=\"s\"><v>" +
+                     QByteArray::number(qulonglong(shortTexts) + r % 4) + "</v></c><c r=\"D" +
+                     row + "\" s=\"1\"><v>" + QByteArray::number(45000 + qulonglong(r % 365)) +
+                     "</v></c><c r=\"E" + row + "\"><v>" +
+                     QByteArray::number(double(r) * 1.000731, 'g', 12) + "</v></c>";
+        sheet += "</row>";
     }
     sheet += "</sheetData></worksheet>";
     const QByteArray ns = "http://schemas.openxmlformats.org/";
@@ -72,7 +85,11 @@ inline void writeWorkbook(const QString& path, const std::vector<int>& column,
              "sheet1.xml\"/><Relationship Id=\"rId2\" Type=\"" +
              ns +
              "officeDocument/2006/relationships/sharedStrings\" Target=\""
-             "sharedStrings.xml\"/></Relationships>"},
+             "sharedStrings.xml\"/><Relationship Id=\"rId3\" Type=\"" + ns +
+             "officeDocument/2006/relationships/styles\" Target=\"styles.xml\"/>"
+             "</Relationships>"},
+        {"xl/styles.xml", "<styleSheet xmlns=\"" + ns + "spreadsheetml/2006/main\"><cellXfs>"
+                          "<xf numFmtId=\"0\"/><xf numFmtId=\"14\"/></cellXfs></styleSheet>"},
         {"xl/sharedStrings.xml", strings},
         {"xl/worksheets/sheet1.xml", sheet},
     };

@@ -12,7 +12,7 @@
 // Times are medians of five runs taken by turns.
 //   read_path_bench TALLYVANE_BATCH [DIR]   (DIR: where the files are made and kept, to profile)
 
-#include "BenchData.h"
+#include "BenchWorkbook.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -98,74 +98,6 @@ QByteArray label(int k) {
     return v.isText() ? v.text().toUtf8() : QByteArray::number(v.number());
 }
 
-// A workbook of the Zipf column in A and, with five columns, four more beside it (a number, a
-// short text, a date, a longer number); texts in the shared strings, as spreadsheets write them.
-void writeBook(const QString& path, const std::vector<int>& column, int columns) {
-    QByteArray strings = "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/"
-                         "main\">";
-    std::vector<int> index(kDistinct, -1);
-    int next = 0;
-    for (int k = 0; k < kDistinct; ++k) {
-        if (categoryValue(k).isText()) {
-            index[size_t(k)] = next++;
-            strings += "<si><t>" + label(k) + "</t></si>";
-        }
-    }
-    for (int l = 0; l < 4; ++l)
-        strings += "<si><t>L" + QByteArray::number(l) + "</t></si>";
-    strings += "</sst>";
-    QByteArray sheet = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><worksheet xmlns=\"http://"
-                       "schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
-    sheet.reserve(qsizetype(column.size()) * (columns == 1 ? 60 : 200));
-    for (size_t r = 0; r < column.size(); ++r) {
-        const QByteArray row = QByteArray::number(qulonglong(r + 1));
-        const excel::Variant v = categoryValue(column[r]);
-        sheet += "<row r=\"" + row + "\">";
-        if (v.isText())
-            sheet += "<c r=\"A" + row + "\" t=\"s\"><v>" +
-                     QByteArray::number(index[size_t(column[r])]) + "</v></c>";
-        else
-            sheet += "<c r=\"A" + row + "\"><v>" + QByteArray::number(v.number()) + "</v></c>";
-        if (columns > 1) {
-            sheet += "<c r=\"B" + row + "\"><v>" + QByteArray::number(double(r % 977) / 8) +
-                     "</v></c><c r=\"C" + row + "\" t=\"s\"><v>" +
-                     QByteArray::number(qulonglong(next + int(r % 4))) + "</v></c><c r=\"D" + row +
-                     "\" s=\"1\"><v>" + QByteArray::number(45000 + qulonglong(r % 365)) +
-                     "</v></c><c r=\"E" + row + "\"><v>" +
-                     QByteArray::number(double(r) * 1.000731, 'g', 12) + "</v></c>";
-        }
-        sheet += "</row>";
-    }
-    sheet += "</sheetData></worksheet>";
-    const QByteArray ns = "http://schemas.openxmlformats.org/";
-    const std::vector<std::pair<const char*, QByteArray>> parts = {
-        {"[Content_Types].xml", "<Types xmlns=\"" + ns + "package/2006/content-types\"/>"},
-        {"_rels/.rels", "<Relationships xmlns=\"" + ns + "package/2006/relationships\">"
-                        "<Relationship Id=\"rId1\" Type=\"" + ns +
-                        "officeDocument/2006/relationships/officeDocument\" "
-                        "Target=\"xl/workbook.xml\"/></Relationships>"},
-        {"xl/workbook.xml", "<workbook xmlns=\"" + ns + "spreadsheetml/2006/main\" xmlns:r=\"" +
-                                ns + "officeDocument/2006/relationships\"><sheets><sheet "
-                                "name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
-        {"xl/_rels/workbook.xml.rels",
-         "<Relationships xmlns=\"" + ns + "package/2006/relationships\"><Relationship Id=\"rId1\" "
-         "Type=\"" + ns + "officeDocument/2006/relationships/worksheet\" "
-         "Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId2\" Type=\"" + ns +
-         "officeDocument/2006/relationships/styles\" Target=\"styles.xml\"/><Relationship "
-         "Id=\"rId3\" Type=\"" + ns + "officeDocument/2006/relationships/sharedStrings\" "
-         "Target=\"sharedStrings.xml\"/></Relationships>"},
-        {"xl/sharedStrings.xml", strings},
-        {"xl/styles.xml", "<styleSheet xmlns=\"" + ns + "spreadsheetml/2006/main\"><cellXfs>"
-                          "<xf numFmtId=\"0\"/><xf numFmtId=\"14\"/></cellXfs></styleSheet>"},
-        {"xl/worksheets/sheet1.xml", sheet},
-    };
-    zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, nullptr);
-    for (const auto& [name, bytes] : parts)
-        zip_file_add(z, name, zip_source_buffer(z, bytes.constData(), zip_uint64_t(bytes.size()), 0),
-                     ZIP_FL_OVERWRITE);
-    zip_close(z);
-}
-
 // Inflating the sheet part with zlib alone, output thrown away: the floor of any reader.
 double inflateSeconds(const QString& path) {
     zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, nullptr);
@@ -208,8 +140,8 @@ int main(int argc, char** argv) {
     const QDir dir(argc == 3 ? QString::fromLocal8Bit(argv[2]) : temporary.path());
     const auto file = [&](const char* name) { return dir.filePath(QString::fromLatin1(name)); };
     const std::vector<int> column = zipfColumn();
-    writeBook(file("one.xlsx"), column, 1);
-    writeBook(file("five.xlsx"), column, 5);
+    writeWorkbook(file("one.xlsx"), column);
+    writeWorkbook(file("five.xlsx"), column, {}, 5);
     {
         // A column where every value is its own.
         QFile csv(file("distinct.csv"));

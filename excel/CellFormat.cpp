@@ -51,6 +51,11 @@ struct Section {
     bool hasDate = false;
     bool hasDigits = false;
     bool conditional = false; // [>100] and such: not followed here
+
+    bool has(Token::Kind kind) const {
+        return std::any_of(tokens.begin(), tokens.end(),
+                           [kind](const Token& t) { return t.kind == kind; });
+    }
 };
 
 bool isDateLetter(QChar c) {
@@ -190,9 +195,10 @@ QString renderDate(const Section& section, double serial) {
     const QTime time = QTime::fromMSecsSinceStartOfDay(int(msOfDay));
     if (!date.isValid())
         return formatGeneralNumber(serial);
-    const bool twelveHours = std::any_of(section.tokens.begin(), section.tokens.end(), [](const Token& t) {
-        return t.kind == Token::Date && t.text.contains(u'/');
-    });
+    const bool twelveHours = std::any_of(section.tokens.begin(), section.tokens.end(),
+                                         [](const Token& t) {
+                                             return t.kind == Token::Date && t.text.contains(u'/');
+                                         });
     const QLocale locale;
     QString out;
     const auto& tokens = section.tokens;
@@ -397,14 +403,11 @@ QString shownText(const Variant& value, const QString& numberFormat) {
     const std::vector<Section> sections = parseFormat(numberFormat);
     if (value.isText()) {
         // The fourth section is for texts; a single section with "@" too.
-        const Section* s = sections.size() >= 4 ? &sections[3]
-                           : (sections.size() == 1 && std::any_of(sections[0].tokens.begin(),
-                                                                  sections[0].tokens.end(),
-                                                                  [](const Token& t) {
-                                                                      return t.kind == Token::Text;
-                                                                  }))
-                               ? &sections[0]
-                               : nullptr;
+        const Section* s = nullptr;
+        if (sections.size() >= 4)
+            s = &sections[3];
+        else if (sections.size() == 1 && sections[0].has(Token::Text))
+            s = &sections[0];
         if (!s)
             return value.text();
         QString out;
@@ -425,16 +428,16 @@ QString shownText(const Variant& value, const QString& numberFormat) {
             pick = 2;
     }
     const Section& s = sections[pick];
-    const bool general = s.tokens.empty() ||
-                         std::any_of(s.tokens.begin(), s.tokens.end(),
-                                     [](const Token& t) { return t.kind == Token::General; });
     if (s.hasDate) {
         // A date is a number of days; one outside the calendar stays a number.
         if (number < 0 || number > 2958466.0)
             return textForm(Variant(number));
         return renderDate(s, number);
     }
-    if (general || !s.hasDigits || conditional) {
+    if (s.tokens.empty())
+        return textForm(value);
+    if (conditional || !s.hasDigits || s.has(Token::General)) {
+        // General with literals around it, or literals alone.
         QString out;
         bool placed = false;
         for (const Token& t : s.tokens) {
@@ -445,9 +448,8 @@ QString shownText(const Variant& value, const QString& numberFormat) {
                 out += t.text;
             }
         }
-        if (!placed && (general || conditional || s.tokens.empty()))
-            return textForm(value);
-        return out;
+        // Conditions are not followed: a number under them shows in General.
+        return placed || !conditional ? out : textForm(value);
     }
     // Fractions ("# ?/?") are not drawn here: the number shows in General.
     if (std::any_of(s.tokens.begin(), s.tokens.end(), [](const Token& t) {

@@ -69,10 +69,7 @@ TEST(Startup, ReportsWhatKeepsItFromAttaching) {
     s.startup.Main("/1002");
     s.startup.Main("/no/such/book.xlsx");
     const QString bad = testsupport::scratchDir("bad") + "/bad.xlsx";
-    QFile f(bad);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("not a workbook");
-    f.close();
+    testsupport::writeFile(bad, "not a workbook");
     s.startup.Main(bad);
     excel::registerApplicationProvider("no books", 10, [](const QString& argument) {
         return argument == "no books"

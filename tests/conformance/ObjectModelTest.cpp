@@ -212,10 +212,7 @@ TEST(RunningApplications, TheArgumentNamesTheWorkbookOrNothing) {
         EXPECT_EQ(e.message(), "There is no workbook file \"/no/such/book.xlsx\".");
     }
     const QString text = testsupport::scratchDir("notes") + "/notes.txt";
-    QFile f(text);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("hello");
-    f.close();
+    testsupport::writeFile(text, "hello");
     try {
         excel::activeApplication(text);
         FAIL() << "a file of another kind must be refused";

@@ -371,10 +371,8 @@ TEST(XlsxReader, RefusesSheetListsThatRepeatAPartOrRunPastTheCap) {
 
 TEST(XlsxReader, TellsProtectedAndOldWorkbooksFromDamagedOnes) {
     const QString path = testsupport::scratchDir("cfb") + "/protected.xlsx";
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(504, '\0'));
-    f.close();
+    testsupport::writeFile(path,
+                           QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(504, '\0'));
     EXPECT_EQ(refusal(path), "The workbook \"protected.xlsx\" cannot be opened: it is protected "
                              "with a password, or it is in the old .xls format; save it without a "
                              "password as an .xlsx workbook and try again.");

@@ -206,10 +206,7 @@ TEST(HighlightSave, ARuleReachingIntoTheRangeIsTrimmed) {
 TEST(CsvSave, WritesANewWorkbookBesideAndNeverOverAnExistingFile) {
     const QString dir = scratchDir(QStringLiteral("csv"));
     const QString csv = dir + QStringLiteral("/defects.csv");
-    QFile f(csv);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("Defect\nScratch\nDent\nScratch\n");
-    f.close();
+    testsupport::writeFile(csv, "Defect\nScratch\nDent\nScratch\n");
     QFile taken(dir + QStringLiteral("/defects.xlsx"));
     ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
     taken.write("not mine");
@@ -319,11 +316,9 @@ TEST(Save, CellTextsThatNeedEscapingComeBackAsTheyWere) {
         quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
         csv += "\"" + quoted.toUtf8() + "\"\n";
     }
-    QFile f(dir + QStringLiteral("/odd.csv"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(csv);
-    f.close();
-    reportOn(f.fileName(), QStringLiteral("A2:A%1").arg(labels.size() + 1), false)->endSession();
+    const QString odd = dir + QStringLiteral("/odd.csv");
+    testsupport::writeFile(odd, csv);
+    reportOn(odd, QStringLiteral("A2:A%1").arg(labels.size() + 1), false)->endSession();
 
     const embedded::WorkbookData saved =
         embedded::readWorkbookFile(dir + QStringLiteral("/odd.xlsx"));
@@ -352,13 +347,11 @@ TEST(Save, CellTextsThatNeedEscapingComeBackAsTheyWere) {
 
 TEST(Save, NamesAreAddedAndDeletedWithTheirSheetsQuoted) {
     const QString dir = scratchDir(QStringLiteral("names"));
-    QFile f(dir + QStringLiteral("/my data.csv"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("Defect\nScratch\nDent\n");
-    f.close();
+    const QString spaced = dir + QStringLiteral("/my data.csv");
+    testsupport::writeFile(spaced, "Defect\nScratch\nDent\n");
     {
         auto app = embedded::EmbeddedApplication::create();
-        app->open(f.fileName());
+        app->open(spaced);
         app->ActiveWorkbook()->Names().Add(QStringLiteral("Kept"),
                                            app->Range(QStringLiteral("A2:A3")));
         app->completeAction();

@@ -21,6 +21,14 @@ QString OtherReaders::check(const QString& file, const QStringList& arguments) c
     return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
 }
 
+QStringList OtherReaders::checkEach(const QString& file, const QString& dir,
+                                    const QStringList& arguments) const {
+    QStringList out{check(file, arguments)};
+    if (!soffice.isEmpty())
+        out << check(resavedByLibreOffice(file, dir), arguments);
+    return out;
+}
+
 QString OtherReaders::resavedByLibreOffice(const QString& file, const QString& dir) const {
     QProcess lo;
     lo.start(soffice, {"-env:UserInstallation=file://" + dir + "/profile", "--headless",

@@ -17,6 +17,10 @@ struct OtherReaders {
     QString check(const QString& file, const QStringList& arguments) const;
     // The file as LibreOffice saves it again (an .xlsx in dir/lo, with a profile in dir).
     QString resavedByLibreOffice(const QString& file, const QString& dir) const;
+    // What check_report.py prints for the file and, where LibreOffice is installed, for its
+    // re-save by LibreOffice.
+    QStringList checkEach(const QString& file, const QString& dir,
+                          const QStringList& arguments) const;
 };
 
 } // namespace testsupport

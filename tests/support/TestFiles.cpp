@@ -70,6 +70,12 @@ QByteArray partText(const QString& path, const QString& part) {
     return bytes;
 }
 
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        throw std::runtime_error("cannot write " + path.toStdString());
+}
+
 void writeZip(const QString& path, const std::vector<std::pair<QString, QByteArray>>& parts) {
     int error = 0;
     zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);

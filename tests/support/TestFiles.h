@@ -27,6 +27,8 @@ QString sharedWorkbooksDir();
 // Where the fixture scripts leave their files (hostile/, producers/).
 QString generatedDir(const QString& name);
 
+// Writes a file of the given bytes (replacing one that is there).
+void writeFile(const QString& path, const QByteArray& bytes);
 // Writes a zip archive of the given parts, in order.
 void writeZip(const QString& path, const std::vector<std::pair<QString, QByteArray>>& parts);
 
