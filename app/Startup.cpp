@@ -76,7 +76,7 @@ void Startup::AttachToExcel(const QString& argument) {
         // A workbook file is read on a worker thread while the user sees its progress; whatever
         // else the argument names is found as it was.
         const auto open = [this](const QString& arg) {
-            const QString path = embedded::workbookPathFromArgument(arg);
+            const QString path = excel::workbookPathFromArgument(arg);
             if (!path.isEmpty() && QFileInfo(path).isFile() && !embedded::runningHost(path))
                 return readInBackground(path);
             return excel::activeApplication(arg);

@@ -66,6 +66,22 @@ std::optional<excel::Range> Application::Intersect(const excel::Range& a,
     return excel::Range(a.Worksheet(), common);
 }
 
+QVector<double> Application::countIfEach(const excel::Range& range,
+                                         const QVector<Variant>& criteria) {
+    QVector<double> counts;
+    counts.reserve(criteria.size());
+    for (const Variant& criterion : criteria) {
+        try {
+            counts.push_back(CountIf(range, criterion));
+        } catch (const HostGone&) {
+            throw;
+        } catch (const Error&) {
+            counts.push_back(std::numeric_limits<double>::quiet_NaN());
+        }
+    }
+    return counts;
+}
+
 double Application::Max(const excel::Range& range) {
     return maxOfRange(range);
 }

@@ -34,6 +34,11 @@ public:
     // Worksheet functions, evaluated by the application with its own rules.
     virtual double CountA(const excel::Range& range) = 0;
     virtual double CountIf(const excel::Range& range, const Variant& criteria) = 0;
+    // COUNTIF of one range for each of several criteria, in their order: what a loop of CountIf
+    // calls gives. A backend for which one call costs far more than one count serves the list
+    // at once; a criterion it cannot count gives NaN, as a refused CountIf would raise.
+    virtual QVector<double> countIfEach(const excel::Range& range,
+                                        const QVector<Variant>& criteria);
     double Max(const excel::Range& range);
     double Max(const QVector<Variant>& values);
 

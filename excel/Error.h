@@ -21,4 +21,12 @@ private:
     QString m_message;
 };
 
+// The application the program is attached to has gone (its process ended or it closed the
+// connection): nothing it held can be reached any more, so callers end what they were doing
+// rather than carry on with the next step.
+class HostGone : public Error {
+public:
+    using Error::Error;
+};
+
 } // namespace excel

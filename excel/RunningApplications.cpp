@@ -1,5 +1,6 @@
 #include "RunningApplications.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 #include <vector>
 
@@ -33,6 +34,16 @@ void unregisterApplicationProvider(const QString& name) {
     list.erase(
         std::remove_if(list.begin(), list.end(), [&](const Entry& e) { return e.name == name; }),
         list.end());
+}
+
+QString workbookPathFromArgument(const QString& argument) {
+    QString path = argument.trimmed();
+    if (path.size() >= 2 && path.startsWith(QLatin1Char('"')) && path.endsWith(QLatin1Char('"')))
+        path = path.mid(1, path.size() - 2).trimmed();
+    static const QRegularExpression aSwitch(QStringLiteral("^/\\d+$"));
+    if (aSwitch.match(path).hasMatch())
+        return {};
+    return path;
 }
 
 std::shared_ptr<Application> activeApplication(const QString& argument) {

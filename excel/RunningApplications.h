@@ -18,6 +18,10 @@ using ApplicationProvider = std::function<std::shared_ptr<Application>(const QSt
 void registerApplicationProvider(const QString& name, int priority, ApplicationProvider provider);
 void unregisterApplicationProvider(const QString& name);
 
+// The workbook path named by the argument string, or empty when it names none: the whole string,
+// trimmed and without surrounding quotes. A switch such as "/1002" names no file.
+QString workbookPathFromArgument(const QString& argument);
+
 // The application to attach to, or null when no provider has one.
 std::shared_ptr<Application> activeApplication(const QString& argument);
 

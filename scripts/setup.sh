@@ -10,8 +10,15 @@ cd "$(dirname "$0")/.."
 # The fonts: Wine's Tahoma and MS Sans Serif, and Carlito for Calibri (metric-compatible).
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev
                 libzip-dev libexpat1-dev libpugixml-dev libgtest-dev fonts-wine fonts-crosextra-carlito)
+# The LibreOffice backend is built against the office's SDK and type libraries; an office that is
+# already installed (with windows or without) serves, otherwise the one without windows is added.
+office_package=libreoffice-calc-nogui
+if [[ "$(dpkg-query -W -f='${Status}' libreoffice-calc 2>/dev/null)" == "install ok installed" ]]; then
+    office_package=libreoffice-calc
+fi
+build_packages+=(libreoffice-dev libreoffice-dev-common "$office_package")
 # The tests also check the installed files and the Debian package with the tools of the system.
-test_packages=(python3 python3-openpyxl libreoffice-calc-nogui dbus-daemon dbus-bin
+test_packages=(python3 python3-openpyxl dbus-daemon dbus-bin
                desktop-file-utils appstream man-db dpkg-dev lintian file)
 
 packages=("${build_packages[@]}")

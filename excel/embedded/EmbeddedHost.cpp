@@ -5,19 +5,8 @@
 
 #include <QFileInfo>
 #include <QHash>
-#include <QRegularExpression>
 
 namespace embedded {
-
-QString workbookPathFromArgument(const QString& argument) {
-    QString path = argument.trimmed();
-    if (path.size() >= 2 && path.startsWith(QLatin1Char('"')) && path.endsWith(QLatin1Char('"')))
-        path = path.mid(1, path.size() - 2).trimmed();
-    static const QRegularExpression aSwitch(QStringLiteral("^/\\d+$"));
-    if (aSwitch.match(path).hasMatch())
-        return {};
-    return path;
-}
 
 namespace {
 
@@ -44,7 +33,7 @@ std::shared_ptr<EmbeddedApplication> hostWorkbook(const QString& path, WorkbookD
 void registerEmbeddedProvider(const ReadLimits& limits) {
     excel::registerApplicationProvider(
         QStringLiteral("embedded"), 0, [limits](const QString& argument) {
-            const QString path = workbookPathFromArgument(argument);
+            const QString path = excel::workbookPathFromArgument(argument);
             if (path.isEmpty())
                 return std::shared_ptr<excel::Application>();
             if (auto app = runningHost(path))

@@ -13,10 +13,6 @@ namespace embedded {
 
 class EmbeddedApplication;
 
-// The workbook path named by the argument string, or empty when it names none: the whole string,
-// trimmed and without surrounding quotes. A switch such as "/1002" names no file.
-QString workbookPathFromArgument(const QString& argument);
-
 // Registers the embedded engine with excel::activeApplication(). It comes after any provider
 // that reaches a separate running application.
 void registerEmbeddedProvider(const ReadLimits& limits = {});

@@ -5,7 +5,7 @@
 #include "excel/Chart.h"
 #include "excel/Error.h"
 #include "excel/RunningApplications.h"
-#include "excel/embedded/EmbeddedHost.h"
+#include "support/Backends.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -15,13 +15,13 @@ namespace {
 class ChartModel : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override {
-        const QString path = testsupport::scratchDir("charts") + "/charts.xlsx";
+        path = testsupport::scratchDir("charts") + "/charts.xlsx";
         testsupport::writeXlsx(path, {testsupport::sheetSpec("Data", {{"A1", "x"}, {"C2", 0.5}})});
-        embedded::registerEmbeddedProvider();
-        app = excel::activeApplication(path);
+        app = testsupport::attachBackend(GetParam(), path);
         ASSERT_TRUE(app);
         app->ActiveSheet()->Cells(1, 7).Select();
     }
+    void TearDown() override { testsupport::releaseBackend(GetParam(), path); }
     static QString errorOf(const std::function<void()>& f) {
         try {
             f();
@@ -30,6 +30,7 @@ protected:
         }
         return {};
     }
+    QString path;
     std::shared_ptr<excel::Application> app;
 };
 
@@ -97,4 +98,5 @@ TEST_P(ChartModel, MovesAndScalesFromItsTopLeftCornerAndStaysOnTheSheet) {
     EXPECT_EQ(chart.selectedShape()->index(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, ChartModel, ::testing::Values("embedded"));
+INSTANTIATE_TEST_SUITE_P(Backends, ChartModel,
+                         ::testing::Values(testsupport::conformanceBackend()));

@@ -1,0 +1,96 @@
+#include "UnoConnection.h"
+
+#include "UnoSupport.h"
+
+#include <com/sun/star/bridge/UnoUrlResolver.hpp>
+#include <com/sun/star/bridge/XUnoUrlResolver.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <cppuhelper/bootstrap.hxx>
+
+#include <cstdlib>
+
+namespace uno {
+
+namespace {
+
+// The office's runtime in this process, started once and kept to the end (never released: the
+// runtime is gone by the time static objects are destroyed). Without URE_BOOTSTRAP the runtime
+// knows none of the office's types, and the first call that needs one fails inside the bridge.
+Reference<css::uno::XComponentContext> localContext() {
+    static const auto* context = new Reference<css::uno::XComponentContext>([] {
+        ::setenv("URE_BOOTSTRAP",
+                 "vnd.sun.star.pathname:" TALLYVANE_OFFICE_PROGRAM_DIR "/fundamentalrc", 0);
+        try {
+            return cppu::defaultBootstrap_InitialComponentContext();
+        } catch (const css::uno::Exception&) {
+            return Reference<css::uno::XComponentContext>();
+        }
+    }());
+    return *context;
+}
+
+} // namespace
+
+QString UnoConnection::configuredPlace() {
+    const QString place = qEnvironmentVariable("TALLYVANE_UNO_CONNECT").trimmed();
+    return place.isEmpty() ? QStringLiteral("pipe,name=tallyvane") : place;
+}
+
+std::shared_ptr<UnoConnection> UnoConnection::open(const QString& place) {
+    const auto local = localContext();
+    if (!local.is())
+        return nullptr;
+    QString url = place;
+    if (!url.startsWith(QLatin1String("uno:")))
+        url = QStringLiteral("uno:%1;urp;StarOffice.ComponentContext").arg(place);
+    try {
+        const auto resolver = css::bridge::UnoUrlResolver::create(local);
+        Reference<css::uno::XComponentContext> remote(resolver->resolve(toOffice(url)),
+                                                      UNO_QUERY);
+        if (!remote.is())
+            return nullptr;
+        auto connection = std::make_shared<UnoConnection>();
+        connection->m_place = place;
+        connection->m_context = remote;
+        connection->m_desktop = css::frame::Desktop::create(remote);
+        return connection;
+    } catch (const css::connection::NoConnectException&) {
+        return nullptr;
+    } catch (const css::uno::Exception&) {
+        // An office that is starting or stopping, or a place that is not an office.
+        return nullptr;
+    }
+}
+
+Reference<css::lang::XMultiComponentFactory> UnoConnection::factory() const {
+    return m_context->getServiceManager();
+}
+
+Reference<css::sheet::XFunctionAccess> UnoConnection::functions() {
+    if (!m_functions.is())
+        m_functions.set(factory()->createInstanceWithContext("com.sun.star.sheet.FunctionAccess",
+                                                             m_context),
+                        UNO_QUERY_THROW);
+    return m_functions;
+}
+
+void UnoConnection::throwIfLost(const QString& member) const {
+    if (m_lost)
+        throw excel::Error(member, QStringLiteral("The spreadsheet is gone: LibreOffice closed "
+                                                  "the connection. Open the workbook in "
+                                                  "LibreOffice and start the analysis again."));
+}
+
+bool UnoConnection::stillThere() {
+    if (m_lost)
+        return false;
+    try {
+        m_desktop->getCurrentComponent();
+        return true;
+    } catch (const css::uno::Exception&) {
+        return false;
+    }
+}
+
+} // namespace uno

@@ -1,0 +1,53 @@
+#pragma once
+// The link to a running office over its UNO connection: found through the URL resolver on a
+// named pipe or a socket, with the office's desktop and its worksheet functions. Once the office
+// has gone, every later call says so instead of waiting on a dead bridge.
+
+#include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/lang/XMultiComponentFactory.hpp>
+#include <com/sun/star/sheet/XFunctionAccess.hpp>
+#include <com/sun/star/uno/Reference.hxx>
+#include <com/sun/star/uno/XComponentContext.hpp>
+
+#include <QString>
+#include <memory>
+
+namespace uno {
+
+class UnoConnection {
+public:
+    // Where the program looks for the office: TALLYVANE_UNO_CONNECT when set ("pipe,name=X" or
+    // "socket,host=H,port=N"), otherwise the pipe "tallyvane".
+    static QString configuredPlace();
+    // The connection to the office listening at place, or null when none listens there (or the
+    // office's runtime cannot start in this process).
+    static std::shared_ptr<UnoConnection> open(const QString& place);
+    static QString lostMessage() { return QStringLiteral("LibreOffice closed the connection."); }
+
+    const QString& place() const { return m_place; }
+    com::sun::star::uno::Reference<com::sun::star::uno::XComponentContext> context() const {
+        return m_context;
+    }
+    com::sun::star::uno::Reference<com::sun::star::frame::XDesktop2> desktop() const {
+        return m_desktop;
+    }
+    com::sun::star::uno::Reference<com::sun::star::lang::XMultiComponentFactory> factory() const;
+    // The office's worksheet functions (made on first use).
+    com::sun::star::uno::Reference<com::sun::star::sheet::XFunctionAccess> functions();
+
+    bool lost() const { return m_lost; }
+    void markLost() { m_lost = true; }
+    // Raises the error that says the office is gone, for a member called after it went.
+    void throwIfLost(const QString& member) const;
+    // A cheap call that fails when the office is gone.
+    bool stillThere();
+
+private:
+    QString m_place;
+    com::sun::star::uno::Reference<com::sun::star::uno::XComponentContext> m_context;
+    com::sun::star::uno::Reference<com::sun::star::frame::XDesktop2> m_desktop;
+    com::sun::star::uno::Reference<com::sun::star::sheet::XFunctionAccess> m_functions;
+    bool m_lost = false;
+};
+
+} // namespace uno

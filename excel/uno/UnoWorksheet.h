@@ -1,0 +1,64 @@
+#pragma once
+// A sheet of an office spreadsheet document as a worksheet of the object model. Every hook reads
+// or changes the sheet in the document, where the user sees it.
+
+#include "UnoSupport.h"
+#include "excel/Worksheet.h"
+
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/table/XCellRange.hpp>
+
+#include <map>
+#include <memory>
+
+namespace uno {
+
+class UnoWorkbook;
+
+class UnoWorksheet : public excel::Worksheet {
+public:
+    UnoWorksheet(std::weak_ptr<UnoWorkbook> book, std::shared_ptr<UnoConnection> connection,
+                 Reference<css::sheet::XSpreadsheet> sheet);
+
+    QString Name() const override;
+    int Visible() const override;
+    std::shared_ptr<excel::Workbook> Parent() const override;
+    void Activate() override;
+
+    excel::CellRect usedRect() const override;
+    excel::Variant cellValue(int row, int column) const override;
+    void readValues(const excel::CellRect& rect, excel::VariantArray& out) const override;
+    QVector<excel::CellRect> specialCells(const QVector<excel::CellRect>& areas, int type,
+                                          int value) const override;
+    void select(const QVector<excel::CellRect>& areas) override;
+    QVector<excel::CellRect> selection() const override;
+    void rename(const QString& name) override;
+    void setCellValue(int row, int column, const excel::Variant& value) override;
+    excel::CellFormat cellFormat(int row, int column) const override;
+    void formatCells(const excel::CellRect& rect,
+                     const std::function<void(excel::CellFormat&)>& change) override;
+    double columnWidth(int column) const override;
+    void setColumnWidth(int column, double width) override;
+    void shiftRows(int at, int count) override;
+    std::vector<std::shared_ptr<excel::ConditionalFormat>>& conditionalFormats() override;
+
+    const Reference<css::sheet::XSpreadsheet>& sheet() const { return m_sheet; }
+    Reference<css::table::XCellRange> cells(const excel::CellRect& rect) const;
+    // A reference to rect in the office's formula grammar: $'Sheet'.$A$1:$B$2.
+    QString formulaReference(const excel::CellRect& rect) const;
+    // Blocks of the office's answer to a cell query, in the object model's numbering.
+    static QVector<excel::CellRect> blocksOf(const Reference<css::sheet::XSheetCellRanges>& ranges);
+
+private:
+    std::shared_ptr<UnoWorkbook> book(const char* member) const;
+    void readBlock(const excel::CellRect& rect, excel::VariantArray& out,
+                   const excel::CellRect& into) const;
+
+    std::weak_ptr<UnoWorkbook> m_book;
+    std::shared_ptr<UnoConnection> m_connection;
+    Reference<css::sheet::XSpreadsheet> m_sheet;
+    std::vector<std::shared_ptr<excel::ConditionalFormat>> m_rules;
+};
+
+} // namespace uno
