@@ -213,14 +213,45 @@ bool CategoryTable::DetectUniqueCategories() {
 }
 
 double CategoryTable::countOf(const QString& label) const {
-    // A count the spreadsheet cannot give is taken as 0, and counting goes on.
+    // A count the spreadsheet cannot give is taken as 0, and counting goes on; a spreadsheet
+    // that has gone ends the count.
     try {
         if (label == kBlank)
             return double(AnalysedRange->SpecialCells(4).Count());
         return m_app->CountIf(*AnalysedRange, criterionForLabel(label));
+    } catch (const excel::HostGone&) {
+        throw;
     } catch (const excel::Error&) {
         return 0;
     }
+}
+
+QVector<double> CategoryTable::countsOf(const QStringList& labels) const {
+    // The spreadsheet is asked for a batch of counts at once (one call can cost far more than
+    // one count); the blank category is counted on its own, as above.
+    QVector<excel::Variant> criteria;
+    for (const QString& label : labels) {
+        if (label != kBlank)
+            criteria.push_back(criterionForLabel(label));
+    }
+    QVector<double> batch;
+    try {
+        batch = m_app->countIfEach(*AnalysedRange, criteria);
+    } catch (const excel::HostGone&) {
+        throw;
+    } catch (const excel::Error&) {
+    }
+    QVector<double> counts;
+    qsizetype next = 0;
+    for (const QString& label : labels) {
+        if (label == kBlank || batch.size() != criteria.size()) {
+            counts.push_back(countOf(label));
+        } else {
+            const double count = batch[next++];
+            counts.push_back(std::isnan(count) ? 0.0 : count);
+        }
+    }
+    return counts;
 }
 
 void CategoryTable::CountDiscrete() {
@@ -229,17 +260,21 @@ void CategoryTable::CountDiscrete() {
     CountLabels.clear();
     CountValues.clear();
     const int rows = std::min(CategoryCount, m_included.count());
-    int k = 0;
+    QStringList labels;
     for (int i = rows; i >= 1; --i) {
-        if (!m_included.checked(i - 1))
-            continue;
-        ++k;
-        const QString label = m_included.text(i - 1);
-        const int value = k * 100 / std::max(1, CategoryCount);
+        if (m_included.checked(i - 1))
+            labels << m_included.text(i - 1);
+    }
+    constexpr qsizetype kBatch = 256;
+    QVector<double> counts;
+    for (qsizetype k = 0; k < labels.size(); ++k) {
+        if (k % kBatch == 0)
+            counts = countsOf(labels.mid(k, kBatch));
+        const int value = int((k + 1) * 100 / std::max(1, CategoryCount));
         m_ui.setProgress(value,
                          QStringLiteral("%1% of %2 categories").arg(value).arg(CategoryCount));
-        CountLabels.push_back(label);
-        CountValues.push_back(countOf(label));
+        CountLabels.push_back(labels[k]);
+        CountValues.push_back(counts[k % kBatch]);
     }
     m_ui.setProgressVisible(false);
 
@@ -249,12 +284,12 @@ void CategoryTable::CountDiscrete() {
     if (TotalCount == 0)
         return;
 
-    QVector<excel::Variant> counts;
+    QVector<excel::Variant> counted;
     for (double c : CountValues)
-        counts.push_back(excel::Variant(c));
-    const double largest = m_app->Max(counts);
+        counted.push_back(excel::Variant(c));
+    const double largest = m_app->Max(counted);
     const QLocale locale;
-    for (k = 0; k < CountValues.size(); ++k) {
+    for (int k = 0; k < CountValues.size(); ++k) {
         const int row = m_main.add(1, QStringLiteral("K%1").arg(k + 1), CountLabels[k]);
         const double count = CountValues[k];
         m_main.setSubItem(row, 1, plainNumber(count));

@@ -66,6 +66,7 @@ public:
 
 private:
     double countOf(const QString& label) const;
+    QVector<double> countsOf(const QStringList& labels) const;
 
     std::shared_ptr<excel::Application> m_app;
     platform::ListViewModel& m_included;

@@ -1,7 +1,9 @@
 // tallyvane-batch: the analysis without a window, for people who script. It opens a workbook in
 // the embedded engine, takes the saved selection (or --range) as the window's pre-fill does,
 // counts every category, and prints the result list as the report's tab-separated text. On
-// request it highlights a category and writes the report sheet, and saves the workbook.
+// request it highlights a category and writes the report sheet, and saves the workbook. With
+// --office it does the same in a document open in a listening LibreOffice, and leaves saving to
+// the user there.
 
 #include "analysis/CategoryTable.h"
 #include "analysis/HeadlessUi.h"
@@ -10,6 +12,9 @@
 #include "excel/Error.h"
 #include "excel/Worksheet.h"
 #include "excel/embedded/EmbeddedApplication.h"
+#ifdef TALLYVANE_WITH_UNO
+#include "excel/uno/UnoHost.h"
+#endif
 #include "platform/ListViewModel.h"
 #include "report/ListText.h"
 #include "report/ReportAction.h"
@@ -32,6 +37,10 @@ const char* const kDescription =
     "(the text the report puts on the clipboard), CSV or JSON. With --highlight or --report the\n"
     "workbook is saved (a .csv as a new .xlsx beside it, never over an existing file).\n"
     "\n"
+    "With --office the workbook is a document open in LibreOffice (listening on the pipe\n"
+    "\"tallyvane\" or where TALLYVANE_UNO_CONNECT says): the one in use, or the one --document\n"
+    "names. LibreOffice counts, highlights and takes the report; the file on disk is not touched.\n"
+    "\n"
     "Exit status: 0 done; 1 the workbook or range was refused, or a file could not be\n"
     "written (the reason on standard error); 2 the arguments were wrong.";
 
@@ -39,6 +48,8 @@ enum class Format { Tsv, Csv, Json };
 
 struct Options {
     QString workbook;
+    bool office = false;
+    QString document;
     QString range;
     bool includeBlank = false;
     QStringList excluded;
@@ -88,13 +99,22 @@ QString parseArguments(QCommandLineParser& parser, const QStringList& arguments,
                                                    "whole, or left as it was on a failure) "
                                                    "instead of standard output."),
                                     QStringLiteral("FILE"));
+    const QCommandLineOption office(QStringLiteral("office"),
+                                    QStringLiteral("Analyse a document open in LibreOffice "
+                                                   "instead of a workbook file."));
+    const QCommandLineOption document(QStringLiteral("document"),
+                                      QStringLiteral("With --office: the open document NAME "
+                                                     "(its file name or path) rather than the "
+                                                     "one in use."),
+                                      QStringLiteral("NAME"));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and end."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Show the version and end."));
     parser.setApplicationDescription(QString::fromLatin1(kDescription));
     parser.addOptions(
-        {range, includeBlank, exclude, highlight, report, chart, format, output, help, version});
+        {range, includeBlank, exclude, highlight, report, chart, format, output, office, document,
+         help, version});
     parser.addPositionalArgument(QStringLiteral("WORKBOOK"),
                                  QStringLiteral("The workbook to analyse."));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -115,7 +135,7 @@ QString parseArguments(QCommandLineParser& parser, const QStringList& arguments,
     if (options.help || options.version)
         return {};
     // An option given twice that takes one value: the last would win silently.
-    for (const QCommandLineOption* single : {&range, &highlight, &format, &output}) {
+    for (const QCommandLineOption* single : {&range, &highlight, &format, &output, &document}) {
         if (parser.values(*single).size() > 1)
             return QStringLiteral("--%1 is given more than once.").arg(single->names().back());
     }
@@ -127,6 +147,8 @@ QString parseArguments(QCommandLineParser& parser, const QStringList& arguments,
     options.report = parser.isSet(report);
     options.chart = parser.isSet(chart);
     options.output = parser.value(output);
+    options.office = parser.isSet(office);
+    options.document = parser.value(document);
     if (parser.isSet(format)) {
         const QString f = parser.value(format).toLower();
         if (f == QLatin1String("tsv"))
@@ -145,6 +167,19 @@ QString parseArguments(QCommandLineParser& parser, const QStringList& arguments,
             .arg(positional[1]);
     if (options.chart && !options.report)
         return QStringLiteral("--chart goes with --report.");
+    if (parser.isSet(document) && !options.office)
+        return QStringLiteral("--document goes with --office.");
+    if (options.office) {
+#ifndef TALLYVANE_WITH_UNO
+        return QStringLiteral("This tallyvane-batch was built without LibreOffice; --office "
+                              "cannot be used.");
+#endif
+        if (!positional.isEmpty())
+            return QStringLiteral("With --office the workbook is open in LibreOffice; name it "
+                                  "with --document, not \"%1\".")
+                .arg(positional.front());
+        return {};
+    }
     if (positional.isEmpty())
         return QStringLiteral("Name the workbook to analyse.");
     options.workbook = positional.front();
@@ -234,8 +269,17 @@ int main(int argc, char** argv) {
         return 0;
     }
     try {
-        auto app = embedded::EmbeddedApplication::create();
-        app->open(options.workbook, readLimitsFor(options));
+        std::shared_ptr<excel::Application> app;
+        std::shared_ptr<embedded::EmbeddedApplication> host;
+#ifdef TALLYVANE_WITH_UNO
+        if (options.office)
+            app = uno::attachToOffice({}, options.document);
+#endif
+        if (!app) {
+            host = embedded::EmbeddedApplication::create();
+            host->open(options.workbook, readLimitsFor(options));
+            app = host;
+        }
         const auto source = app->ActiveWorkbook();
         platform::ListViewModel included;
         platform::ListViewModel results;
@@ -252,8 +296,12 @@ int main(int argc, char** argv) {
             range = app->Selection();
             if (!range || app->CountA(*range) <= 1)
                 return fail(
-                    QStringLiteral("The selection saved in %1 (%2) holds at most one value; "
-                                   "name the range to analyse with --range.")
+                    QString::fromLatin1(options.office
+                                       ? "The selection in %1 (%2) holds at most one value; "
+                                         "select the column in LibreOffice or name the range "
+                                         "to analyse with --range."
+                                       : "The selection saved in %1 (%2) holds at most one "
+                                         "value; name the range to analyse with --range.")
                         .arg(source->Name(), range ? range->Address(false, false) : QString()),
                     1);
         }
@@ -304,8 +352,10 @@ int main(int argc, char** argv) {
                          qPrintable(written.sheetName));
         }
         app->endSession();
-        for (const QString& saved : app->savedFiles())
-            std::fprintf(stderr, "tallyvane-batch: saved %s\n", qPrintable(saved));
+        if (host) {
+            for (const QString& saved : host->savedFiles())
+                std::fprintf(stderr, "tallyvane-batch: saved %s\n", qPrintable(saved));
+        }
         QByteArray out;
         switch (options.format) {
         case Format::Tsv:

@@ -76,6 +76,10 @@ void Startup::AttachToExcel(const QString& argument) {
         // A workbook file is read on a worker thread while the user sees its progress; whatever
         // else the argument names is found as it was.
         const auto open = [this](const QString& arg) {
+            // A spreadsheet running apart from us (LibreOffice) that has the workbook open, or
+            // the one the user works in when nothing is named, comes first.
+            if (auto running = excel::activeApplication(arg, 1))
+                return running;
             const QString path = excel::workbookPathFromArgument(arg);
             if (!path.isEmpty() && QFileInfo(path).isFile() && !embedded::runningHost(path))
                 return readInBackground(path);

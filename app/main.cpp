@@ -6,6 +6,9 @@
 #include "excel/Clipboard.h"
 #include "excel/embedded/EmbeddedHost.h"
 #include "platform/Fonts.h"
+#ifdef TALLYVANE_WITH_UNO
+#include "excel/uno/UnoHost.h"
+#endif
 
 #include <QApplication>
 #include <QClipboard>
@@ -51,6 +54,9 @@ int main(int argc, char** argv) {
     // The system's locale by name: numbers and dates in its forms, read once.
     QLocale::setDefault(QLocale(QLocale::system().name()));
     embedded::registerEmbeddedProvider();
+#ifdef TALLYVANE_WITH_UNO
+    uno::registerUnoProvider();
+#endif
     platform::useMetricSubstitutes();
     // The report goes through the system clipboard, as a user could paste it elsewhere too.
     excel::setClipboardService(

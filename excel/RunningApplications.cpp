@@ -46,10 +46,12 @@ QString workbookPathFromArgument(const QString& argument) {
     return path;
 }
 
-std::shared_ptr<Application> activeApplication(const QString& argument) {
+std::shared_ptr<Application> activeApplication(const QString& argument, int minimumPriority) {
     // Copy first: a provider may register another while it runs.
     const std::vector<Entry> list = providers();
     for (const Entry& e : list) {
+        if (e.priority < minimumPriority)
+            break; // the list is in order of priority
         if (auto app = e.provider(argument))
             return app;
     }

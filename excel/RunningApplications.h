@@ -5,6 +5,7 @@
 #include "Application.h"
 
 #include <QString>
+#include <climits>
 #include <functional>
 #include <memory>
 
@@ -22,7 +23,9 @@ void unregisterApplicationProvider(const QString& name);
 // trimmed and without surrounding quotes. A switch such as "/1002" names no file.
 QString workbookPathFromArgument(const QString& argument);
 
-// The application to attach to, or null when no provider has one.
-std::shared_ptr<Application> activeApplication(const QString& argument);
+// The application to attach to, or null when no provider has one. Only providers of at least
+// minimumPriority are asked: 1 and above reach applications that run apart from this program.
+std::shared_ptr<Application> activeApplication(const QString& argument,
+                                               int minimumPriority = INT_MIN);
 
 } // namespace excel

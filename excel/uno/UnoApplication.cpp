@@ -156,6 +156,29 @@ double UnoApplication::maxOfRange(const excel::Range& range) {
     }
 }
 
+void UnoApplication::putRulesIntoDocuments() {
+    for (const auto& book : m_books) {
+        for (const auto& sheet : book->knownSheets())
+            sheet->putRulesIntoDocument();
+    }
+}
+
+void UnoApplication::completeAction() {
+    putRulesIntoDocuments();
+    actionEnded();
+}
+
+QString UnoApplication::abandonAction() {
+    // The document on screen keeps what the action did up to its failure, as after a failed
+    // step done by hand.
+    try {
+        putRulesIntoDocuments();
+    } catch (const excel::Error&) {
+    }
+    actionEnded();
+    return {};
+}
+
 QString UnoApplication::Caption() const {
     return guarded(*m_connection, "Caption", [&]() -> QString {
         const auto book = m_attached.lock();

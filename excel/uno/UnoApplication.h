@@ -34,6 +34,9 @@ public:
     QString Caption() const override;
     std::shared_ptr<excel::Workbook> workbookNamed(const QString& name) const override;
     double maxOfRange(const excel::Range& range) override;
+    // What an action changed is in the document already; the rules it changed go in now.
+    void completeAction() override;
+    QString abandonAction() override;
 
     UnoConnection& connection() const { return *m_connection; }
     // The object-model workbook of an open document, the same one every time.
@@ -50,6 +53,7 @@ private:
     std::vector<com::sun::star::uno::Reference<com::sun::star::sheet::XSpreadsheetDocument>>
     documents() const;
     static const UnoWorksheet& sheetOf(const excel::Range& range, const char* member);
+    void putRulesIntoDocuments();
     double callFunction(const char* member, const char* function, const excel::Range& range,
                         const excel::Variant* criteria);
 

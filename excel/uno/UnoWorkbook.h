@@ -42,6 +42,8 @@ public:
     Reference<css::frame::XController> controller() const;
     // The object-model sheet of a sheet of this document, the same one every time.
     std::shared_ptr<UnoWorksheet> sheetFor(const Reference<css::sheet::XSpreadsheet>& sheet) const;
+    // The sheets the object model has used so far.
+    const std::vector<std::shared_ptr<UnoWorksheet>>& knownSheets() const { return m_sheets; }
     // Tab position (from 0) of a sheet of this document.
     sal_Int16 indexOf(const Reference<css::sheet::XSpreadsheet>& sheet) const;
     std::shared_ptr<UnoApplication> application() const { return m_app.lock(); }

@@ -294,8 +294,4 @@ void UnoWorksheet::shiftRows(int at, int count) {
     });
 }
 
-std::vector<std::shared_ptr<excel::ConditionalFormat>>& UnoWorksheet::conditionalFormats() {
-    return m_rules;
-}
-
 } // namespace uno

@@ -42,6 +42,7 @@ public:
     void setColumnWidth(int column, double width) override;
     void shiftRows(int at, int count) override;
     std::vector<std::shared_ptr<excel::ConditionalFormat>>& conditionalFormats() override;
+    bool conditionalFormatsAtHand() const override { return m_rulesLoaded; }
 
     const Reference<css::sheet::XSpreadsheet>& sheet() const { return m_sheet; }
     Reference<css::table::XCellRange> cells(const excel::CellRect& rect) const;
@@ -49,6 +50,10 @@ public:
     QString formulaReference(const excel::CellRect& rect) const;
     // Blocks of the office's answer to a cell query, in the object model's numbering.
     static QVector<excel::CellRect> blocksOf(const Reference<css::sheet::XSheetCellRanges>& ranges);
+    // Blocks of this sheet as the office's range list.
+    Reference<css::sheet::XSheetCellRanges> rangesOf(const QVector<excel::CellRect>& blocks) const;
+    // Puts the conditional formats as the object model left them into the document.
+    void putRulesIntoDocument();
 
 private:
     std::shared_ptr<UnoWorkbook> book(const char* member) const;
@@ -59,6 +64,9 @@ private:
     std::shared_ptr<UnoConnection> m_connection;
     Reference<css::sheet::XSpreadsheet> m_sheet;
     std::vector<std::shared_ptr<excel::ConditionalFormat>> m_rules;
+    // The blocks of each of the document's rules when they were read, by the rule's id.
+    std::map<int, QVector<excel::CellRect>> m_documentRules;
+    bool m_rulesLoaded = false;
 };
 
 } // namespace uno

@@ -5,23 +5,14 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct BatchRun {
-    int code;
-    QString out;
-    QString err;
-};
+using BatchRun = testsupport::ProgramRun;
 
 BatchRun batch(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(TALLYVANE_BATCH), args);
-    p.waitForFinished(60000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+    return testsupport::runProgram(QStringLiteral(TALLYVANE_BATCH), args);
 }
 
 QString defectBook() {

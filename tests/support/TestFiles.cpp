@@ -3,12 +3,21 @@
 #include "excel/CellRef.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QFile>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <zip.h>
 
 namespace testsupport {
+
+ProgramRun runProgram(const QString& program, const QStringList& arguments) {
+    QProcess p;
+    p.start(program, arguments);
+    p.waitForFinished(60000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
 
 QString scratchDir(const QString& name) {
     // Tests run in parallel processes: each test gets folders of its own.

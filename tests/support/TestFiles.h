@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <map>
 #include <ostream>
@@ -29,6 +30,14 @@ QString generatedDir(const QString& name);
 
 // Writes a file of the given bytes (replacing one that is there).
 void writeFile(const QString& path, const QByteArray& bytes);
+
+// A program run to its end (at most a minute): exit code, standard output and error as text.
+struct ProgramRun {
+    int code;
+    QString out;
+    QString err;
+};
+ProgramRun runProgram(const QString& program, const QStringList& arguments);
 // Writes a zip archive of the given parts, in order.
 void writeZip(const QString& path, const std::vector<std::pair<QString, QByteArray>>& parts);
 
