@@ -4,6 +4,7 @@
 #include "UnoWorkbook.h"
 #include "UnoWorksheet.h"
 
+#include <com/sun/star/awt/XWindow2.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
@@ -67,7 +68,9 @@ std::shared_ptr<excel::Workbook> UnoApplication::ActiveWorkbook() {
             const auto book = workbookFor(current);
             const auto controller = book->controller();
             const auto frame = controller.is() ? controller->getFrame() : nullptr;
-            if (frame.is() && frame->getContainerWindow().is() && frame->isActive())
+            const Reference<css::awt::XWindow2> window(
+                frame.is() ? frame->getContainerWindow() : nullptr, UNO_QUERY);
+            if (window.is() && window->isVisible())
                 return book;
         }
         const auto open = documents();
@@ -158,8 +161,10 @@ double UnoApplication::maxOfRange(const excel::Range& range) {
 
 void UnoApplication::putRulesIntoDocuments() {
     for (const auto& book : m_books) {
-        for (const auto& sheet : book->knownSheets())
+        for (const auto& sheet : book->knownSheets()) {
             sheet->putRulesIntoDocument();
+            sheet->putChartsIntoDocument();
+        }
     }
 }
 

@@ -8,6 +8,9 @@
 #include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/table/XCellRange.hpp>
+#include <com/sun/star/table/XTableCharts.hpp>
+
+#include <QHash>
 
 #include <map>
 #include <memory>
@@ -54,9 +57,13 @@ public:
     Reference<css::sheet::XSheetCellRanges> rangesOf(const QVector<excel::CellRect>& blocks) const;
     // Puts the conditional formats as the object model left them into the document.
     void putRulesIntoDocument();
+    // Makes the charts that are new or changed in the object model in the document.
+    void putChartsIntoDocument();
 
 private:
     std::shared_ptr<UnoWorkbook> book(const char* member) const;
+    void placeChart(const Reference<css::table::XTableCharts>& tableCharts,
+                    const excel::ChartShapeModel& shape);
     void readBlock(const excel::CellRect& rect, excel::VariantArray& out,
                    const excel::CellRect& into) const;
 
@@ -67,6 +74,8 @@ private:
     // The blocks of each of the document's rules when they were read, by the rule's id.
     std::map<int, QVector<excel::CellRect>> m_documentRules;
     bool m_rulesLoaded = false;
+    // What each chart put into the document showed, by chart name.
+    QHash<QString, QString> m_chartsPlaced;
 };
 
 } // namespace uno
