@@ -31,9 +31,13 @@ std::vector<Reference<css::sheet::XSpreadsheetDocument>> UnoApplication::documen
     std::vector<Reference<css::sheet::XSpreadsheetDocument>> found;
     const auto all = m_connection->desktop()->getComponents()->createEnumeration();
     while (all->hasMoreElements()) {
-        Reference<css::sheet::XSpreadsheetDocument> document(all->nextElement(), UNO_QUERY);
-        if (document.is())
-            found.push_back(document);
+        try {
+            Reference<css::sheet::XSpreadsheetDocument> document(all->nextElement(), UNO_QUERY);
+            if (document.is())
+                found.push_back(document);
+        } catch (const css::uno::RuntimeException&) {
+            // closed while being listed
+        }
     }
     return found;
 }
@@ -161,6 +165,7 @@ double UnoApplication::maxOfRange(const excel::Range& range) {
 
 void UnoApplication::putRulesIntoDocuments() {
     for (const auto& book : m_books) {
+        book->putNamesIntoDocument();
         for (const auto& sheet : book->knownSheets()) {
             sheet->putRulesIntoDocument();
             sheet->putChartsIntoDocument();

@@ -8,6 +8,7 @@
 #include <com/sun/star/frame/Desktop.hpp>
 #include <cppuhelper/bootstrap.hxx>
 
+#include <QThread>
 #include <cstdlib>
 
 namespace uno {
@@ -44,23 +45,27 @@ std::shared_ptr<UnoConnection> UnoConnection::open(const QString& place) {
     QString url = place;
     if (!url.startsWith(QLatin1String("uno:")))
         url = QStringLiteral("uno:%1;urp;StarOffice.ComponentContext").arg(place);
-    try {
-        const auto resolver = css::bridge::UnoUrlResolver::create(local);
-        Reference<css::uno::XComponentContext> remote(resolver->resolve(toOffice(url)),
-                                                      UNO_QUERY);
-        if (!remote.is())
+    // Nobody listening is known at once; an office that listens but is busy (closing a
+    // document, starting) can refuse a moment, and is asked again a few times.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        try {
+            const auto resolver = css::bridge::UnoUrlResolver::create(local);
+            Reference<css::uno::XComponentContext> remote(resolver->resolve(toOffice(url)),
+                                                          UNO_QUERY);
+            if (!remote.is())
+                return nullptr;
+            auto connection = std::make_shared<UnoConnection>();
+            connection->m_place = place;
+            connection->m_context = remote;
+            connection->m_desktop = css::frame::Desktop::create(remote);
+            return connection;
+        } catch (const css::connection::NoConnectException&) {
             return nullptr;
-        auto connection = std::make_shared<UnoConnection>();
-        connection->m_place = place;
-        connection->m_context = remote;
-        connection->m_desktop = css::frame::Desktop::create(remote);
-        return connection;
-    } catch (const css::connection::NoConnectException&) {
-        return nullptr;
-    } catch (const css::uno::Exception&) {
-        // An office that is starting or stopping, or a place that is not an office.
-        return nullptr;
+        } catch (const css::uno::Exception&) {
+            QThread::msleep(200);
+        }
     }
+    return nullptr;
 }
 
 Reference<css::lang::XMultiComponentFactory> UnoConnection::factory() const {
@@ -77,7 +82,7 @@ Reference<css::sheet::XFunctionAccess> UnoConnection::functions() {
 
 void UnoConnection::throwIfLost(const QString& member) const {
     if (m_lost)
-        throw excel::Error(member, QStringLiteral("The spreadsheet is gone: LibreOffice closed "
+        throw excel::HostGone(member, QStringLiteral("The spreadsheet is gone: LibreOffice closed "
                                                   "the connection. Open the workbook in "
                                                   "LibreOffice and start the analysis again."));
 }

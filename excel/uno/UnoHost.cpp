@@ -43,11 +43,16 @@ std::vector<OpenDocument> openDocuments(UnoConnection& connection) {
         std::vector<OpenDocument> found;
         const auto all = connection.desktop()->getComponents()->createEnumeration();
         while (all->hasMoreElements()) {
-            Reference<css::sheet::XSpreadsheetDocument> document(all->nextElement(), UNO_QUERY);
-            if (!document.is())
-                continue;
-            const QUrl url(fromOffice(Reference<css::frame::XModel>(document, UNO_QUERY_THROW)->getURL()));
-            found.push_back({document, url.isLocalFile() ? url.toLocalFile() : QString()});
+            try {
+                Reference<css::sheet::XSpreadsheetDocument> document(all->nextElement(), UNO_QUERY);
+                if (!document.is())
+                    continue;
+                const QUrl url(fromOffice(
+                    Reference<css::frame::XModel>(document, UNO_QUERY_THROW)->getURL()));
+                found.push_back({document, url.isLocalFile() ? url.toLocalFile() : QString()});
+            } catch (const css::uno::RuntimeException&) {
+                // closed while being listed
+            }
         }
         return found;
     });

@@ -53,12 +53,17 @@ auto guarded(UnoConnection& connection, const char* member, Work&& work) -> decl
     try {
         return work();
     } catch (const css::lang::DisposedException&) {
+        // A document or sheet closed in the office is disposed too; only a desktop that no
+        // longer answers means the office has gone.
+        if (connection.stillThere())
+            throw excel::Error(name, QStringLiteral("the workbook or sheet was closed in "
+                                                    "LibreOffice"));
         connection.markLost();
-        throw excel::Error(name, UnoConnection::lostMessage());
+        throw excel::HostGone(name, UnoConnection::lostMessage());
     } catch (const css::uno::Exception& e) {
         if (!connection.stillThere()) {
             connection.markLost();
-            throw excel::Error(name, UnoConnection::lostMessage());
+            throw excel::HostGone(name, UnoConnection::lostMessage());
         }
         const QString why = fromOffice(e.Message).trimmed();
         throw excel::Error(name, why.isEmpty()

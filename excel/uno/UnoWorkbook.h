@@ -11,6 +11,7 @@
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 
+#include <QHash>
 #include <memory>
 #include <vector>
 
@@ -48,6 +49,8 @@ public:
     sal_Int16 indexOf(const Reference<css::sheet::XSpreadsheet>& sheet) const;
     std::shared_ptr<UnoApplication> application() const { return m_app.lock(); }
     UnoConnection& connection() const { return *m_connection; }
+    // Puts the names the program defined (and took away) into the document.
+    void putNamesIntoDocument();
     // Days from the object model's day 0 (1899-12-30) to the document's.
     double nullDateOffset() const;
 
@@ -60,6 +63,8 @@ private:
     Reference<css::sheet::XSpreadsheetDocument> m_document;
     mutable std::vector<std::shared_ptr<UnoWorksheet>> m_sheets;
     mutable std::optional<double> m_nullDateOffset;
+    // The names put into the document, with what they refer to there.
+    QHash<QString, QString> m_namesPut;
 };
 
 } // namespace uno
