@@ -22,6 +22,14 @@ class ListObjectCollection;
 class Sort;
 struct ListObjectModel;
 
+// SpecialCells types and value kinds, as the object model numbers them.
+constexpr int kCellTypeBlanks = 4;
+constexpr int kCellTypeFormulas = -4123;
+constexpr int kValueNumbers = 1;
+constexpr int kValueText = 2;
+constexpr int kValueLogical = 4;
+constexpr int kValueErrors = 16;
+
 // One conditional format: a rule with the cells it applies to.
 struct ConditionalFormat {
     QVector<CellRect> ranges;

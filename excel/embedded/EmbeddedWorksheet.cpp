@@ -10,13 +10,12 @@ namespace embedded {
 
 namespace {
 
-// SpecialCells types and value kinds, as the object model numbers them.
-constexpr int kBlanks = 4;
-constexpr int kFormulas = -4123;
-constexpr int kNumbers = 1;
-constexpr int kTextValues = 2;
-constexpr int kLogical = 4;
-constexpr int kErrors = 16;
+using excel::kCellTypeBlanks;
+using excel::kCellTypeFormulas;
+using excel::kValueErrors;
+using excel::kValueLogical;
+using excel::kValueNumbers;
+using excel::kValueText;
 
 // A handful of ranges is what one analysis works on; keep their indexes, drop the oldest.
 constexpr size_t kCachedIndexes = 4;
@@ -25,14 +24,14 @@ int valueKindOf(const Cell& cell) {
     switch (cell.kind) {
     case CellKind::Number:
     case CellKind::Date:
-        return kNumbers;
+        return kValueNumbers;
     case CellKind::Text:
     case CellKind::FormulaOnly:
-        return kTextValues;
+        return kValueText;
     case CellKind::Boolean:
-        return kLogical;
+        return kValueLogical;
     case CellKind::Error:
-        return kErrors;
+        return kValueErrors;
     }
     return 0;
 }
@@ -86,18 +85,18 @@ void EmbeddedWorksheet::readValues(const excel::CellRect& rect, excel::VariantAr
 
 QVector<excel::CellRect> EmbeddedWorksheet::specialCells(const QVector<excel::CellRect>& areas,
                                                          int type, int value) const {
-    if (type != kBlanks && type != kFormulas)
+    if (type != kCellTypeBlanks && type != kCellTypeFormulas)
         throw excel::Error(QStringLiteral("SpecialCells"),
                            QStringLiteral("cell type %1 is not offered").arg(type));
-    const int wanted = value == 0 ? (kNumbers | kTextValues | kLogical | kErrors) : value;
+    const int wanted = value == 0 ? (kValueNumbers | kValueText | kValueLogical | kValueErrors) : value;
     const excel::CellRect used = usedRect();
     QVector<excel::CellRect> found;
     for (const excel::CellRect& area : areas) {
         // Blank cells are looked for within the used range only, as the spreadsheet does.
-        const auto rect = type == kBlanks ? area.intersected(used) : std::optional(area);
+        const auto rect = type == kCellTypeBlanks ? area.intersected(used) : std::optional(area);
         if (!rect)
             continue;
-        const int lastColumn = std::min(rect->right, type == kBlanks ? rect->right : used.right);
+        const int lastColumn = std::min(rect->right, type == kCellTypeBlanks ? rect->right : used.right);
         for (int column = rect->left; column <= lastColumn; ++column) {
             const auto& cells = m_data.cells->column(column);
             auto it = std::lower_bound(cells.begin(), cells.end(), quint32(rect->top),
@@ -105,14 +104,14 @@ QVector<excel::CellRect> EmbeddedWorksheet::specialCells(const QVector<excel::Ce
             int next = rect->top; // first row not yet accounted for
             for (; it != cells.end() && int(it->row) <= rect->bottom; ++it) {
                 const int row = int(it->row);
-                if (type == kBlanks) {
+                if (type == kCellTypeBlanks) {
                     addRun(found, column, next, row - 1);
                 } else if (it->hasFormula() && (valueKindOf(*it) & wanted)) {
                     addRun(found, column, row, row);
                 }
                 next = row + 1;
             }
-            if (type == kBlanks)
+            if (type == kCellTypeBlanks)
                 addRun(found, column, next, rect->bottom);
         }
     }

@@ -13,6 +13,7 @@
 #include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -27,19 +28,22 @@ UnoApplication::create(std::shared_ptr<UnoConnection> connection,
     return app;
 }
 
-std::vector<Reference<css::sheet::XSpreadsheetDocument>> UnoApplication::documents() const {
-    std::vector<Reference<css::sheet::XSpreadsheetDocument>> found;
-    const auto all = m_connection->desktop()->getComponents()->createEnumeration();
-    while (all->hasMoreElements()) {
-        try {
-            Reference<css::sheet::XSpreadsheetDocument> document(all->nextElement(), UNO_QUERY);
-            if (document.is())
-                found.push_back(document);
-        } catch (const css::uno::RuntimeException&) {
-            // closed while being listed
+std::vector<std::shared_ptr<UnoWorkbook>> UnoApplication::openWorkbooks() const {
+    return guarded(*m_connection, "Workbooks", [&] {
+        std::vector<std::shared_ptr<UnoWorkbook>> found;
+        const auto all = m_connection->desktop()->getComponents()->createEnumeration();
+        while (all->hasMoreElements()) {
+            try {
+                Reference<css::sheet::XSpreadsheetDocument> document(all->nextElement(),
+                                                                     UNO_QUERY);
+                if (document.is())
+                    found.push_back(workbookFor(document));
+            } catch (const css::uno::RuntimeException&) {
+                // closed while being listed
+            }
         }
-    }
-    return found;
+        return found;
+    });
 }
 
 std::shared_ptr<UnoWorkbook>
@@ -77,17 +81,13 @@ std::shared_ptr<excel::Workbook> UnoApplication::ActiveWorkbook() {
             if (window.is() && window->isVisible())
                 return book;
         }
-        const auto open = documents();
-        if (const auto attached = m_attached.lock()) {
-            const Reference<css::uno::XInterface> key(attached->document(), UNO_QUERY);
-            for (const auto& document : open) {
-                if (Reference<css::uno::XInterface>(document, UNO_QUERY) == key)
-                    return attached;
-            }
-        }
+        const auto open = openWorkbooks();
+        const auto attached = m_attached.lock();
+        if (attached && std::find(open.begin(), open.end(), attached) != open.end())
+            return attached;
         if (current.is())
             return workbookFor(current);
-        return open.empty() ? nullptr : workbookFor(open.front());
+        return open.empty() ? nullptr : open.front();
     });
 }
 
@@ -149,7 +149,7 @@ double UnoApplication::maxOfRange(const excel::Range& range) {
     // The office's MAX passes over error values; the object model's fails on them, as the
     // spreadsheet's does. Error values in the office are formula results.
     const UnoWorksheet& sheet = sheetOf(range, "Max");
-    if (!sheet.specialCells(range.rects(), -4123, 16).isEmpty())
+    if (!sheet.specialCells(range.rects(), excel::kCellTypeFormulas, excel::kValueErrors).isEmpty())
         throw excel::Error(QStringLiteral("Max"),
                            QStringLiteral("the range %1 holds an error value").arg(range.Address()));
     try {
@@ -200,14 +200,11 @@ QString UnoApplication::Caption() const {
 }
 
 std::shared_ptr<excel::Workbook> UnoApplication::workbookNamed(const QString& name) const {
-    return guarded(*m_connection, "Workbooks", [&]() -> std::shared_ptr<excel::Workbook> {
-        for (const auto& document : documents()) {
-            const auto book = workbookFor(document);
-            if (book->Name().compare(name, Qt::CaseInsensitive) == 0)
-                return book;
-        }
-        return nullptr;
-    });
+    for (const auto& book : openWorkbooks()) {
+        if (book->Name().compare(name, Qt::CaseInsensitive) == 0)
+            return book;
+    }
+    return nullptr;
 }
 
 } // namespace uno

@@ -43,15 +43,14 @@ public:
     std::shared_ptr<UnoWorkbook> workbookFor(
         const com::sun::star::uno::Reference<com::sun::star::sheet::XSpreadsheetDocument>&
             document) const;
+    // The workbooks of the office's open spreadsheet documents, in the desktop's order.
+    std::vector<std::shared_ptr<UnoWorkbook>> openWorkbooks() const;
     // Makes book the workbook the program works in (Workbook.Activate).
     void attachTo(const UnoWorkbook* book);
 
 private:
     explicit UnoApplication(std::shared_ptr<UnoConnection> connection)
         : m_connection(std::move(connection)) {}
-    // The office's spreadsheet documents, in the desktop's order.
-    std::vector<com::sun::star::uno::Reference<com::sun::star::sheet::XSpreadsheetDocument>>
-    documents() const;
     static const UnoWorksheet& sheetOf(const excel::Range& range, const char* member);
     void putRulesIntoDocuments();
     double callFunction(const char* member, const char* function, const excel::Range& range,

@@ -5,13 +5,9 @@
 #include "UnoWorkbook.h"
 #include "excel/RunningApplications.h"
 
-#include <com/sun/star/container/XEnumeration.hpp>
-#include <com/sun/star/container/XEnumerationAccess.hpp>
-#include <com/sun/star/frame/XModel.hpp>
 
 #include <QFileInfo>
 #include <QHash>
-#include <QUrl>
 
 namespace uno {
 
@@ -33,31 +29,6 @@ std::shared_ptr<UnoApplication> applicationAt(const QString& place) {
     return app;
 }
 
-struct OpenDocument {
-    Reference<css::sheet::XSpreadsheetDocument> document;
-    QString path; // empty for a document never stored
-};
-
-std::vector<OpenDocument> openDocuments(UnoConnection& connection) {
-    return guarded(connection, "Workbooks", [&] {
-        std::vector<OpenDocument> found;
-        const auto all = connection.desktop()->getComponents()->createEnumeration();
-        while (all->hasMoreElements()) {
-            try {
-                Reference<css::sheet::XSpreadsheetDocument> document(all->nextElement(), UNO_QUERY);
-                if (!document.is())
-                    continue;
-                const QUrl url(fromOffice(
-                    Reference<css::frame::XModel>(document, UNO_QUERY_THROW)->getURL()));
-                found.push_back({document, url.isLocalFile() ? url.toLocalFile() : QString()});
-            } catch (const css::uno::RuntimeException&) {
-                // closed while being listed
-            }
-        }
-        return found;
-    });
-}
-
 bool sameFile(const QString& a, const QString& b) {
     const QFileInfo x(a);
     const QFileInfo y(b);
@@ -65,12 +36,12 @@ bool sameFile(const QString& a, const QString& b) {
                                     : x.absoluteFilePath() == y.absoluteFilePath();
 }
 
-// The open document loaded from path, or null.
-Reference<css::sheet::XSpreadsheetDocument> documentFrom(UnoConnection& connection,
-                                                         const QString& path) {
-    for (const auto& open : openDocuments(connection)) {
-        if (!open.path.isEmpty() && sameFile(open.path, path))
-            return open.document;
+// The open workbook loaded from path, or null.
+std::shared_ptr<UnoWorkbook> workbookFrom(const UnoApplication& app, const QString& path) {
+    for (const auto& book : app.openWorkbooks()) {
+        const QString file = book->filePath();
+        if (!file.isEmpty() && sameFile(file, path))
+            return book;
     }
     return nullptr;
 }
@@ -97,10 +68,10 @@ void registerUnoProvider(const QString& place) {
                 book->Activate();
                 return app;
             }
-            const auto document = documentFrom(app->connection(), path);
-            if (!document.is())
+            const auto book = workbookFrom(*app, path);
+            if (!book)
                 return nullptr;
-            app->workbookFor(document)->Activate();
+            book->Activate();
             return app;
         });
 }
@@ -116,7 +87,6 @@ std::shared_ptr<excel::Application> attachToOffice(const QString& place,
                                           "office listen), or start LibreOffice with "
                                           "--accept=\"%1;urp;\".")
                                .arg(where));
-    const auto open = openDocuments(app->connection());
     if (document.isEmpty()) {
         const auto book = app->ActiveWorkbook();
         if (!book)
@@ -125,21 +95,24 @@ std::shared_ptr<excel::Application> attachToOffice(const QString& place,
         book->Activate();
         return app;
     }
-    for (const auto& candidate : open) {
-        const bool byPath = document.contains(QLatin1Char('/')) && !candidate.path.isEmpty() &&
-                            sameFile(candidate.path, document);
-        const bool byName = !document.contains(QLatin1Char('/')) &&
-                            app->workbookFor(candidate.document)
-                                    ->Name()
-                                    .compare(document, Qt::CaseInsensitive) == 0;
-        if (byPath || byName) {
-            app->workbookFor(candidate.document)->Activate();
-            return app;
+    // A path names the file the document was loaded from; a plain name, the document's name.
+    const auto open = app->openWorkbooks();
+    std::shared_ptr<UnoWorkbook> found;
+    if (document.contains(QLatin1Char('/'))) {
+        found = workbookFrom(*app, document);
+    } else {
+        for (const auto& book : open) {
+            if (book->Name().compare(document, Qt::CaseInsensitive) == 0)
+                found = found ? found : book;
         }
     }
+    if (found) {
+        found->Activate();
+        return app;
+    }
     QStringList names;
-    for (const auto& candidate : open)
-        names << QLatin1Char('"') + app->workbookFor(candidate.document)->Name() + QLatin1Char('"');
+    for (const auto& book : open)
+        names << QLatin1Char('"') + book->Name() + QLatin1Char('"');
     throw excel::Error(QStringLiteral("Office"),
                        names.isEmpty()
                            ? QStringLiteral("LibreOffice has no spreadsheet open.")

@@ -6,7 +6,6 @@
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/frame/XController.hpp>
-#include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/CellDeleteMode.hpp>
 #include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/CellInsertMode.hpp>
@@ -16,7 +15,6 @@
 #include <com/sun/star/sheet/XCellRangeMovement.hpp>
 #include <com/sun/star/sheet/XCellRangesQuery.hpp>
 #include <com/sun/star/sheet/XSheetCellCursor.hpp>
-#include <com/sun/star/sheet/XSheetCellRangeContainer.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
 #include <com/sun/star/table/XCell.hpp>
@@ -30,13 +28,12 @@ namespace uno {
 
 namespace {
 
-// SpecialCells types and value kinds, as the object model numbers them.
-constexpr int kBlanks = 4;
-constexpr int kFormulas = -4123;
-constexpr int kNumbers = 1;
-constexpr int kTextValues = 2;
-constexpr int kLogical = 4;
-constexpr int kErrors = 16;
+using excel::kCellTypeBlanks;
+using excel::kCellTypeFormulas;
+using excel::kValueErrors;
+using excel::kValueLogical;
+using excel::kValueNumbers;
+using excel::kValueText;
 
 // Cells read in one call: large enough that the round trip does not count, small enough that
 // neither side holds a huge copy.
@@ -93,11 +90,18 @@ void UnoWorksheet::Activate() {
     owner->Activate();
 }
 
+excel::CellRect UnoWorksheet::extent() const {
+    // The office's sheets may have fewer columns than the object model's; their size is fixed.
+    if (!m_extent) {
+        const Reference<css::sheet::XCellRangeAddressable> whole(m_sheet, UNO_QUERY_THROW);
+        m_extent = rectOf(whole->getRangeAddress());
+    }
+    return *m_extent;
+}
+
 Reference<css::table::XCellRange> UnoWorksheet::cells(const excel::CellRect& rect) const {
-    // The office's sheets may have fewer columns than the object model's; whole rows end where
-    // the sheet ends.
-    const Reference<css::sheet::XCellRangeAddressable> whole(m_sheet, UNO_QUERY_THROW);
-    const auto extent = rectOf(whole->getRangeAddress());
+    // Whole rows end where the sheet ends.
+    const excel::CellRect extent = this->extent();
     excel::CellRect r = rect;
     r.right = std::min(r.right, extent.right);
     r.bottom = std::min(r.bottom, extent.bottom);
@@ -141,8 +145,10 @@ excel::CellRect UnoWorksheet::usedRect() const {
 }
 
 excel::Variant UnoWorksheet::cellValue(int row, int column) const {
+    // One cell is read as it is, without asking for the used area first.
+    const auto cell = excel::CellRect::cell(row, column);
     excel::VariantArray one(1, 1);
-    readValues(excel::CellRect::cell(row, column), one);
+    readBlock(cell, one, cell);
     return one.at(1, 1);
 }
 
@@ -198,27 +204,27 @@ void UnoWorksheet::readBlock(const excel::CellRect& rect, excel::VariantArray& o
 
 QVector<excel::CellRect> UnoWorksheet::specialCells(const QVector<excel::CellRect>& areas,
                                                     int type, int value) const {
-    if (type != kBlanks && type != kFormulas)
+    if (type != kCellTypeBlanks && type != kCellTypeFormulas)
         throw excel::Error(QStringLiteral("SpecialCells"),
                            QStringLiteral("cell type %1 is not offered").arg(type));
-    const int wanted = value == 0 ? (kNumbers | kTextValues | kLogical | kErrors) : value;
+    const int wanted = value == 0 ? (kValueNumbers | kValueText | kValueLogical | kValueErrors) : value;
     sal_Int32 results = 0;
-    if (wanted & (kNumbers | kLogical))
+    if (wanted & (kValueNumbers | kValueLogical))
         results |= css::sheet::FormulaResult::VALUE;
-    if (wanted & kTextValues)
+    if (wanted & kValueText)
         results |= css::sheet::FormulaResult::STRING;
-    if (wanted & kErrors)
+    if (wanted & kValueErrors)
         results |= css::sheet::FormulaResult::ERROR;
     const excel::CellRect used = usedRect();
     return guarded(*m_connection, "SpecialCells", [&] {
         QVector<excel::CellRect> found;
         for (const excel::CellRect& area : areas) {
             // Blank cells are looked for within the used range only, as the spreadsheet does.
-            const auto rect = type == kBlanks ? area.intersected(used) : std::optional(area);
+            const auto rect = type == kCellTypeBlanks ? area.intersected(used) : std::optional(area);
             if (!rect)
                 continue;
             const Reference<css::sheet::XCellRangesQuery> query(cells(*rect), UNO_QUERY_THROW);
-            found += blocksOf(type == kBlanks ? query->queryEmptyCells()
+            found += blocksOf(type == kCellTypeBlanks ? query->queryEmptyCells()
                                               : query->queryFormulaCells(results));
         }
         return found;
@@ -240,13 +246,7 @@ void UnoWorksheet::select(const QVector<excel::CellRect>& areas) {
             view->select(Any(cells(areas.front())));
             return;
         }
-        const Reference<css::lang::XMultiServiceFactory> factory(owner->document(), UNO_QUERY_THROW);
-        const Reference<css::sheet::XSheetCellRangeContainer> blocks(
-            factory->createInstance("com.sun.star.sheet.SheetCellRanges"), UNO_QUERY_THROW);
-        const sal_Int16 index = owner->indexOf(m_sheet);
-        for (const excel::CellRect& area : areas)
-            blocks->addRangeAddress(addressOf(area, index), false);
-        view->select(Any(blocks));
+        view->select(Any(rangesOf(areas)));
     });
 }
 
@@ -284,9 +284,7 @@ void UnoWorksheet::shiftRows(int at, int count) {
         const sal_Int16 index = book("Rows")->indexOf(m_sheet);
         const excel::CellRect rows{at, 1, at + std::abs(count) - 1, 1};
         auto address = addressOf(rows, index);
-        address.EndColumn = Reference<css::sheet::XCellRangeAddressable>(m_sheet, UNO_QUERY_THROW)
-                                ->getRangeAddress()
-                                .EndColumn;
+        address.EndColumn = extent().right - 1;
         if (count > 0)
             movement->insertCells(address, css::sheet::CellInsertMode_ROWS);
         else

@@ -49,6 +49,8 @@ public:
 
     const Reference<css::sheet::XSpreadsheet>& sheet() const { return m_sheet; }
     Reference<css::table::XCellRange> cells(const excel::CellRect& rect) const;
+    // The whole sheet as the office sizes it.
+    excel::CellRect extent() const;
     // A reference to rect in the office's formula grammar: $'Sheet'.$A$1:$B$2.
     QString formulaReference(const excel::CellRect& rect) const;
     // Blocks of the office's answer to a cell query, in the object model's numbering.
@@ -68,6 +70,7 @@ private:
                    const excel::CellRect& into) const;
 
     std::weak_ptr<UnoWorkbook> m_book;
+    mutable std::optional<excel::CellRect> m_extent;
     std::shared_ptr<UnoConnection> m_connection;
     Reference<css::sheet::XSpreadsheet> m_sheet;
     std::vector<std::shared_ptr<excel::ConditionalFormat>> m_rules;
