@@ -70,8 +70,8 @@ public:
     ScratchSheet(const ScratchSheet&) = delete;
     ScratchSheet& operator=(const ScratchSheet&) = delete;
 
-    Reference<css::table::XCellRange> column(sal_Int32 rows) const {
-        return m_sheet->getCellRangeByPosition(0, 0, 0, rows - 1);
+    Reference<css::table::XCellRange> column(sal_Int32 column, sal_Int32 rows) const {
+        return m_sheet->getCellRangeByPosition(column, 0, column, rows - 1);
     }
 
 private:
@@ -110,6 +110,23 @@ QString criterionLiteral(const excel::Variant& criterion, double dayOffset) {
     }
 }
 
+// A criterion as the value of a cell that COUNTIF reads it from; void where only a literal says
+// it.
+Any criterionCell(const excel::Variant& criterion, double dayOffset) {
+    switch (criterion.kind()) {
+    case excel::Variant::Kind::Number:
+        return Any(criterion.number());
+    case excel::Variant::Kind::Date:
+        return Any(criterion.date().serial - dayOffset);
+    case excel::Variant::Kind::Boolean:
+        return {};
+    default: {
+        const QString text = criterion.toString();
+        return text.isEmpty() ? Any() : Any(toOffice(text));
+    }
+    }
+}
+
 } // namespace
 
 QVector<double> UnoApplication::countIfEach(const excel::Range& range,
@@ -123,18 +140,29 @@ QVector<double> UnoApplication::countIfEach(const excel::Range& range,
         blocks << sheet.formulaReference(r);
     const double dayOffset = book->nullDateOffset();
     return guarded(*m_connection, "CountIf", [&] {
-        Sequence<Sequence<rtl::OUString>> formulas(criteria.size());
-        for (qsizetype i = 0; i < criteria.size(); ++i) {
-            const QString literal = criterionLiteral(criteria[i], dayOffset);
+        // The criteria go into column B as cell values and the formulas in column A refer to
+        // them relatively: the office then holds one group of like formulas, which it counts
+        // about twice as fast as formulas each with its own literal. A blank or logical
+        // criterion stays a literal (a blank cell would mean zero).
+        const sal_Int32 n = sal_Int32(criteria.size());
+        Sequence<Sequence<rtl::OUString>> formulas(n);
+        Sequence<Sequence<Any>> values(n);
+        for (sal_Int32 i = 0; i < n; ++i) {
+            Any value = criterionCell(criteria[i], dayOffset);
+            const QString argument = value.hasValue() ? QStringLiteral("B%1").arg(i + 1)
+                                                      : criterionLiteral(criteria[i], dayOffset);
+            if (!value.hasValue())
+                value <<= rtl::OUString();
             QStringList parts;
             for (const QString& block : blocks)
-                parts << QStringLiteral("COUNTIF(%1;%2)").arg(block, literal);
-            Sequence<rtl::OUString> row(1);
-            row.getArray()[0] = toOffice(QLatin1Char('=') + parts.join(QLatin1Char('+')));
-            formulas.getArray()[i] = row;
+                parts << QStringLiteral("COUNTIF(%1;%2)").arg(block, argument);
+            formulas.getArray()[i] = Sequence<rtl::OUString>(1);
+            formulas.getArray()[i].getArray()[0] = toOffice(QLatin1Char('=') + parts.join(QLatin1Char('+')));
+            values.getArray()[i] = Sequence<Any>(&value, 1);
         }
         const ScratchSheet scratch(*book);
-        const auto cells = scratch.column(sal_Int32(criteria.size()));
+        Reference<css::sheet::XCellRangeData>(scratch.column(1, n), UNO_QUERY_THROW)->setDataArray(values);
+        const auto cells = scratch.column(0, n);
         Reference<css::sheet::XCellRangeFormula>(cells, UNO_QUERY_THROW)->setFormulaArray(formulas);
         const auto results = Reference<css::sheet::XCellRangeData>(cells, UNO_QUERY_THROW)->getDataArray();
         QVector<double> counts(criteria.size(), std::numeric_limits<double>::quiet_NaN());
