@@ -10,6 +10,8 @@
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/ConditionEntryType.hpp>
 #include <com/sun/star/sheet/ConditionFormatOperator.hpp>
+#include <com/sun/star/sheet/ConditionOperator.hpp>
+#include <com/sun/star/sheet/XSheetConditionalEntries.hpp>
 #include <com/sun/star/sheet/XConditionalFormat.hpp>
 #include <com/sun/star/sheet/XConditionalFormats.hpp>
 #include <com/sun/star/sheet/XSheetCellRangeContainer.hpp>
@@ -17,6 +19,8 @@
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 
 #include <map>
+
+#include <set>
 
 namespace uno {
 
@@ -120,20 +124,39 @@ void UnoWorksheet::putRulesIntoDocument() {
             const auto& rule = **it;
             if (rule.isStored() || rule.ranges.isEmpty())
                 continue;
-            const sal_Int32 id = formats->createByRange(rangesOf(rule.ranges));
-            const auto now = formats->getConditionalFormats();
-            for (sal_Int32 i = 0; i < now.getLength(); ++i) {
-                if (idOf(now[i]) != id)
+            QString text = rule.text;
+            text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+            const rtl::OUString literal = toOffice(QLatin1Char('"') + text + QLatin1Char('"'));
+            // Made through the cell ranges' own conditional format, as the office's dialog
+            // makes one: a rule made in the list of rules alone is kept and saved, but the cells
+            // do not know it and the window does not show it until the document is loaded
+            // again. That way knows no "contains", so the rule starts as "equal" and is turned
+            // into "contains" in the list, where it is now.
+            std::set<sal_Int32> before;
+            for (const auto& format : formats->getConditionalFormats())
+                before.insert(idOf(format));
+            const Reference<css::beans::XPropertySet> cells(rangesOf(rule.ranges), UNO_QUERY_THROW);
+            const Reference<css::sheet::XSheetConditionalEntries> entries(
+                cells->getPropertyValue("ConditionalFormat"), UNO_QUERY_THROW);
+            entries->clear();
+            Sequence<css::beans::PropertyValue> condition(rule.fillColor >= 0 ? 3 : 2);
+            condition.getArray()[0].Name = "Operator";
+            condition.getArray()[0].Value <<= css::sheet::ConditionOperator_EQUAL;
+            condition.getArray()[1].Name = "Formula1";
+            condition.getArray()[1].Value <<= literal;
+            if (rule.fillColor >= 0) {
+                condition.getArray()[2].Name = "StyleName";
+                condition.getArray()[2].Value <<= fillStyle(*owner, rule.fillColor);
+            }
+            entries->addNew(condition);
+            cells->setPropertyValue("ConditionalFormat", Any(entries));
+            for (const auto& format : formats->getConditionalFormats()) {
+                if (before.count(idOf(format)) || format->getCount() < 1)
                     continue;
-                now[i]->createEntry(css::sheet::ConditionEntryType::CONDITION, 0);
-                const Reference<css::beans::XPropertySet> entry(now[i]->getByIndex(0), UNO_QUERY_THROW);
-                QString text = rule.text;
-                text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-                entry->setPropertyValue("Operator",
-                                        Any(sal_Int32(css::sheet::ConditionFormatOperator::CONTAINS)));
-                entry->setPropertyValue("Formula1", Any(toOffice(QLatin1Char('"') + text + QLatin1Char('"'))));
-                if (rule.fillColor >= 0)
-                    entry->setPropertyValue("StyleName", Any(fillStyle(*owner, rule.fillColor)));
+                const Reference<css::beans::XPropertySet> entry(format->getByIndex(0), UNO_QUERY_THROW);
+                entry->setPropertyValue(
+                    "Operator", Any(sal_Int32(css::sheet::ConditionFormatOperator::CONTAINS)));
+                entry->setPropertyValue("Formula1", Any(literal));
             }
         }
     });
