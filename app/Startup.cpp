@@ -75,7 +75,14 @@ void Startup::AttachToExcel(const QString& argument) {
     try {
         // A workbook file is read on a worker thread while the user sees its progress; whatever
         // else the argument names is found as it was.
-        const auto open = [this](const QString& arg) {
+        const auto open = [this](const QString& arg) -> std::shared_ptr<excel::Application> {
+            if (arg == QLatin1String("--office")) {
+                if (!attachOffice)
+                    throw excel::Error(QStringLiteral("Office"),
+                                       QStringLiteral("This Tallyvane was built without "
+                                                      "LibreOffice support."));
+                return attachOffice();
+            }
             // A spreadsheet running apart from us (LibreOffice) that has the workbook open, or
             // the one the user works in when nothing is named, comes first.
             if (auto running = excel::activeApplication(arg, 1))

@@ -40,6 +40,10 @@ public:
     // Asks for a workbook file when nothing names one and no spreadsheet is running (a start
     // from the desktop menu); empty when the user cancels.
     std::function<QString()> askWorkbookFile;
+    // The running office that the argument "--office" attaches to (the Calc add-on starts the
+    // program so); raises excel::Error with what the user can do. Unset in a build without the
+    // office backend.
+    std::function<std::shared_ptr<excel::Application>()> attachOffice;
     // Told of the progress window of a workbook being read (tests cancel through it).
     std::function<void(QProgressDialog*)> onOpening;
 

@@ -4,6 +4,7 @@
 #include "Class1.h"
 #include "Startup.h"
 #include "excel/Clipboard.h"
+#include "excel/Error.h"
 #include "excel/embedded/EmbeddedHost.h"
 #include "platform/Fonts.h"
 #ifdef TALLYVANE_WITH_UNO
@@ -14,6 +15,7 @@
 #include <QClipboard>
 #include <QLocale>
 #include <QStringList>
+#include <QThread>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -21,10 +23,12 @@
 namespace {
 
 const char* const kHelp =
-    "Usage: tallyvane [WORKBOOK | /612 | /1003 | /613]\n"
+    "Usage: tallyvane [WORKBOOK | --office | /612 | /1003 | /613]\n"
     "Pareto analysis of a column of a spreadsheet: shows WORKBOOK (.xlsx, .xlsm or .csv) in a\n"
     "workbook window with the analysis window on top, already analysed from the workbook's\n"
     "saved selection. Without an argument it asks for the workbook in a file dialog.\n"
+    "  --office       attach to the document the user is in, in the LibreOffice that\n"
+    "                 listens on the pipe \"tallyvane\" (the Calc add-on starts so)\n"
     "  /612           the About window\n"
     "  /1003          the help page in the browser\n"
     "  /613           the contact page in the browser\n"
@@ -67,6 +71,21 @@ int main(int argc, char** argv) {
     Startup startup;
     QObject::connect(&startup, &Startup::finished, &qapp, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+#ifdef TALLYVANE_WITH_UNO
+    startup.attachOffice = [] {
+        // Started by the add-on, the office may still be opening its pipe: asked again for a
+        // few seconds before the reason is shown.
+        for (int attempt = 1;; ++attempt) {
+            try {
+                return uno::attachToOffice({}, {});
+            } catch (const excel::Error&) {
+                if (attempt == 15)
+                    throw;
+                QThread::msleep(200);
+            }
+        }
+    };
+#endif
     Class1 automation(startup, argument);
     automation.publish();
     startup.Main(argument);

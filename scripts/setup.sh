@@ -12,14 +12,20 @@ build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev qt6
                 libzip-dev libexpat1-dev libpugixml-dev libgtest-dev fonts-wine fonts-crosextra-carlito)
 # The LibreOffice backend is built against the office's SDK and type libraries; an office that is
 # already installed (with windows or without) serves, otherwise the one without windows is added.
+# The tests want the one with windows: the Calc add-on is tested in a visible Calc on a virtual
+# screen (it replaces the one without windows).
 office_package=libreoffice-calc-nogui
-if [[ "$(dpkg-query -W -f='${Status}' libreoffice-calc 2>/dev/null)" == "install ok installed" ]]; then
+if [[ "${1:-}" == "--tests" ||
+      "$(dpkg-query -W -f='${Status}' libreoffice-calc 2>/dev/null)" == "install ok installed" ]]; then
     office_package=libreoffice-calc
 fi
 build_packages+=(libreoffice-dev libreoffice-dev-common "$office_package")
 # The tests also check the installed files and the Debian package with the tools of the system.
+# The visible office runs on Xvfb; xwininfo finds the program's windows there, ImageMagick's
+# import takes pictures of the screen, openbox and xcompmgr give the windows their frames.
 test_packages=(python3 python3-openpyxl dbus-daemon dbus-bin
-               desktop-file-utils appstream man-db dpkg-dev lintian file)
+               desktop-file-utils appstream man-db dpkg-dev lintian file
+               xvfb x11-utils imagemagick openbox xcompmgr)
 
 packages=("${build_packages[@]}")
 if [[ "${1:-}" == "--tests" ]]; then

@@ -2,7 +2,9 @@
 # Pictures of the windows as a user sees them: a virtual screen with a window manager (openbox)
 # and a compositor (xcompmgr, so that the translucent shadow blends), the analysis window on the
 # sample with the help window over it, and the About window. Writes analysis.png, help.png and
-# about.png into OUTDIR (default build/pictures).
+# about.png into OUTDIR (default build/pictures). Where the office with windows is installed, also
+# Calc with the add-on's analysis window on the sample, after a highlight and after a report with
+# its chart (office-*.png, taken by the add-on's test on a screen of its own).
 #   scripts/take-pictures.sh [OUTDIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -36,4 +38,8 @@ wait "$compositor" "$wm" 2>/dev/null || true
 kill "$xvfb" 2>/dev/null || true
 wait "$xvfb" 2>/dev/null || true
 rm -rf "$work"
+if [[ -x "$build/tests/uno_desktop_tests" ]]; then
+    cmake --build "$build" -j2 --target uno_desktop_tests tallyvane tallyvane-batch calc-addon >/dev/null
+    TALLYVANE_PICTURES="$out" "$build/tests/uno_desktop_tests" >/dev/null || status=$?
+fi
 exit "$status"

@@ -3,7 +3,23 @@
 #include "excel/uno/UnoConnection.h"
 #include "excel/uno/UnoSupport.h"
 
+#include <com/sun/star/beans/NamedValue.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/deployment/DeploymentException.hpp>
+#include <com/sun/star/deployment/ExtensionManager.hpp>
+#include <com/sun/star/frame/DispatchHelper.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XDispatchProvider.hpp>
+#include <com/sun/star/sheet/XSpreadsheetView.hpp>
+#include <com/sun/star/table/XCellRange.hpp>
+#include <com/sun/star/task/XAbortChannel.hpp>
+#include <com/sun/star/task/XInteractionApprove.hpp>
+#include <com/sun/star/task/XInteractionHandler.hpp>
+#include <com/sun/star/ucb/XCommandEnvironment.hpp>
+#include <com/sun/star/ucb/XProgressHandler.hpp>
+#include <cppuhelper/implbase3.hxx>
+#include <com/sun/star/view/XSelectionSupplier.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
@@ -56,6 +72,30 @@ Reference<css::frame::XModel> openDocument(const QString& path) {
     return nullptr;
 }
 
+// What unopkg's -s does: every question of the installation (the office asks whether to install)
+// is answered yes; progress is not shown.
+class ApprovingEnvironment
+    : public cppu::WeakImplHelper3<css::ucb::XCommandEnvironment, css::task::XInteractionHandler,
+                                  css::ucb::XProgressHandler> {
+public:
+    Reference<css::task::XInteractionHandler> SAL_CALL getInteractionHandler() override {
+        return this;
+    }
+    Reference<css::ucb::XProgressHandler> SAL_CALL getProgressHandler() override { return this; }
+    void SAL_CALL handle(const Reference<css::task::XInteractionRequest>& request) override {
+        for (const auto& continuation : request->getContinuations()) {
+            const Reference<css::task::XInteractionApprove> approve(continuation, UNO_QUERY);
+            if (approve.is()) {
+                approve->select();
+                return;
+            }
+        }
+    }
+    void SAL_CALL push(const Any&) override {}
+    void SAL_CALL update(const Any&) override {}
+    void SAL_CALL pop() override {}
+};
+
 } // namespace
 
 void loadHidden(const QString& path) {
@@ -64,6 +104,58 @@ void loadHidden(const QString& path) {
     args.getArray()[0] = property("Hidden", Any(true));
     const auto document = loader->loadComponentFromURL(urlOf(path), "_blank", 0, args);
     ASSERT_TRUE(document.is()) << "the office did not load " << path.toStdString();
+}
+
+void loadOnScreen(const QString& path) {
+    const Reference<css::frame::XComponentLoader> loader(connection().desktop(), UNO_QUERY_THROW);
+    const auto document =
+        loader->loadComponentFromURL(urlOf(path), "_default", 0, Sequence<css::beans::PropertyValue>());
+    ASSERT_TRUE(document.is()) << "the office did not load " << path.toStdString();
+}
+
+void addExtension(const QString& oxt) {
+    try {
+        const auto manager = css::deployment::ExtensionManager::get(connection().context());
+        const auto added = manager->addExtension(
+            urlOf(oxt), Sequence<css::beans::NamedValue>(), "user",
+            Reference<css::task::XAbortChannel>(), new ApprovingEnvironment);
+        ASSERT_TRUE(added.is()) << "the office did not add " << oxt.toStdString();
+    } catch (const css::deployment::DeploymentException& e) {
+        css::uno::Exception cause;
+        e.Cause >>= cause;
+        FAIL() << "the office did not add " << oxt.toStdString() << ": "
+               << fromOffice(e.Message).toStdString() << " (" << fromOffice(cause.Message).toStdString()
+               << ")";
+    } catch (const css::uno::Exception& e) {
+        FAIL() << "the office did not add " << oxt.toStdString() << ": "
+               << fromOffice(e.Message).toStdString();
+    }
+}
+
+void select(const QString& path, const QString& reference) {
+    const auto model = openDocument(path);
+    ASSERT_TRUE(model.is());
+    const Reference<css::sheet::XSpreadsheetView> view(model->getCurrentController(), UNO_QUERY_THROW);
+    const Reference<css::table::XCellRange> sheet(view->getActiveSheet(), UNO_QUERY_THROW);
+    Reference<css::view::XSelectionSupplier>(view, UNO_QUERY_THROW)
+        ->select(Any(sheet->getCellRangeByName(toOffice(reference))));
+}
+
+void zoom(const QString& path, int percent) {
+    const auto model = openDocument(path);
+    ASSERT_TRUE(model.is());
+    const Reference<css::beans::XPropertySet> view(model->getCurrentController(), UNO_QUERY_THROW);
+    view->setPropertyValue("ZoomType", Any(sal_Int16(3))); // by value
+    view->setPropertyValue("ZoomValue", Any(sal_Int16(percent)));
+}
+
+void dispatch(const QString& path, const QString& url) {
+    const auto model = openDocument(path);
+    ASSERT_TRUE(model.is());
+    const Reference<css::frame::XDispatchProvider> frame(model->getCurrentController()->getFrame(),
+                                                         UNO_QUERY_THROW);
+    css::frame::DispatchHelper::create(connection().context())
+        ->executeDispatch(frame, toOffice(url), "", 0, Sequence<css::beans::PropertyValue>());
 }
 
 void storeAs(const QString& path, const QString& target) {

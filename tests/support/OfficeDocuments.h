@@ -8,6 +8,17 @@ namespace testsupport::office {
 
 // Loads the file into the office without a window. Fails the test when the office refuses.
 void loadHidden(const QString& path);
+// Loads the file into a window of the office (an office with windows only), as the user opens it.
+void loadOnScreen(const QString& path);
+// Adds the extension file to the office's user profile, as its extension manager does.
+void addExtension(const QString& oxt);
+// Selects the cells named by reference (e.g. "C1:C40") in the window of the document loaded from
+// path.
+void select(const QString& path, const QString& reference);
+// Sets the zoom of the window of the document loaded from path, in percent.
+void zoom(const QString& path, int percent);
+// Sends the command URL to the window of the document loaded from path, as its menu does.
+void dispatch(const QString& path, const QString& url);
 // Stores the open document loaded from path as a workbook file at target.
 void storeAs(const QString& path, const QString& target);
 // Closes the open document loaded from path, without saving; nothing when none is open.
