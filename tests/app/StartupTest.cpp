@@ -5,6 +5,7 @@
 
 #include "Class1.h"
 #include "controls/ThemedButton.h"
+#include "excel/Error.h"
 #include "excel/RunningApplications.h"
 #include "excel/embedded/EmbeddedApplication.h"
 #include "excel/embedded/EmbeddedHost.h"
@@ -88,6 +89,29 @@ TEST(Startup, ReportsWhatKeepsItFromAttaching) {
     EXPECT_FALSE(s.anyWindow());
     EXPECT_FALSE(s.startup.session().LaunchedFromExcel);
     EXPECT_EQ(s.asked, 1) << "only a start without an argument asks for a file";
+}
+
+TEST(Startup, TheOfficeSwitchAttachesToTheOfficeOrSaysWhyNot) {
+    Started s;
+    s.startup.Main("--office");
+    s.startup.attachOffice = []() -> std::shared_ptr<excel::Application> {
+        throw excel::Error("Office", "LibreOffice has no spreadsheet open.");
+    };
+    s.startup.Main("--office");
+    EXPECT_EQ(s.messages, (QStringList{"This Tallyvane was built without LibreOffice support.",
+                                       "LibreOffice has no spreadsheet open."}));
+    EXPECT_EQ(s.asked, 0) << "the office's document is never asked for in a file dialog";
+    EXPECT_FALSE(s.anyWindow());
+
+    // Whatever the office hook gives is the spreadsheet the analysis attaches to.
+    const QString path = sampleBook("A1:A6");
+    const std::shared_ptr<excel::Application> app =
+        embedded::hostWorkbook(path, embedded::readWorkbookFile(path));
+    s.startup.attachOffice = [app] { return app; };
+    s.startup.Main("--office");
+    EXPECT_EQ(s.messages.size(), 2);
+    EXPECT_EQ(s.startup.session().ExcelApp, app);
+    EXPECT_TRUE(s.startup.session().LaunchedFromExcel);
 }
 
 TEST(Startup, WithoutAnArgumentTheUserPicksTheWorkbook) {
