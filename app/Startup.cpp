@@ -123,9 +123,10 @@ void Startup::AttachToExcel(const QString& argument) {
     }
     m_session.ExcelApp = app;
     m_session.SourceWorkbook = book;
-    // The host's range input box: a window of this program.
-    // With the workbook on screen, the range is picked in its window.
-    app->setRangeInputHandler(
+    // The host's range input box: a window of this program, unless the spreadsheet asks in its
+    // own window (an office). With the workbook on screen, the range is picked in its window.
+    if (!app->hasRangeInputHandler())
+        app->setRangeInputHandler(
         [this](excel::Application& a, const QString& prompt, const QString& title) {
             if (m_bookWindow)
                 return platform::RangeInputDialog::pickIn(a, prompt, title, m_bookWindow->grid(),

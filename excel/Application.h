@@ -75,6 +75,8 @@ public:
     std::optional<excel::Range> InputBox(const QString& prompt, const QString& title = {},
                                          int type = 8);
     void setRangeInputHandler(RangeInputHandler handler) { m_rangeInput = std::move(handler); }
+    // Whether the host serves the input box already (an office asks in its own window).
+    bool hasRangeInputHandler() const { return bool(m_rangeInput); }
 
     // Hooks each backend supplies.
     // An open workbook by name, without regard to case; null when there is none.

@@ -23,6 +23,10 @@ std::shared_ptr<UnoApplication>
 UnoApplication::create(std::shared_ptr<UnoConnection> connection,
                        const Reference<css::sheet::XSpreadsheetDocument>& document) {
     std::shared_ptr<UnoApplication> app(new UnoApplication(std::move(connection)));
+    app->setRangeInputHandler([](excel::Application& self, const QString& prompt,
+                                 const QString& title) {
+        return static_cast<UnoApplication&>(self).pickRange(prompt, title);
+    });
     if (document.is())
         app->m_attached = app->workbookFor(document);
     return app;

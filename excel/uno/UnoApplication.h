@@ -47,6 +47,9 @@ public:
     std::vector<std::shared_ptr<UnoWorkbook>> openWorkbooks() const;
     // Makes book the workbook the program works in (Workbook.Activate).
     void attachTo(const UnoWorkbook* book);
+    // The range input box: the user picks the range in the office's window (its range selection
+    // mode, with the prompt). None when the user cancels there.
+    std::optional<excel::Range> pickRange(const QString& prompt, const QString& title);
 
 private:
     explicit UnoApplication(std::shared_ptr<UnoConnection> connection)

@@ -19,6 +19,8 @@
 #include <com/sun/star/ucb/XCommandEnvironment.hpp>
 #include <com/sun/star/ucb/XProgressHandler.hpp>
 #include <cppuhelper/implbase3.hxx>
+#include <com/sun/star/ui/test/XUIObject.hpp>
+#include <com/sun/star/ui/test/XUITest.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
@@ -28,6 +30,7 @@
 #include <com/sun/star/util/XCloseable.hpp>
 
 #include <QFileInfo>
+#include <QThread>
 #include <QUrl>
 #include <gtest/gtest.h>
 #include <memory>
@@ -42,7 +45,7 @@ UnoConnection& connection() {
     // Kept to the end of the process, as the backend keeps its own (see UnoHost).
     static auto* held = new std::shared_ptr<UnoConnection>;
     auto& link = *held;
-    if (!link || link->lost())
+    if (!link || link->lost() || !link->stillThere())
         link = UnoConnection::open(UnoConnection::configuredPlace());
     if (!link)
         throw std::runtime_error("no office listens at " +
@@ -147,6 +150,34 @@ void zoom(const QString& path, int percent) {
     const Reference<css::beans::XPropertySet> view(model->getCurrentController(), UNO_QUERY_THROW);
     view->setPropertyValue("ZoomType", Any(sal_Int16(3))); // by value
     view->setPropertyValue("ZoomValue", Any(sal_Int16(percent)));
+}
+
+void answerRangeSelection(const QString& prompt, const QString& reference) {
+    // Through the office's own driver of its windows (the one its interface tests use).
+    const Reference<css::ui::test::XUITest> ui(
+        connection().factory()->createInstanceWithContext("com.sun.star.ui.test.UITest",
+                                                          connection().context()),
+        UNO_QUERY_THROW);
+    Reference<css::ui::test::XUIObject> bar;
+    for (int tries = 0; tries < 300 && !bar.is(); ++tries) {
+        QThread::msleep(100);
+        const auto top = ui->getTopFocusWindow();
+        if (!top.is())
+            continue;
+        for (const auto& state : top->getState()) {
+            rtl::OUString text;
+            if (state.Name == "Text" && (state.Value >>= text) && fromOffice(text).contains(prompt))
+                bar = top;
+        }
+    }
+    ASSERT_TRUE(bar.is()) << "the office's range bar did not show";
+    if (!reference.isEmpty()) {
+        Sequence<css::beans::PropertyValue> typed(1);
+        typed.getArray()[0] = property("TEXT", Any(toOffice(reference)));
+        bar->getChild("assign")->executeAction("TYPE", typed);
+    }
+    bar->getChild(rtl::OUString::createFromAscii(reference.isEmpty() ? "cancel" : "ok"))
+        ->executeAction("CLICK", Sequence<css::beans::PropertyValue>());
 }
 
 void dispatch(const QString& path, const QString& url) {

@@ -17,6 +17,10 @@ void addExtension(const QString& oxt);
 void select(const QString& path, const QString& reference);
 // Sets the zoom of the window of the document loaded from path, in percent.
 void zoom(const QString& path, int percent);
+// Answers the office's range bar whose title holds prompt as the user does, once it shows (within
+// 30 s): types reference and confirms it, or cancels when reference is empty. For another thread
+// while the program waits for the answer.
+void answerRangeSelection(const QString& prompt, const QString& reference);
 // Sends the command URL to the window of the document loaded from path, as its menu does.
 void dispatch(const QString& path, const QString& url);
 // Stores the open document loaded from path as a workbook file at target.

@@ -5,6 +5,7 @@
 // a folder, the screen is saved there after each step (scripts/take-pictures.sh).
 
 #include "excel/uno/UnoConnection.h"
+#include "excel/uno/UnoHost.h"
 #include "support/OfficeDocuments.h"
 #include "support/TestFiles.h"
 
@@ -18,6 +19,7 @@
 #include <QStandardPaths>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -156,6 +158,30 @@ TEST_F(OfficeDesktop, TheAddOnStartsTheAnalysisOnTheDocumentOnScreen) {
     // The table and the chart beside it, both to the left of the analysis window.
     testsupport::office::zoom(book, 45);
     picture(QStringLiteral("office-3-report-with-chart.png"));
+}
+
+TEST_F(OfficeDesktop, TheRangeInputBoxIsAnsweredInTheOfficeWindow) {
+    const QString book = dir + "/defects.xlsx";
+    QFile::remove(book);
+    ASSERT_TRUE(QFile::copy(TALLYVANE_SAMPLE, book));
+    testsupport::office::loadOnScreen(book);
+    ASSERT_TRUE(waitFor([&] { return windows().contains("libreoffice-calc"); }, 30));
+    const auto app = uno::attachToOffice(control, QStringLiteral("defects.xlsx"));
+    const QString prompt = QStringLiteral("Select the range to query");
+
+    // The user types the reference into the office's range bar and confirms it.
+    std::thread user([&] { testsupport::office::answerRangeSelection(prompt, "C1:C40"); });
+    const auto picked = app->InputBox(prompt, QStringLiteral("Tallyvane"));
+    user.join();
+    ASSERT_TRUE(picked.has_value());
+    EXPECT_EQ(picked->Address(), "$C$1:$C$40");
+    EXPECT_EQ(picked->Worksheet()->Name(), "Defect log");
+
+    // The user cancels there: no range, and the program goes on.
+    std::thread cancelling([&] { testsupport::office::answerRangeSelection(prompt, {}); });
+    const auto cancelled = app->InputBox(prompt, QStringLiteral("Tallyvane"));
+    cancelling.join();
+    EXPECT_FALSE(cancelled.has_value());
 }
 
 } // namespace
