@@ -5,6 +5,12 @@
 #include "UnoWorkbook.h"
 #include "UnoWorksheet.h"
 
+#include <com/sun/star/util/XModifiable.hpp>
+#include <com/sun/star/text/XTextCursor.hpp>
+#include <com/sun/star/text/XTextContent.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/drawing/XShape.hpp>
+#include <com/sun/star/drawing/XDrawPageSupplier.hpp>
 #include <com/sun/star/awt/Rectangle.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/chart/ChartAxisAssign.hpp>
@@ -53,6 +59,14 @@ QString fingerprint(const excel::ChartShapeModel& shape) {
                  .arg(s.dataLabels)
                  .arg(s.labelNumberFormat)
                  .arg(s.fill.rgb);
+    for (const auto& t : shape.chart.shapes)
+        f += QStringLiteral("%1;%2;%3;%4;%5;%6;%7|")
+                 .arg(t.left)
+                 .arg(t.top)
+                 .arg(t.width)
+                 .arg(t.height)
+                 .arg(t.text, t.hyperlink)
+                 .arg(t.textRgb);
     for (const auto& [key, axis] : shape.chart.axes)
         f += QStringLiteral("%1.%2:%3:%4:%5|")
                  .arg(key.first)
@@ -78,6 +92,49 @@ void setNumberFormat(const Reference<css::beans::XPropertySet>& props,
         return;
     props->setPropertyValue("LinkNumberFormatToSource", Any(false));
     props->setPropertyValue("NumberFormat", Any(formatKey(chart, code)));
+}
+
+// The text shapes drawn inside the chart (the signature with its link), on the chart's own page
+// of shapes, in the chart's coordinates. A chart of an office that takes no shapes keeps none.
+void addTextShapes(const Reference<css::chart::XChartDocument>& chart,
+                   const std::vector<excel::TextShapeModel>& shapes) {
+    const Reference<css::drawing::XDrawPageSupplier> pages(chart, UNO_QUERY);
+    const Reference<css::lang::XMultiServiceFactory> factory(chart, UNO_QUERY);
+    if (shapes.empty() || !pages.is() || !factory.is())
+        return;
+    const auto page = pages->getDrawPage();
+    for (const auto& label : shapes) {
+        const Reference<css::drawing::XShape> text(
+            factory->createInstance("com.sun.star.drawing.TextShape"), UNO_QUERY);
+        if (!text.is() || !page.is())
+            return;
+        page->add(text);
+        text->setPosition(css::awt::Point(mm100(label.left), mm100(label.top)));
+        text->setSize(css::awt::Size(mm100(label.width), mm100(label.height)));
+        const Reference<css::text::XText> body(text, UNO_QUERY_THROW);
+        Reference<css::text::XTextContent> link;
+        if (!label.hyperlink.isEmpty()) {
+            link.set(factory->createInstance("com.sun.star.text.TextField.URL"), UNO_QUERY);
+            if (link.is()) {
+                const Reference<css::beans::XPropertySet> field(link, UNO_QUERY_THROW);
+                field->setPropertyValue("URL", Any(toOffice(label.hyperlink)));
+                field->setPropertyValue("Representation", Any(toOffice(label.text)));
+            }
+        }
+        if (link.is())
+            body->insertTextContent(body->getEnd(), link, false);
+        else
+            body->setString(toOffice(label.text));
+        if (label.textRgb >= 0) {
+            const Reference<css::beans::XPropertySet> cursor(body->createTextCursorByRange(body->getStart()), UNO_QUERY);
+            Reference<css::text::XTextCursor>(cursor, UNO_QUERY_THROW)->gotoEnd(true);
+            cursor->setPropertyValue("CharColor", Any(sal_Int32(label.textRgb)));
+        }
+    }
+    // The sheet shows the chart from a picture of it, made again when the chart says it changed.
+    const Reference<css::util::XModifiable> modified(chart, UNO_QUERY);
+    if (modified.is())
+        modified->setModified(true);
 }
 
 } // namespace
@@ -186,6 +243,7 @@ void UnoWorksheet::placeChart(const Reference<css::table::XTableCharts>& tableCh
         }
         setNumberFormat(props, chart, axis.numberFormat);
     }
+    addTextShapes(chart, shape.chart.shapes);
 }
 
 } // namespace uno
