@@ -22,6 +22,8 @@
 #include <com/sun/star/ui/test/XUIObject.hpp>
 #include <com/sun/star/ui/test/XUITest.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
+#include <com/sun/star/container/XHierarchicalNameAccess.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
@@ -178,6 +180,27 @@ void answerRangeSelection(const QString& prompt, const QString& reference) {
     }
     bar->getChild(rtl::OUString::createFromAscii(reference.isEmpty() ? "cancel" : "ok"))
         ->executeAction("CLICK", Sequence<css::beans::PropertyValue>());
+}
+
+QString setting(const QString& node, const QString& path) {
+    const Reference<css::lang::XMultiServiceFactory> provider(
+        connection().factory()->createInstanceWithContext(
+            "com.sun.star.configuration.ConfigurationProvider", connection().context()),
+        UNO_QUERY_THROW);
+    css::beans::NamedValue where;
+    where.Name = "nodepath";
+    where.Value <<= toOffice(node);
+    Sequence<Any> arguments(1);
+    arguments.getArray()[0] <<= where;
+    const Reference<css::container::XHierarchicalNameAccess> access(
+        provider->createInstanceWithArguments("com.sun.star.configuration.ConfigurationAccess",
+                                              arguments),
+        UNO_QUERY_THROW);
+    if (!access->hasByHierarchicalName(toOffice(path)))
+        return {};
+    rtl::OUString value;
+    access->getByHierarchicalName(toOffice(path)) >>= value;
+    return fromOffice(value);
 }
 
 void dispatch(const QString& path, const QString& url) {

@@ -21,6 +21,9 @@ void zoom(const QString& path, int percent);
 // 30 s): types reference and confirms it, or cancels when reference is empty. For another thread
 // while the program waits for the answer.
 void answerRangeSelection(const QString& prompt, const QString& reference);
+// A text setting of the office's configuration: path below node (e.g. "/org.openoffice.Setup"),
+// empty when there is none.
+QString setting(const QString& node, const QString& path);
 // Sends the command URL to the window of the document loaded from path, as its menu does.
 void dispatch(const QString& path, const QString& url);
 // Stores the open document loaded from path as a workbook file at target.

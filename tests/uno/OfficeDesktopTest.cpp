@@ -132,6 +132,20 @@ TEST_F(OfficeDesktop, TheAddOnStartsTheAnalysisOnTheDocumentOnScreen) {
     ASSERT_TRUE(QFile::copy(TALLYVANE_SAMPLE, book));
     testsupport::office::loadOnScreen(book);
     testsupport::office::select(book, "C1:C200");
+    // The office took the add-on's menu entry (Tools, after the solver), its toolbar button and
+    // the pipe it listens on from its next start.
+    const QString entry = "/org.openoffice.Office.Addons/AddonUI";
+    const QString merge = "OfficeMenuBarMerging/org.tallyvane.Tallyvane.CalcAddOn/ToolsMenu";
+    EXPECT_EQ(testsupport::office::setting(entry, merge + "/MergePoint"),
+              ".uno:ToolsMenu\\.uno:SolverDialog");
+    EXPECT_EQ(testsupport::office::setting(entry, merge + "/MenuItems/M1/Title"),
+              "Tallyvane Pareto analysis");
+    EXPECT_EQ(testsupport::office::setting(entry, merge + "/MenuItems/M1/URL"), kCommand);
+    EXPECT_EQ(testsupport::office::setting(
+                  entry, "OfficeToolBar/org.tallyvane.Tallyvane.CalcAddOn/B1/URL"),
+              kCommand);
+    EXPECT_EQ(testsupport::office::setting("/org.openoffice.Setup/Office", "ooSetupConnectionURL"),
+              "pipe,name=tallyvane;urp;StarOffice.ComponentContext");
     // Nothing listens where the add-on makes the office listen before its command runs.
     EXPECT_EQ(uno::UnoConnection::open(addOnPlace), nullptr);
 
