@@ -102,7 +102,11 @@ void addTextShapes(const Reference<css::chart::XChartDocument>& chart,
     const Reference<css::lang::XMultiServiceFactory> factory(chart, UNO_QUERY);
     if (shapes.empty() || !pages.is() || !factory.is())
         return;
+    // The chart's page of shapes: the interface is marked as old, but a chart has no other.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
     const auto page = pages->getDrawPage();
+#pragma GCC diagnostic pop
     for (const auto& label : shapes) {
         const Reference<css::drawing::XShape> text(
             factory->createInstance("com.sun.star.drawing.TextShape"), UNO_QUERY);

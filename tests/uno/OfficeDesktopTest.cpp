@@ -163,8 +163,9 @@ TEST_F(OfficeDesktop, TheAddOnStartsTheAnalysisOnTheDocumentOnScreen) {
     testsupport::office::select(book, "A1"); // the selection's tint would hide the highlight
     const QImage highlighted = picture(QStringLiteral("office-2-highlight.png"));
     // The cells are filled light yellow in the window, left of the analysis window.
-    if (!highlighted.isNull())
+    if (!highlighted.isNull()) {
         EXPECT_GT(pixelsOf(highlighted, 0xFFFFCC, 600), 2000) << "no highlight on the screen";
+    }
 
     const auto report = batch({"--range", "C:C", "--report", "--chart"});
     ASSERT_EQ(report.code, 0) << report.err.toStdString();
