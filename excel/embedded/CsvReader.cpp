@@ -5,7 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
+#include <cstring>
 
 namespace embedded {
 
@@ -23,37 +23,90 @@ QString sheetNameFor(const QString& path) {
     return name.isEmpty() ? QStringLiteral("Sheet1") : name;
 }
 
+// Whether bytes are UTF-8 as the standard has it: no overlong forms, no surrogates, nothing past
+// U+10FFFF, no sequence cut short. Runs of ASCII go eight bytes at a time.
+bool isUtf8(const char* data, qsizetype size) {
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    const auto* end = p + size;
+    while (p < end) {
+        if (end - p >= 8) {
+            quint64 word;
+            std::memcpy(&word, p, 8);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                p += 8;
+                continue;
+            }
+        }
+        const unsigned char c = *p;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        int more = 0;
+        unsigned char low = 0x80, high = 0xBF; // the range of the byte after the first
+        if (c >= 0xC2 && c <= 0xDF) {
+            more = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            more = 2;
+            if (c == 0xE0)
+                low = 0xA0; // overlong below
+            else if (c == 0xED)
+                high = 0x9F; // surrogates above
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            more = 3;
+            if (c == 0xF0)
+                low = 0x90;
+            else if (c == 0xF4)
+                high = 0x8F; // past U+10FFFF above
+        } else {
+            return false;
+        }
+        if (end - p <= more)
+            return false;
+        if (p[1] < low || p[1] > high)
+            return false;
+        for (int k = 2; k <= more; ++k) {
+            if ((p[k] & 0xC0) != 0x80)
+                return false;
+        }
+        p += more + 1;
+    }
+    return true;
+}
+
+// The parser works on the file's UTF-8 bytes: the separators are ASCII, so fields are found
+// without decoding, and only the fields of the columns asked for become text.
 class CsvParser {
 public:
-    CsvParser(const QString& text, const QString& fileName, SheetData& sheet,
+    CsvParser(const QByteArray& bytes, const QString& fileName, SheetData& sheet,
               const ReadLimits& limits)
-        : m_text(text)
+        : m_data(bytes.constData())
+        , m_size(bytes.size())
         , m_fileName(fileName)
         , m_sheet(sheet)
         , m_limits(limits) {}
 
     void run() {
         qsizetype i = 0;
-        const qsizetype n = m_text.size();
+        const qsizetype n = m_size;
         while (i < n) {
-            if (m_text[i] == u'"') {
+            if (m_data[i] == '"') {
                 i = readQuoted(i);
             } else {
                 const qsizetype start = i;
-                while (i < n && m_text[i] != u',' && m_text[i] != u'\n' && m_text[i] != u'\r')
-                    ++i;
-                store(QStringView(m_text).mid(start, i - start));
+                i = fieldEnd(i);
+                store(start, i - start);
             }
             if (i >= n)
                 break;
-            if (m_text[i] == u',') {
+            if (m_data[i] == ',') {
                 ++i;
                 ++m_column;
                 if (i == n)
                     break; // a trailing comma ends with an empty field
             } else {
                 // CR LF, LF or a lone CR ends the record.
-                if (m_text[i] == u'\r' && i + 1 < n && m_text[i + 1] == u'\n')
+                if (m_data[i] == '\r' && i + 1 < n && m_data[i + 1] == '\n')
                     ++i;
                 ++i;
                 nextRow();
@@ -62,36 +115,55 @@ public:
     }
 
 private:
+    // Where the unquoted field at i ends: the next comma, CR or LF, or the end.
+    qsizetype fieldEnd(qsizetype i) const {
+        while (i < m_size) {
+            const char c = m_data[i];
+            if (c == ',' || c == '\n' || c == '\r')
+                break;
+            ++i;
+        }
+        return i;
+    }
+
     qsizetype readQuoted(qsizetype i) {
         const int openingLine = m_line;
-        QString field;
+        QByteArray field;
         ++i;
         while (true) {
-            if (i >= m_text.size())
+            if (i >= m_size)
                 refuseFile(m_fileName, QStringLiteral("the quoted field that opens on line %1 is "
                                                       "never closed")
                                            .arg(openingLine));
-            const QChar c = m_text[i];
-            if (c == u'"') {
-                if (i + 1 < m_text.size() && m_text[i + 1] == u'"') {
-                    field += u'"';
-                    i += 2;
-                    continue;
-                }
-                ++i;
-                break;
-            }
-            if (c == u'\n')
+            // The run up to the next quote or line break goes in at once.
+            qsizetype run = i;
+            while (run < m_size && m_data[run] != '"' && m_data[run] != '\n')
+                ++run;
+            field.append(m_data + i, run - i);
+            i = run;
+            if (i >= m_size)
+                continue;
+            if (m_data[i] == '\n') {
                 ++m_line;
-            field += c;
+                field += '\n';
+                ++i;
+                continue;
+            }
+            if (i + 1 < m_size && m_data[i + 1] == '"') {
+                field += '"';
+                i += 2;
+                continue;
+            }
             ++i;
+            break;
         }
         // Text after the closing quote ("abc"def) is kept as part of the field, as spreadsheets do.
         const qsizetype tail = i;
-        while (i < m_text.size() && m_text[i] != u',' && m_text[i] != u'\n' && m_text[i] != u'\r')
-            ++i;
-        field += QStringView(m_text).mid(tail, i - tail);
-        store(field);
+        i = fieldEnd(i);
+        field.append(m_data + tail, i - tail);
+        m_quoted = &field;
+        store(0, field.size());
+        m_quoted = nullptr;
         return i;
     }
 
@@ -102,9 +174,10 @@ private:
     }
 
     // Quoted or not, a field that reads as a plain number is a number, as spreadsheets open it;
-    // blanks around it or thousands separators keep it text.
-    void store(QStringView field) {
-        if (field.isEmpty())
+    // blanks around it or thousands separators keep it text. The field is the bytes at start of
+    // the file, or of the quoted field being read.
+    void store(qsizetype start, qsizetype length) {
+        if (length == 0)
             return;
         // Checked where a line holds something: the line break that ends the last line of a
         // full sheet opens no line.
@@ -125,22 +198,27 @@ private:
             m_sheet.cells->widenUsedRect(m_row, m_column); // not asked for: counted, not read
             return;
         }
+        const char* bytes = m_quoted ? m_quoted->constData() : m_data + start;
+        m_text = QString::fromUtf8(bytes, length);
         Cell cell;
         double number = 0;
-        if (excel::parsePlainNumber(field, number)) {
+        if (excel::parsePlainNumber(m_text, number)) {
             cell.kind = CellKind::Number;
             cell.number = number;
         } else {
             cell.kind = CellKind::Text;
-            cell.text = m_sheet.cells->sharedContext()->strings.intern(field);
+            cell.text = m_sheet.cells->sharedContext()->strings.intern(QStringView(m_text));
         }
         m_sheet.cells->append(m_row, m_column, cell);
     }
 
-    const QString& m_text;
+    const char* m_data;
+    qsizetype m_size;
     const QString& m_fileName;
     SheetData& m_sheet;
     const ReadLimits& m_limits;
+    const QByteArray* m_quoted = nullptr;
+    QString m_text; // the field being stored, its buffer reused
     int m_row = 1;
     int m_column = 1;
     int m_line = 1;
@@ -165,12 +243,10 @@ WorkbookData readCsv(const QString& path, const ReadLimits& limits) {
         throw ReadCancelled(fileName);
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder(bytes);
-    if (decoder.hasError())
+    if (!isUtf8(bytes.constData(), bytes.size()))
         refuseFile(fileName, QStringLiteral("it is not UTF-8 text; save it as \"CSV UTF-8\" and "
                                             "try again"));
-    if (text.contains(QChar(0)))
+    if (std::memchr(bytes.constData(), 0, size_t(bytes.size())))
         refuseFile(fileName, QStringLiteral("it holds binary data, not text"));
 
     WorkbookData book;
@@ -179,7 +255,7 @@ WorkbookData readCsv(const QString& path, const ReadLimits& limits) {
     SheetData sheet;
     sheet.name = sheetNameFor(path);
     sheet.cells = std::make_shared<CellStore>(book.context);
-    CsvParser(text, fileName, sheet, limits).run();
+    CsvParser(bytes, fileName, sheet, limits).run();
     sheet.cells->finishLoading();
     book.sheets.push_back(std::move(sheet));
     return book;

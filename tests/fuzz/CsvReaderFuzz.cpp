@@ -1,15 +1,56 @@
 // The CSV reader on raw bytes: read or refused with a message, and every stored cell lies on
-// the sheet.
+// the sheet. Read again for one column only, it refuses alike, keeps the same used area and
+// gives that column the same values. It refuses as not UTF-8 exactly what Qt's decoder does.
 #include "FuzzSupport.h"
+#include "excel/Error.h"
 #include "excel/embedded/CsvReader.h"
+
+#include <QByteArray>
+#include <QStringDecoder>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString path = fuzz::writeScratch(".csv", data, size);
+    bool whole = false;
+    embedded::WorkbookData book;
     fuzz::refusalIsAnAnswer([&] {
-        const embedded::WorkbookData book = embedded::readCsv(path);
-        const excel::CellRect used = book.sheets.at(0).cells->usedRect();
-        if (!used.isValid())
+        book = embedded::readCsv(path);
+        whole = true;
+        if (!book.sheets.at(0).cells->usedRect().isValid())
             abort();
     });
+    QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    (void)QString(decoder(bytes));
+    bool notUtf8 = false;
+    try {
+        embedded::readCsv(path);
+    } catch (const excel::Error& e) {
+        notUtf8 = e.message().contains("not UTF-8");
+    }
+    if (notUtf8 != decoder.hasError())
+        abort();
+    bool narrow = false;
+    embedded::WorkbookData column;
+    embedded::ReadLimits second;
+    second.firstColumn = second.lastColumn = 2;
+    fuzz::refusalIsAnAnswer([&] {
+        column = embedded::readCsv(path, second);
+        narrow = true;
+    });
+    if (whole != narrow)
+        abort();
+    if (!whole)
+        return 0;
+    const auto& all = *book.sheets.at(0).cells;
+    const auto& two = *column.sheets.at(0).cells;
+    const excel::CellRect used = all.usedRect();
+    if (!(two.usedRect() == used))
+        abort();
+    for (int row = used.top; row <= used.bottom; ++row) {
+        if (!(all.value(row, 2) == two.value(row, 2)))
+            abort();
+    }
     return 0;
 }
