@@ -161,8 +161,13 @@ TEST_F(OfficeDesktop, TheAddOnStartsTheAnalysisOnTheDocumentOnScreen) {
     const auto highlight = batch({"--range", "C:C", "--highlight", "Scratch"});
     ASSERT_EQ(highlight.code, 0) << highlight.err.toStdString();
     testsupport::office::select(book, "A1"); // the selection's tint would hide the highlight
-    const QImage highlighted = picture(QStringLiteral("office-2-highlight.png"));
-    // The cells are filled light yellow in the window, left of the analysis window.
+    // The cells are filled light yellow in the window, left of the analysis window (a busy
+    // machine may take a while to draw them).
+    QImage highlighted;
+    waitFor([&] {
+        highlighted = picture(QStringLiteral("office-2-highlight.png"));
+        return highlighted.isNull() || pixelsOf(highlighted, 0xFFFFCC, 600) > 2000;
+    }, 20);
     if (!highlighted.isNull()) {
         EXPECT_GT(pixelsOf(highlighted, 0xFFFFCC, 600), 2000) << "no highlight on the screen";
     }
