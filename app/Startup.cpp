@@ -127,12 +127,12 @@ void Startup::AttachToExcel(const QString& argument) {
     // own window (an office). With the workbook on screen, the range is picked in its window.
     if (!app->hasRangeInputHandler())
         app->setRangeInputHandler(
-        [this](excel::Application& a, const QString& prompt, const QString& title) {
-            if (m_bookWindow)
-                return platform::RangeInputDialog::pickIn(a, prompt, title, m_bookWindow->grid(),
-                                                          m_bookWindow->model(), m_bookWindow);
-            return platform::RangeInputDialog::ask(a, prompt, title);
-        });
+            [this](excel::Application& a, const QString& prompt, const QString& title) {
+                if (m_bookWindow)
+                    return platform::RangeInputDialog::pickIn(a, prompt, title, m_bookWindow->grid(),
+                                                              m_bookWindow->model(), m_bookWindow);
+                return platform::RangeInputDialog::ask(a, prompt, title);
+            });
     m_session.LaunchedFromExcel = true;
     if (m_form) {
         // Attached again: the window that is open shows again, not loaded anew.

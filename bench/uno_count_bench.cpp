@@ -35,13 +35,6 @@ using namespace uno;
 
 namespace {
 
-css::beans::PropertyValue property(const char* name, Any value) {
-    css::beans::PropertyValue p;
-    p.Name = rtl::OUString::createFromAscii(name);
-    p.Value = std::move(value);
-    return p;
-}
-
 // A stored workbook of one column: a header, then rows labels cycling through the categories.
 void makeDocument(UnoConnection& office, const QString& path, int rows, int categories) {
     const Reference<css::frame::XComponentLoader> loader(office.desktop(), UNO_QUERY_THROW);

@@ -95,7 +95,7 @@ public:
             } else {
                 const qsizetype start = i;
                 i = fieldEnd(i);
-                store(start, i - start);
+                store(m_data + start, i - start);
             }
             if (i >= n)
                 break;
@@ -161,9 +161,7 @@ private:
         const qsizetype tail = i;
         i = fieldEnd(i);
         field.append(m_data + tail, i - tail);
-        m_quoted = &field;
-        store(0, field.size());
-        m_quoted = nullptr;
+        store(field.constData(), field.size());
         return i;
     }
 
@@ -174,9 +172,8 @@ private:
     }
 
     // Quoted or not, a field that reads as a plain number is a number, as spreadsheets open it;
-    // blanks around it or thousands separators keep it text. The field is the bytes at start of
-    // the file, or of the quoted field being read.
-    void store(qsizetype start, qsizetype length) {
+    // blanks around it or thousands separators keep it text.
+    void store(const char* bytes, qsizetype length) {
         if (length == 0)
             return;
         // Checked where a line holds something: the line break that ends the last line of a
@@ -198,7 +195,6 @@ private:
             m_sheet.cells->widenUsedRect(m_row, m_column); // not asked for: counted, not read
             return;
         }
-        const char* bytes = m_quoted ? m_quoted->constData() : m_data + start;
         m_text = QString::fromUtf8(bytes, length);
         Cell cell;
         double number = 0;
@@ -217,7 +213,6 @@ private:
     const QString& m_fileName;
     SheetData& m_sheet;
     const ReadLimits& m_limits;
-    const QByteArray* m_quoted = nullptr;
     QString m_text; // the field being stored, its buffer reused
     int m_row = 1;
     int m_column = 1;

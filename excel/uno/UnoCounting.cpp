@@ -93,21 +93,12 @@ private:
     std::vector<std::pair<rtl::OUString, Any>> m_restore;
 };
 
-// A criterion as a literal of the office's formula grammar.
-QString criterionLiteral(const excel::Variant& criterion, double dayOffset) {
-    switch (criterion.kind()) {
-    case excel::Variant::Kind::Number:
-        return QString::number(criterion.number(), 'g', 17);
-    case excel::Variant::Kind::Date:
-        return QString::number(criterion.date().serial - dayOffset, 'g', 17);
-    case excel::Variant::Kind::Boolean:
+// What no cell says as COUNTIF reads it: a logical criterion, and the empty text (a blank cell
+// would mean zero).
+QString criterionLiteral(const excel::Variant& criterion) {
+    if (criterion.kind() == excel::Variant::Kind::Boolean)
         return criterion.boolean() ? QStringLiteral("TRUE()") : QStringLiteral("FALSE()");
-    default: {
-        QString text = criterion.toString();
-        text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-        return QLatin1Char('"') + text + QLatin1Char('"');
-    }
-    }
+    return QStringLiteral("\"\"");
 }
 
 // A criterion as the value of a cell that COUNTIF reads it from; void where only a literal says
@@ -150,7 +141,7 @@ QVector<double> UnoApplication::countIfEach(const excel::Range& range,
         for (sal_Int32 i = 0; i < n; ++i) {
             Any value = criterionCell(criteria[i], dayOffset);
             const QString argument = value.hasValue() ? QStringLiteral("B%1").arg(i + 1)
-                                                      : criterionLiteral(criteria[i], dayOffset);
+                                                      : criterionLiteral(criteria[i]);
             if (!value.hasValue())
                 value <<= rtl::OUString();
             QStringList parts;

@@ -65,13 +65,6 @@ private:
     QString m_descriptor;
 };
 
-css::beans::PropertyValue property(const char* name, Any value) {
-    css::beans::PropertyValue p;
-    p.Name = rtl::OUString::createFromAscii(name);
-    p.Value = std::move(value);
-    return p;
-}
-
 } // namespace
 
 std::optional<excel::Range> UnoApplication::pickRange(const QString& prompt, const QString& title) {
@@ -85,18 +78,17 @@ std::optional<excel::Range> UnoApplication::pickRange(const QString& prompt, con
         // A document loaded without a window (hidden) has a controller but nowhere to pick in.
         const auto controller = model->getCurrentController();
         const Reference<css::sheet::XRangeSelection> picker(controller, UNO_QUERY);
-        const Reference<css::awt::XWindow2> shown(
-            controller.is() ? controller->getFrame()->getContainerWindow() : nullptr, UNO_QUERY);
+        const auto window = controller.is() ? controller->getFrame()->getContainerWindow() : nullptr;
+        const Reference<css::awt::XWindow2> shown(window, UNO_QUERY);
         if (!picker.is() || !shown.is() || !shown->isVisible())
             throw excel::Error(QStringLiteral("InputBox"),
                                QStringLiteral("the document \"%1\" has no window to pick a range in")
                                    .arg(book->Name()));
         picker->addRangeSelectionListener(Reference<css::sheet::XRangeSelectionListener>(listener.get()));
         // The user answers in the office's window: it comes to the front.
-        const Reference<css::awt::XTopWindow> window(
-            controller->getFrame()->getContainerWindow(), UNO_QUERY);
-        if (window.is())
-            window->toFront();
+        const Reference<css::awt::XTopWindow> top(window, UNO_QUERY);
+        if (top.is())
+            top->toFront();
         Sequence<css::beans::PropertyValue> arguments(3);
         arguments.getArray()[0] =
             property("Title", Any(toOffice(title.isEmpty() ? prompt : title + QStringLiteral(": ") + prompt)));

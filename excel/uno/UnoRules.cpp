@@ -8,7 +8,6 @@
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XNameContainer.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
-#include <com/sun/star/sheet/ConditionEntryType.hpp>
 #include <com/sun/star/sheet/ConditionFormatOperator.hpp>
 #include <com/sun/star/sheet/ConditionOperator.hpp>
 #include <com/sun/star/sheet/XSheetConditionalEntries.hpp>
@@ -19,7 +18,6 @@
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 
 #include <map>
-
 #include <set>
 
 namespace uno {

@@ -7,6 +7,7 @@
 #include "excel/CellRef.h"
 #include "excel/Error.h"
 
+#include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/table/CellRangeAddress.hpp>
 #include <com/sun/star/uno/Any.hxx>
@@ -32,6 +33,14 @@ inline rtl::OUString toOffice(const QString& text) {
 
 inline QString fromOffice(const rtl::OUString& text) {
     return QString(reinterpret_cast<const QChar*>(text.getStr()), text.getLength());
+}
+
+// A named argument of an office call.
+inline css::beans::PropertyValue property(const char* name, Any value) {
+    css::beans::PropertyValue p;
+    p.Name = rtl::OUString::createFromAscii(name);
+    p.Value = std::move(value);
+    return p;
 }
 
 inline excel::CellRect rectOf(const css::table::CellRangeAddress& a) {

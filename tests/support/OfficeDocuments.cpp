@@ -55,13 +55,6 @@ UnoConnection& connection() {
     return *link;
 }
 
-css::beans::PropertyValue property(const char* name, Any value) {
-    css::beans::PropertyValue p;
-    p.Name = rtl::OUString::createFromAscii(name);
-    p.Value = std::move(value);
-    return p;
-}
-
 rtl::OUString urlOf(const QString& path) {
     return toOffice(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded));
 }
