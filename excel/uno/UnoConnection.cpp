@@ -94,6 +94,7 @@ bool UnoConnection::stillThere() {
         m_desktop->getCurrentComponent();
         return true;
     } catch (const css::uno::Exception&) {
+        m_lost = true;
         return false;
     }
 }

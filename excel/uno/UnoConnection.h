@@ -36,10 +36,9 @@ public:
     com::sun::star::uno::Reference<com::sun::star::sheet::XFunctionAccess> functions();
 
     bool lost() const { return m_lost; }
-    void markLost() { m_lost = true; }
     // Raises the error that says the office is gone, for a member called after it went.
     void throwIfLost(const QString& member) const;
-    // A cheap call that fails when the office is gone.
+    // A cheap call that fails when the office is gone; the connection is lost from then on.
     bool stillThere();
 
 private:

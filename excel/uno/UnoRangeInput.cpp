@@ -121,8 +121,8 @@ std::optional<excel::Range> UnoApplication::pickRange(const QString& prompt, con
     }
     QString descriptor;
     const auto state = listener->state(&descriptor);
-    if (state == RangeListener::State::Waiting)
-        m_connection->throwIfLost("InputBox");
+    if (state == RangeListener::State::Waiting) // only an office gone ends the wait so
+        throw excel::HostGone(QStringLiteral("InputBox"), UnoConnection::lostMessage());
     try {
         selection->removeRangeSelectionListener(Reference<css::sheet::XRangeSelectionListener>(listener.get()));
     } catch (const css::uno::Exception&) {

@@ -53,7 +53,7 @@ inline css::table::CellRangeAddress addressOf(const excel::CellRect& r, sal_Int1
 }
 
 // Runs calls into the office for the object-model member named member. A connection that went
-// away says so (and stays lost); any other refusal by the office ends the member with the
+// away says so (and stays lost, as stillThere() marks it); any other refusal by the office ends the member with the
 // office's reason.
 template <class Work>
 auto guarded(UnoConnection& connection, const char* member, Work&& work) -> decltype(work()) {
@@ -67,13 +67,10 @@ auto guarded(UnoConnection& connection, const char* member, Work&& work) -> decl
         if (connection.stillThere())
             throw excel::Error(name, QStringLiteral("the workbook or sheet was closed in "
                                                     "LibreOffice"));
-        connection.markLost();
         throw excel::HostGone(name, UnoConnection::lostMessage());
     } catch (const css::uno::Exception& e) {
-        if (!connection.stillThere()) {
-            connection.markLost();
+        if (!connection.stillThere())
             throw excel::HostGone(name, UnoConnection::lostMessage());
-        }
         const QString why = fromOffice(e.Message).trimmed();
         throw excel::Error(name, why.isEmpty()
                                      ? QStringLiteral("LibreOffice refused the request")

@@ -4,6 +4,7 @@
 // screen. The highlight and the report then appear in that window. With TALLYVANE_PICTURES set to
 // a folder, the screen is saved there after each step (scripts/take-pictures.sh).
 
+#include "excel/Error.h"
 #include "excel/uno/UnoConnection.h"
 #include "excel/uno/UnoHost.h"
 #include "support/OfficeDocuments.h"
@@ -202,6 +203,20 @@ TEST_F(OfficeDesktop, TheRangeInputBoxIsAnsweredInTheOfficeWindow) {
     const auto cancelled = app->InputBox(prompt, QStringLiteral("Tallyvane"));
     cancelling.join();
     EXPECT_FALSE(cancelled.has_value());
+
+    // The office goes away while the user is to pick: that is said, not taken as a cancel.
+    std::thread closing([&] {
+        QThread::msleep(3000);
+        const int stopped = std::system(qPrintable(QStringLiteral(TALLYVANE_OFFICE_SCRIPT " stop '%1'").arg(dir)));
+        EXPECT_EQ(stopped, 0);
+    });
+    try {
+        app->InputBox(prompt, QStringLiteral("Tallyvane"));
+        ADD_FAILURE() << "an office gone is no answer";
+    } catch (const excel::HostGone& e) {
+        EXPECT_EQ(e.message(), "LibreOffice closed the connection.");
+    }
+    closing.join();
 }
 
 } // namespace
