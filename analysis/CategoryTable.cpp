@@ -120,38 +120,10 @@ QVector<excel::Variant> CategoryTable::flattenedValues() const {
     return values;
 }
 
-namespace {
-
-// Texts compared without regard to case, as the spreadsheet compares them, without making a
-// folded copy of each: long texts would otherwise be held twice.
-struct FoldedHash {
-    size_t operator()(const QString& text) const {
-        size_t h = 14695981039346656037ull;
-        const qsizetype n = text.size();
-        for (qsizetype i = 0; i < n; ++i) {
-            char32_t c = text[i].unicode();
-            if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate()) {
-                c = QChar::surrogateToUcs4(text[i].unicode(), text[i + 1].unicode());
-                ++i;
-            }
-            h ^= QChar::toCaseFolded(c);
-            h *= 1099511628211ull;
-        }
-        return h;
-    }
-};
-struct FoldedEqual {
-    bool operator()(const QString& a, const QString& b) const {
-        return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
-    }
-};
-
-} // namespace
-
 void CategoryTable::CollectUniqueValues(const QVector<excel::Variant>& values) {
     // Keys compare without regard to case: the first spelling met stands for the category.
     const QLocale locale;
-    std::unordered_set<QString, FoldedHash, FoldedEqual> keys;
+    std::unordered_set<QString, excel::FoldedTextHash, excel::FoldedTextEqual> keys;
     // Texts that share their characters with one already seen are that same text: the engine's
     // cells share one copy of each distinct text, so most cells are settled without hashing.
     QSet<const QChar*> seenTexts;
@@ -178,12 +150,16 @@ void CategoryTable::CollectUniqueValues(const QVector<excel::Variant>& values) {
     }
 }
 
+QString CategoryTable::tooManyValuesText() {
+    return QStringLiteral("The range holds more than %1 different values, more than one analysis "
+                          "can list. Choose a smaller range.")
+        .arg(QLocale().toString(kMaxCategories));
+}
+
 bool CategoryTable::DetectUniqueCategories() {
     const qsizetype found = UniqueValues.size();
     if (found > kMaxCategories) {
-        m_ui.showMessage(QStringLiteral("The range holds more than %1 different values, more "
-                                        "than one analysis can list. Choose a smaller range.")
-                             .arg(QLocale().toString(kMaxCategories)));
+        m_ui.showMessage(tooManyValuesText());
         return false;
     }
     m_included.clear();

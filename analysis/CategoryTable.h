@@ -31,6 +31,8 @@ public:
     static constexpr int kMaxCategories = 32767;
     // From this many distinct values on, the user is asked whether to go on.
     static constexpr int kAskFrom = 150;
+    // What the user is told of a range with more distinct values than that.
+    static QString tooManyValuesText();
 
     CategoryTable(std::shared_ptr<excel::Application> app, platform::ListViewModel& included,
                   platform::ListViewModel& main, AnalysisUi& ui);

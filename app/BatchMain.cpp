@@ -12,6 +12,7 @@
 #include "excel/Error.h"
 #include "excel/Worksheet.h"
 #include "excel/embedded/EmbeddedApplication.h"
+#include "excel/embedded/FileRefusal.h"
 #ifdef TALLYVANE_WITH_UNO
 #include "excel/uno/UnoHost.h"
 #endif
@@ -218,12 +219,21 @@ QString problemText(analysis::RangeProblem problem, const QString& address) {
 // With a range named, only its columns are read: cells of others are counted (for the caps and
 // the used range) but neither read nor kept. Not when a .csv is to be saved: it is saved from its
 // cells, all of them.
+// And a range of one block is given up as soon as the cells read so far hold more different
+// values than an analysis can list: the rest of the file cannot change that.
 embedded::ReadLimits readLimitsFor(const Options& options) {
     embedded::ReadLimits limits;
     const bool savesCsv = (options.highlightGiven || options.report) &&
                           options.workbook.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
     const auto reference = excel::parseReference(options.range);
-    if (options.range.isEmpty() || savesCsv || !reference || reference->areas.isEmpty())
+    if (options.range.isEmpty() || !reference || reference->areas.isEmpty())
+        return limits;
+    if (reference->areas.size() == 1 && reference->book.isEmpty()) {
+        limits.mostValues = analysis::CategoryTable::kMaxCategories;
+        limits.valueSheet = reference->sheet;
+        limits.valueArea = reference->areas.front();
+    }
+    if (savesCsv)
         return limits;
     limits.firstColumn = excel::kMaxColumns;
     limits.lastColumn = 1;
@@ -386,6 +396,8 @@ int main(int argc, char** argv) {
         std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
         return std::fflush(stdout) == 0 ? 0
                                         : fail(QStringLiteral("Could not write the result."), 1);
+    } catch (const embedded::TooManyValues&) {
+        return fail(analysis::CategoryTable::tooManyValuesText(), 1); // said as the analysis says it
     } catch (const excel::Error& e) {
         return fail(e.message(), 1);
     }

@@ -180,4 +180,19 @@ QString textForm(const Variant& value, const QLocale& locale) {
     return value.toString();
 }
 
+size_t FoldedTextHash::operator()(const QString& text) const {
+    size_t h = 14695981039346656037ull;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        char32_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i].unicode(), text[i + 1].unicode());
+            ++i;
+        }
+        h ^= QChar::toCaseFolded(c);
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
 } // namespace excel

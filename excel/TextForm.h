@@ -29,4 +29,15 @@ bool parsePlainNumber(QStringView text, double& value);
 // point ("-1,5" where the comma is the decimal separator); no grouping, no blanks.
 std::optional<double> parseNumberText(QStringView text, const QLocale& locale = QLocale());
 
+// Texts compared without regard to case, as the spreadsheet compares them, for hashed sets; no
+// folded copy of each text is made (long texts would otherwise be held twice).
+struct FoldedTextHash {
+    size_t operator()(const QString& text) const;
+};
+struct FoldedTextEqual {
+    bool operator()(const QString& a, const QString& b) const {
+        return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
+    }
+};
+
 } // namespace excel

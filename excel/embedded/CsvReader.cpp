@@ -1,11 +1,13 @@
 #include "CsvReader.h"
 
+#include "DistinctTexts.h"
 #include "FileRefusal.h"
 #include "excel/TextForm.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <cstring>
+#include <optional>
 
 namespace embedded {
 
@@ -84,7 +86,12 @@ public:
         , m_size(bytes.size())
         , m_fileName(fileName)
         , m_sheet(sheet)
-        , m_limits(limits) {}
+        , m_limits(limits) {
+        if (limits.mostValues > 0 &&
+            (limits.valueSheet.isEmpty() ||
+             limits.valueSheet.compare(sheet.name, Qt::CaseInsensitive) == 0))
+            m_watch.emplace(limits, sheet.cells->sharedContext()->strings);
+    }
 
     void run() {
         qsizetype i = 0;
@@ -204,6 +211,8 @@ private:
         } else {
             cell.kind = CellKind::Text;
             cell.text = m_sheet.cells->sharedContext()->strings.intern(QStringView(m_text));
+            if (m_watch && !m_watch->add(m_row, m_column, cell.text))
+                throw TooManyValues(m_fileName, m_limits.mostValues);
         }
         m_sheet.cells->append(m_row, m_column, cell);
     }
@@ -213,6 +222,7 @@ private:
     const QString& m_fileName;
     SheetData& m_sheet;
     const ReadLimits& m_limits;
+    std::optional<DistinctTexts> m_watch;
     QString m_text; // the field being stored, its buffer reused
     int m_row = 1;
     int m_column = 1;

@@ -13,6 +13,12 @@ ReadCancelled::ReadCancelled(const QString& fileName)
     : excel::Error(QStringLiteral("Open"),
                    QStringLiteral("Opening \"%1\" was cancelled.").arg(fileName)) {}
 
+TooManyValues::TooManyValues(const QString& fileName, int mostValues)
+    : excel::Error(QStringLiteral("Open"),
+                   QStringLiteral("The range to analyse in \"%1\" holds more than %2 different "
+                                  "values.")
+                       .arg(fileName, QLocale().toString(mostValues))) {}
+
 void refuseFile(const QString& fileName, const QString& reason) {
     throw FileRefused(fileName, reason);
 }

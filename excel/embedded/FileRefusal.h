@@ -26,6 +26,13 @@ public:
     explicit ReadCancelled(const QString& fileName);
 };
 
+// The read ended early: the cells an analysis was to take hold more different values than it
+// can list (ReadLimits::mostValues).
+class TooManyValues : public excel::Error {
+public:
+    TooManyValues(const QString& fileName, int mostValues);
+};
+
 [[noreturn]] void refuseFile(const QString& fileName, const QString& reason);
 // Whether XML text is in UTF-16 (by its byte order mark or its declaration).
 bool isUtf16Xml(const QByteArray& head);

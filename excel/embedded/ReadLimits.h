@@ -3,6 +3,9 @@
 // allocate by what it claims (the dimension of a sheet, the sizes in zip headers); these caps
 // bound what it actually delivers.
 
+#include "excel/CellRef.h"
+
+#include <QString>
 #include <QtGlobal>
 #include <functional>
 
@@ -23,6 +26,14 @@ struct ReadLimits {
     int firstColumn = 1;
     int lastColumn = 16384;
     bool keepsEveryColumn() const { return firstColumn <= 1 && lastColumn >= 16384; }
+    // A read for one analysis, which lists at most mostValues different values of the cells in
+    // valueArea of the sheet valueSheet (empty: the active sheet). Once those cells hold more
+    // different texts than that (without regard to case, as the analysis tells them apart), the
+    // read ends with TooManyValues: nothing further in the file could make the range acceptable.
+    // 0: read to the end whatever the cells hold.
+    int mostValues = 0;
+    QString valueSheet;
+    excel::CellRect valueArea;
     // Told as the parts are unpacked: bytes so far and in all (of the parts read); false stops
     // the read (it raises ReadCancelled). May be called from the thread that reads.
     std::function<bool(qint64 done, qint64 total)> progress;

@@ -58,6 +58,11 @@ bool SheetXmlReader::read(ZipPackage& package, bool plain) {
     return true;
 }
 
+void SheetXmlReader::watchValues() {
+    if (m_limits.mostValues > 0)
+        m_watch.emplace(m_limits, m_sheet.cells->sharedContext()->strings);
+}
+
 bool SheetXmlReader::parseCellRef(const char* ref, int& row, int& column) {
     const char* p = ref;
     qint64 c = 0;
@@ -404,6 +409,8 @@ void SheetXmlReader::storeCell(Cell& cell) {
     m_sheet.cells->append(m_row, m_column, cell);
     if (m_hasFormula && !m_formula.empty())
         m_sheet.cells->setFormula(m_row, m_column, QString::fromUtf8(m_formula.c_str()));
+    if (m_watch && cell.kind == CellKind::Text && !m_watch->add(m_row, m_column, cell.text))
+        abandon(std::make_exception_ptr(TooManyValues(fileName(), m_limits.mostValues)));
 }
 
 void SheetXmlReader::applySelection() {

@@ -2,11 +2,13 @@
 // Streams one worksheet part into a cell store, with its saved selection and declared extent;
 // and streams the shared-string table into the workbook's string pool.
 
+#include "DistinctTexts.h"
 #include "ReadLimits.h"
 #include "WorkbookData.h"
 #include "XmlStream.h"
 
 #include <QVector>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,9 @@ public:
     // Reads the sheet; with plain true through the fast plain reader, and then false when the
     // part is beyond it (the sheet is then to be read anew with plain false).
     bool read(ZipPackage& package, bool plain = false);
+    // The sheet holds the cells an analysis is to take (ReadLimits::mostValues): the read ends
+    // with TooManyValues once they hold more different texts than it can list.
+    void watchValues();
 
 protected:
     void startElement(const char* name, const char** attributes) override;
@@ -55,6 +60,7 @@ private:
     quint32 m_sharedStrings;
     ReadLimits m_limits;
     qint64& m_cellBudget;
+    std::optional<DistinctTexts> m_watch;
 
     int m_row = 0;
     int m_column = 0;

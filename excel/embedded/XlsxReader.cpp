@@ -287,14 +287,24 @@ WorkbookData readXlsx(const QString& path, const ReadLimits& limits) {
         // parser, which words every refusal.
         const SheetData blank = sheet;
         const qint64 budget = cellBudget;
-        sheet.cells = std::make_shared<CellStore>(book.context);
-        if (!SheetXmlReader(fileName, sheet, dateStyles, sharedStrings, limits, cellBudget)
-                 .read(package, true)) {
+        // The sheet an analysis is to read from (an active sheet that is no worksheet is not
+        // looked for: its stand-in is then read to the end).
+        const bool watched =
+            limits.mostValues > 0 &&
+            (limits.valueSheet.isEmpty()
+                 ? thisTab == activeTab
+                 : limits.valueSheet.compare(sheet.name, Qt::CaseInsensitive) == 0);
+        const auto readSheet = [&](bool plain) {
+            sheet.cells = std::make_shared<CellStore>(book.context);
+            SheetXmlReader reader(fileName, sheet, dateStyles, sharedStrings, limits, cellBudget);
+            if (watched)
+                reader.watchValues();
+            return reader.read(package, plain);
+        };
+        if (!readSheet(true)) {
             sheet = blank;
             cellBudget = budget;
-            sheet.cells = std::make_shared<CellStore>(book.context);
-            SheetXmlReader(fileName, sheet, dateStyles, sharedStrings, limits, cellBudget)
-                .read(package);
+            readSheet(false);
         }
         if (thisTab <= activeTab)
             book.activeSheet = int(book.sheets.size());

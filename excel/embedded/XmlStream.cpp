@@ -52,6 +52,13 @@ void XmlStream::fail(const QString& reason) {
     XML_StopParser(m_parser, XML_FALSE);
 }
 
+void XmlStream::abandon(std::exception_ptr reason) {
+    if (!m_abandoned)
+        m_abandoned = std::move(reason);
+    m_failed = true;
+    XML_StopParser(m_parser, XML_FALSE);
+}
+
 void XmlStream::onStart(void* self, const char* name, const char** attributes) {
     static_cast<XmlStream*>(self)->startElement(name, attributes);
 }
@@ -108,14 +115,16 @@ void XmlStream::feedChunks(const char* data, size_t size) {
             if (!m_failure.isEmpty())
                 m_syntaxError = m_failure;
         }
-        return;
+    } else {
+        while (size > 0 && m_syntaxError.isEmpty() && !m_abandoned) {
+            const size_t piece = std::min<size_t>(size, 1 << 20); // what the parser's int holds
+            feed(data, piece, false);
+            data += piece;
+            size -= piece;
+        }
     }
-    while (size > 0 && m_syntaxError.isEmpty()) {
-        const size_t piece = std::min<size_t>(size, 1 << 20); // what the parser's int holds
-        feed(data, piece, false);
-        data += piece;
-        size -= piece;
-    }
+    if (m_abandoned)
+        std::rethrow_exception(m_abandoned); // out of the unpacking too
 }
 
 void XmlStream::finish() {

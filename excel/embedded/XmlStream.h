@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <exception>
 #include <memory>
 #include <pugixml.hpp>
 #include <string>
@@ -55,6 +56,9 @@ protected:
     // Handlers report a problem here instead of throwing through the parser; the parse stops and
     // the reason is raised once the parser has returned.
     void fail(const QString& reason);
+    // Ends the read at once with this exception, raised once the parser has returned (nothing
+    // is thrown through it); the rest of the part is not unpacked.
+    void abandon(std::exception_ptr reason);
     const QString& fileName() const { return m_fileName; }
     const QString& partName() const { return m_partName; }
     // Where the event being handled starts in the part, and how many bytes it spans.
@@ -75,7 +79,8 @@ private:
     XML_ParserStruct* m_parser;
     std::unique_ptr<PlainXml> m_plain;
     QString m_failure;
-    bool m_failed = false; // a handler failed (m_failure says why)
+    bool m_failed = false; // a handler failed (m_failure says why) or abandoned the read
+    std::exception_ptr m_abandoned;
     QString m_syntaxError;
 };
 

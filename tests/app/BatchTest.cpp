@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -113,6 +114,28 @@ TEST(Batch, RefusesBadInputWithAReasonAndPrintsNothing) {
             << run.err.toStdString();
         EXPECT_EQ(run.out, "") << c.args.join(' ').toStdString();
     }
+}
+
+// A range with more different values than an analysis can list is refused as soon as the reader
+// has met one too many: the broken line at the end of the file is never reached.
+TEST(Batch, RefusesARangeOfTooManyValuesWithoutReadingOn) {
+    QByteArray text = "Code,Note\n";
+    for (int i = 0; i < 40000; ++i)
+        text += "X-" + QByteArray::number(i) + ",n\n";
+    const QString path = testsupport::scratchDir("distinct") + "/codes.csv";
+    testsupport::writeFile(path, text + "\"never closed\n");
+    const BatchRun run = batch({path, "--range", "A:A"});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.err.contains(QRegularExpression(
+        "tallyvane-batch: The range holds more than 32.?767 different values, more than one "
+        "analysis can list. Choose a smaller range.\n$")))
+        << run.err.toStdString();
+    EXPECT_EQ(run.out, "");
+    // The same file read to its end for another column: the broken line is found.
+    const BatchRun other = batch({path, "--range", "B:B"});
+    EXPECT_EQ(other.code, 1);
+    EXPECT_TRUE(other.err.contains("the quoted field that opens on line 40002 is never closed"))
+        << other.err.toStdString();
 }
 
 TEST(Batch, SaysWhenItCannotSaveAndPrintsNothing) {

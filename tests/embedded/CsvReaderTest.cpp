@@ -1,6 +1,7 @@
 // Comma-separated files opened as one-sheet workbooks.
 
 #include "excel/embedded/CsvReader.h"
+#include "excel/embedded/FileRefusal.h"
 
 #include "excel/Error.h"
 #include "excel/TextForm.h"
@@ -101,6 +102,41 @@ TEST(CsvReader, TellsNumbersFromText) {
     for (const char* text :
          {"", " 1", "1 ", "1,000", "1e", "e3", "-", ".", "inf", "nan", "0x1F", "1.2.3", "1e999"})
         EXPECT_FALSE(excel::parsePlainNumber(QString::fromUtf8(text), v)) << text;
+}
+
+} // namespace
+
+namespace {
+
+// What a read for an analysis of A:A (at most three different values) ends with.
+QString analysisRead(const QString& path, const excel::CellRect& area, const QString& sheet = {}) {
+    embedded::ReadLimits limits;
+    limits.mostValues = 3;
+    limits.valueArea = area;
+    limits.valueSheet = sheet;
+    try {
+        embedded::readCsv(path, limits);
+    } catch (const embedded::TooManyValues&) {
+        return "too many";
+    } catch (const excel::Error& e) {
+        return e.message();
+    }
+    return "read";
+}
+
+// Texts told apart without regard to case, as the analysis counts them; numbers, blanks and
+// cells outside the range do not count; once one too many is met nothing more is read (the
+// quoted field left open at the end would refuse the file).
+TEST(CsvReader, EndsAnAnalysisReadAtOneValueTooMany) {
+    const excel::CellRect columnA{1, 1, excel::kMaxRows, 1};
+    const QString three = writeFile("three.csv", "a,x\nA,y\nb,z\n1,w\n2\n,v\nB\nc\n");
+    EXPECT_EQ(analysisRead(three, columnA), "read");
+    const QString four = writeFile("four.csv", "a,x\nA,y\nb,z\nc\nd\n\"open\n");
+    EXPECT_EQ(analysisRead(four, columnA), "too many");
+    EXPECT_EQ(analysisRead(four, columnA, "FOUR"), "too many") << "sheet names ignore case";
+    EXPECT_TRUE(analysisRead(four, columnA, "Other").endsWith("is never closed."));
+    EXPECT_TRUE(analysisRead(four, {1, 1, 3, 1}).endsWith("is never closed."));
+    EXPECT_TRUE(analysisRead(four, {1, 2, excel::kMaxRows, 2}).endsWith("is never closed."));
 }
 
 } // namespace

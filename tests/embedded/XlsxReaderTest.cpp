@@ -392,6 +392,51 @@ TEST(XlsxReader, CountsCellsAgainstTheCaps) {
     EXPECT_EQ(refusal(path, limits), "");
 }
 
+// A read for an analysis of column B of the active sheet ends at the fourth different text
+// (without regard to case; shared, inline and formula texts alike), before the broken cell at the
+// end, by either XML reader (a comment sends the part to the full parser).
+TEST(XlsxReader, EndsAnAnalysisReadAtOneValueTooMany) {
+    for (const QString lead : {"", "<!-- by hand -->"}) {
+        testsupport::SheetSpec other = testsupport::sheetSpec(
+            "Other", {{"B1", "p"}, {"B2", "q"}, {"B3", "r"}, {"B4", "s"}});
+        testsupport::SheetSpec data;
+        data.name = "Data";
+        data.sheetDataOverride =
+            lead +
+            "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>x1</t></is></c>"
+            "<c r=\"B1\" t=\"inlineStr\"><is><t>a</t></is></c></row>"
+            "<row r=\"2\"><c r=\"A2\" t=\"inlineStr\"><is><t>x2</t></is></c>"
+            "<c r=\"B2\" t=\"inlineStr\"><is><t>A</t></is></c></row>"
+            "<row r=\"3\"><c r=\"B3\" t=\"str\"><f>\"b\"</f><v>b</v></c></row>"
+            "<row r=\"4\"><c r=\"B4\"><v>4</v></c></row>"
+            "<row r=\"5\"><c r=\"B5\" t=\"inlineStr\"><is><t>C</t></is></c></row>"
+            "<row r=\"6\"><c r=\"B6\" t=\"inlineStr\"><is><t>d</t></is></c></row>"
+            "<row r=\"7\"><c r=\"B7\"><v>not a number</v></c></row>";
+        const QString path = testsupport::scratchDir("values") + "/values.xlsx";
+        testsupport::writeXlsx(path, {other, data}, 1);
+        embedded::ReadLimits limits;
+        limits.mostValues = 3;
+        limits.valueArea = {1, 2, excel::kMaxRows, 2};
+        const QString tooMany = "The range to analyse in \"values.xlsx\" holds more than 3 "
+                                "different values.";
+        const QString broken = "The workbook \"values.xlsx\" cannot be opened: the sheet \"Data\" "
+                               "has a cell B7 whose number \"not a number\" cannot be read.";
+        EXPECT_EQ(refusal(path, limits), tooMany) << lead.toStdString();
+        limits.valueArea = {1, 1, 5, 2}; // a, b, C and x1, x2: five
+        EXPECT_EQ(refusal(path, limits), tooMany) << lead.toStdString();
+        limits.valueArea = {1, 2, 5, 2}; // a, b, C
+        EXPECT_EQ(refusal(path, limits), broken) << lead.toStdString();
+        limits.valueArea = {1, 2, excel::kMaxRows, 2};
+        limits.mostValues = 4;
+        EXPECT_EQ(refusal(path, limits), broken) << lead.toStdString();
+        limits.mostValues = 3;
+        limits.valueSheet = "other"; // p, q, r, s, on the sheet before
+        EXPECT_EQ(refusal(path, limits), tooMany) << "sheet names ignore case";
+        limits.valueSheet = "Nowhere";
+        EXPECT_EQ(refusal(path, limits), broken) << lead.toStdString();
+    }
+}
+
 TEST(XlsxReader, ReadsDatesInBothDateSystemsAndKeepsSelections) {
     testsupport::SheetSpec sheet;
     sheet.name = "Dates";

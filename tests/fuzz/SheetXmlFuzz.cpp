@@ -2,7 +2,7 @@
 // of the shared strings), packed into a valid workbook file around it, so that mutations reach
 // the XML readers instead of stopping at the zip directory. What is read is then saved with a
 // highlight and a new sheet, and the saved file must read again. It is also read for one column
-// only, as the batch reads it for a range.
+// only, as the batch reads it for a range (ending at the third different text there).
 #include "FuzzSupport.h"
 #include "excel/FormatConditions.h"
 #include "excel/embedded/EmbeddedApplication.h"
@@ -76,6 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::refusalIsAnAnswer([&] {
         embedded::ReadLimits oneColumn;
         oneColumn.firstColumn = oneColumn.lastColumn = 1;
+        oneColumn.mostValues = 2; // and ended early past two different texts in it
+        oneColumn.valueArea = {1, 1, excel::kMaxRows, 1};
         embedded::readXlsx(path, oneColumn);
     });
     bool opened = false;
