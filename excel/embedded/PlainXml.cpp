@@ -144,6 +144,10 @@ void PlainXml::process(bool final) {
         } else if (m_buffer[m_pos + 1] == '?' && m_atStart) {
             step = declaration();
         } else if (m_phase != Phase::Epilog && isNameStart(uchar(m_buffer[m_pos + 1]))) {
+            if (m_phase == Phase::Content && leaf()) {
+                m_atStart = false;
+                continue;
+            }
             step = startTag();
         } else {
             step = Step::GiveUp; // comments, CDATA, instructions, document types, a second root
@@ -321,6 +325,41 @@ PlainXml::Step PlainXml::text(size_t end) {
     if (!m_text.empty())
         m_handlers.text(m_text.data(), int(m_text.size()));
     return Step::Done;
+}
+
+bool PlainXml::leaf() {
+    const size_t size = m_buffer.size();
+    const auto* bytes = reinterpret_cast<const unsigned char*>(m_buffer.data());
+    size_t at = m_pos + 1;
+    const size_t nameStart = at;
+    if (!name(at) || at >= size || bytes[at] != '>')
+        return false;
+    const size_t nameLength = at - nameStart;
+    const size_t textStart = ++at;
+    while (at < size && bytes[at] >= 0x20 && bytes[at] < 0x80 && bytes[at] != '<' &&
+           bytes[at] != '&' && bytes[at] != ']')
+        ++at;
+    const size_t textEnd = at;
+    // The end tag right after, without blanks: anything else is read token by token.
+    if (at + nameLength + 3 > size || bytes[at] != '<' || bytes[at + 1] != '/' ||
+        std::memcmp(bytes + at + 2, bytes + nameStart, nameLength) != 0 ||
+        bytes[at + 2 + nameLength] != '>')
+        return false;
+    m_pos = at + nameLength + 3;
+    m_scratch.assign(m_buffer, nameStart, nameLength);
+    const char* elementName = m_scratch.c_str();
+    const char* noAttributes[] = {nullptr};
+    m_handlers.start(elementName, noAttributes);
+    if (*m_handlers.stopped)
+        return true;
+    if (textEnd > textStart) {
+        // Text of plain characters is passed as it stands in the buffer, without a copy.
+        m_handlers.text(m_buffer.data() + textStart, int(textEnd - textStart));
+        if (*m_handlers.stopped)
+            return true;
+    }
+    m_handlers.end(elementName);
+    return true;
 }
 
 PlainXml::Step PlainXml::startTag() {

@@ -38,6 +38,9 @@ private:
 
     void process(bool final);
     Step declaration();
+    // <name>text</name> with no attributes and plain text, as most of a sheet's cells hold:
+    // read in one go when it is all in the buffer; false to read it token by token.
+    bool leaf();
     Step startTag();
     Step endTag();
     Step text(size_t end);
