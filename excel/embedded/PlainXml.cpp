@@ -130,8 +130,9 @@ void PlainXml::process(bool final) {
             continue;
         } else if (c != '<') {
             // Before the root element only a byte order mark may come, at the very start.
-            if (m_atStart && m_buffer.compare(m_pos, 3, "\xEF\xBB\xBF") == 0) {
+            if (m_atStart && !m_hadBom && m_buffer.compare(m_pos, 3, "\xEF\xBB\xBF") == 0) {
                 m_pos += 3;
+                m_hadBom = true; // a declaration may still follow; another mark may not
                 continue;
             }
             if (m_atStart && m_buffer.size() - m_pos < 3 && !final)

@@ -53,6 +53,7 @@ private:
     size_t m_pos = 0;
     Phase m_phase = Phase::Prolog;
     bool m_atStart = true; // nothing read yet: a declaration may come
+    bool m_hadBom = false;
     bool m_gaveUp = false;
     std::vector<std::string> m_open; // names of the open elements
     std::string m_scratch;           // the start tag's name and attributes, each ended by NUL

@@ -29,6 +29,9 @@ TEST(PlainXml, ReadsWhatTheFullParserReadsInPiecesOfEverySize) {
         "<a/>",
         "<a><b/><b></b><c d=\"1\" e=\"2\"/></a>",
         "<?xml version=\"1.0\" standalone='no' ?><a>\t</a>",
+        // Elements of plain text, read in one step, beside ones that are not.
+        "<r><c r=\"A1\"><v>12</v></c><c><v></v><v> </v></c><t>a]</t><t>x&amp;y</t><t>1\n</t>"
+        "<v>2</v ></r>",
     };
     for (const QByteArray& xml : accepted) {
         for (size_t step : {size_t(0), size_t(1), size_t(2), size_t(3), size_t(7), size_t(64)}) {
@@ -52,7 +55,8 @@ TEST(PlainXml, GivesUpOnWhatIsBeyondItOrWrong) {
         "<a>&#x110000;</a>", "<a>& b</a>", "<a>]]></a>", "<a>\x01</a>", "<a>\xC3</a>",
         "<a>\xC0\xAF</a>", "<a>\xED\xA0\x80</a>", "<a>\xEF\xBF\xBF</a>", "text<a/>", "<a/>text",
         " <?xml version=\"1.0\"?><a/>", "<?xml version=\"1.1\"?><a/>", "<a", "</a>", "",
-        "<1a/>", "<a b='1' / >",
+        "<1a/>", "<a b='1' / >", "\xEF\xBB\xBF\xEF\xBB\xBF<a/>",
+        "<a><v>1</w></a>", "<a><v>1</v</a>",
     };
     for (const QByteArray& xml : refused) {
         for (size_t step : {size_t(0), size_t(1), size_t(5)}) {
