@@ -82,7 +82,7 @@ bool AnalysisForm::accept(RangeProblem problem, bool addressFirst) {
 }
 
 void AnalysisForm::analyseTakenRange() {
-    m_table->CollectUniqueValues(m_table->flattenedValues());
+    m_table->CollectUniqueValues();
     if (!m_table->DetectUniqueCategories())
         return;
     processEvents();
@@ -114,7 +114,7 @@ void AnalysisForm::rangeInput() {
         }
         if (!accept(m_table->takeRange(*chosen, m_session.SourceWorkbook, true), false))
             return;
-        m_table->CollectUniqueValues(m_table->flattenedValues());
+        m_table->CollectUniqueValues();
         if (!m_table->DetectUniqueCategories())
             return;
         setWindowState(0);

@@ -93,34 +93,41 @@ RangeProblem CategoryTable::takeRange(const excel::Range& range,
     return RangeProblem::None;
 }
 
-QVector<excel::Variant> CategoryTable::flattenedValues() const {
+void CategoryTable::forEachValue(const std::function<bool(const excel::Variant&)>& visit) const {
     // Every block of the range in turn: a range of several blocks reads as all of its cells, not
     // only as its first block.
-    // A large block is read in slices of rows, the window answering between them; no copy of a
-    // whole block is held beside the list.
     constexpr int kSliceRows = 65536;
-    QVector<excel::Variant> values;
     const excel::AreaCollection areas = AnalysedRange->Areas();
     for (int i = 1; i <= areas.Count(); ++i) {
         const excel::Range area = areas(i);
         const excel::CellRect r = area.rects().front();
-        values.reserve(values.size() + qsizetype(r.rows()) * r.columns());
         for (int top = 0; top < r.rows(); top += kSliceRows) {
             const int rows = std::min(kSliceRows, r.rows() - top);
             const excel::Variant value = area.Cells(top + 1, 1).Resize(rows, r.columns()).Value();
             if (!value.isArray()) {
-                values.push_back(value);
+                if (!visit(value))
+                    return;
                 continue;
             }
-            const auto& cells = value.array().values(); // row by row
-            values.append(QVector<excel::Variant>(cells.begin(), cells.end()));
+            for (const excel::Variant& cell : value.array().values()) { // row by row
+                if (!visit(cell))
+                    return;
+            }
             m_ui.keepAnswering();
         }
     }
+}
+
+QVector<excel::Variant> CategoryTable::flattenedValues() const {
+    QVector<excel::Variant> values;
+    forEachValue([&](const excel::Variant& v) {
+        values.push_back(v);
+        return true;
+    });
     return values;
 }
 
-void CategoryTable::CollectUniqueValues(const QVector<excel::Variant>& values) {
+void CategoryTable::CollectUniqueValues() {
     // Keys compare without regard to case: the first spelling met stands for the category.
     const QLocale locale;
     std::unordered_set<QString, excel::FoldedTextHash, excel::FoldedTextEqual> keys;
@@ -128,16 +135,13 @@ void CategoryTable::CollectUniqueValues(const QVector<excel::Variant>& values) {
     // cells share one copy of each distinct text, so most cells are settled without hashing.
     QSet<const QChar*> seenTexts;
     UniqueValues.clear();
-    qsizetype seen = 0;
-    for (const excel::Variant& v : values) {
-        if ((++seen & 0xFFFF) == 0)
-            m_ui.keepAnswering();
+    forEachValue([&](const excel::Variant& v) {
         if (v.isText()) {
             const QChar* characters = v.text().constData();
             const qsizetype before = seenTexts.size();
             seenTexts.insert(characters);
             if (seenTexts.size() == before)
-                continue;
+                return true;
         }
         // A text is its own key (the cell's copy, shared); other values are keyed by the text
         // the list shows for them.
@@ -145,9 +149,10 @@ void CategoryTable::CollectUniqueValues(const QVector<excel::Variant>& values) {
             UniqueValues.push_back(v);
             // One more than can be listed is enough to refuse the range: no need to read on.
             if (UniqueValues.size() > kMaxCategories)
-                return;
+                return false;
         }
-    }
+        return true;
+    });
 }
 
 QString CategoryTable::tooManyValuesText() {

@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -46,10 +47,15 @@ public:
     // the window writes its address even when they fail.
     RangeProblem takeRange(const excel::Range& range,
                            const std::shared_ptr<excel::Workbook>& source, bool checkAreas);
-    // The analysed range's values row by row, first cell included, block after block.
+    // The analysed range's values row by row, first cell included, block after block: a large
+    // block is read in slices of rows, the window answering between them, so that no copy of the
+    // whole range is held. visit returns false to stop.
+    void forEachValue(const std::function<bool(const excel::Variant&)>& visit) const;
+    // All of them at once.
     QVector<excel::Variant> flattenedValues() const;
 
-    void CollectUniqueValues(const QVector<excel::Variant>& values);
+    // The distinct values of the analysed range.
+    void CollectUniqueValues();
     // Fills IncludedView. False when the range was refused (too many values) or the user chose
     // not to go on (then the program is ending).
     bool DetectUniqueCategories();

@@ -318,7 +318,7 @@ int main(int argc, char** argv) {
         const auto problem = table.takeRange(*range, source, !options.range.isEmpty());
         if (problem != analysis::RangeProblem::None)
             return fail(problemText(problem, range->Address(false, false, true)), 1);
-        table.CollectUniqueValues(table.flattenedValues());
+        table.CollectUniqueValues();
         if (!table.DetectUniqueCategories())
             return fail(ui.messages.join(QLatin1Char(' ')), 1);
         for (int row = 0; row < included.count(); ++row) {

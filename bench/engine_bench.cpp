@@ -77,7 +77,7 @@ int main() {
     const auto [a, b] = medianSecondsByTurns(std::ref(bare), [&] {
         touch(app);
         table.takeRange(range, app->ActiveWorkbook(), false);
-        table.CollectUniqueValues(table.flattenedValues());
+        table.CollectUniqueValues();
         labels.clear();
         countedCells = 0;
         for (const excel::Variant& v : table.UniqueValues) {

@@ -87,7 +87,7 @@ int readAndCollect(const QString& path, qint64 text) {
     analysis::CategoryTable table(app, included, results, ui);
     t.restart();
     table.takeRange(app->Range(QStringLiteral("A:A")), app->ActiveWorkbook(), true);
-    table.CollectUniqueValues(table.flattenedValues());
+    table.CollectUniqueValues();
     const double collect = double(t.nsecsElapsed()) / 1e9;
     const qint64 peak = peakBytes();
     std::printf("open %.2f s, distinct values %.2f s (%lld found)\n", open, collect,

@@ -39,7 +39,7 @@ std::unique_ptr<Opened> openAndAnalyse(const QString& source, const QString& wor
     o->table->prepareLists();
     o->table->takeRange(o->app->Range(QStringLiteral("A1:A%1").arg(kCells)),
                         o->app->ActiveWorkbook(), true);
-    o->table->CollectUniqueValues(o->table->flattenedValues());
+    o->table->CollectUniqueValues();
     o->table->DetectUniqueCategories();
     o->table->Refresh();
     return o;

@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
             analysis::CategoryTable table(app, included, results, ui);
             table.prepareLists();
             table.takeRange(column, app->ActiveWorkbook(), true);
-            table.CollectUniqueValues(table.flattenedValues());
+            table.CollectUniqueValues();
             table.DetectUniqueCategories();
             table.Refresh();
             counted = results.count();

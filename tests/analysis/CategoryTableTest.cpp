@@ -133,7 +133,7 @@ TEST(CategoryTable, AFailedCountIsZero) {
     table.prepareLists();
     ASSERT_EQ(table.takeRange(app->Range("A1:A4"), app->ActiveWorkbook(), true),
               analysis::RangeProblem::None);
-    table.CollectUniqueValues(table.flattenedValues());
+    table.CollectUniqueValues();
     ASSERT_TRUE(table.DetectUniqueCategories());
     for (int row = 0; row < included.count(); ++row)
         included.setChecked(row, true);

@@ -36,7 +36,7 @@ void Analysis::analyse() {
     const auto range =
         app->Range(reference.isEmpty() ? QStringLiteral("A1:A%1").arg(rows) : reference);
     table.takeRange(range, app->ActiveWorkbook(), true);
-    table.CollectUniqueValues(table.flattenedValues());
+    table.CollectUniqueValues();
     if (table.DetectUniqueCategories())
         table.Refresh();
 }

@@ -36,7 +36,7 @@ TEST(LostOffice, EndsTheCountWithASentenceAndLeavesTheProgramStanding) {
     table.prepareLists();
     ASSERT_EQ(table.takeRange(app->Range("C:C"), app->ActiveWorkbook(), true),
               analysis::RangeProblem::None);
-    table.CollectUniqueValues(table.flattenedValues());
+    table.CollectUniqueValues();
     ASSERT_TRUE(table.DetectUniqueCategories());
 
     QProcess::execute(script, {"stop", dir});
