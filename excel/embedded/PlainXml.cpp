@@ -145,7 +145,7 @@ void PlainXml::process(bool final) {
         } else if (m_buffer[m_pos + 1] == '?' && m_atStart) {
             step = declaration();
         } else if (m_phase != Phase::Epilog && isNameStart(uchar(m_buffer[m_pos + 1]))) {
-            if (m_phase == Phase::Content && leaf()) {
+            if ((m_phase == Phase::Content && leaf()) || plainStartTag()) {
                 m_atStart = false;
                 continue;
             }
@@ -486,8 +486,12 @@ PlainXml::Step PlainXml::startTag() {
     }
     m_attributes.push_back(nullptr);
     m_pos = at;
+    started(m_scratch.data(), empty);
+    return Step::Done;
+}
+
+void PlainXml::started(const char* elementName, bool empty) {
     m_phase = Phase::Content;
-    const char* elementName = m_scratch.data();
     m_handlers.start(elementName, m_attributes.data());
     if (empty) {
         m_handlers.end(elementName);
@@ -496,7 +500,81 @@ PlainXml::Step PlainXml::startTag() {
     } else {
         m_open.emplace_back(elementName);
     }
-    return Step::Done;
+}
+
+bool PlainXml::plainStartTag() {
+    // The buffer ends with a NUL (as every std::string does), which no test below lets through:
+    // a tag cut off by the end of the buffer is left to the token reader.
+    char* data = m_buffer.data();
+    const size_t start = m_pos;
+    size_t at = start + 1;
+    while (isNameChar(uchar(data[at])))
+        ++at;
+    const size_t nameEnd = at;
+    struct Span {
+        size_t name, nameEnd, value, valueEnd;
+    };
+    Span spans[16];
+    int count = 0;
+    bool empty = false;
+    while (true) {
+        const char c = data[at];
+        if (c == '>') {
+            ++at;
+            break;
+        }
+        if (c == '/') {
+            if (data[at + 1] != '>')
+                return false;
+            at += 2;
+            empty = true;
+            break;
+        }
+        if (c != ' ' || count == 16 || !isNameStart(uchar(data[at + 1])))
+            return false;
+        Span& span = spans[count++];
+        span.name = ++at;
+        while (isNameChar(uchar(data[at])))
+            ++at;
+        span.nameEnd = at;
+        if (data[at] != '=' || (data[at + 1] != '"' && data[at + 1] != '\''))
+            return false;
+        const char quote = data[at + 1];
+        at += 2;
+        span.value = at;
+        while (true) {
+            const unsigned char v = uchar(data[at]);
+            if (v < 0x20 || v >= 0x80 || v == '&' || v == '<' || v == uchar(quote))
+                break;
+            ++at;
+        }
+        if (data[at] != quote)
+            return false;
+        span.valueEnd = at++;
+    }
+    if (at - start > kMaxToken)
+        return false;
+    for (int i = 0; i < count; ++i) {
+        for (int j = 0; j < i; ++j) {
+            const size_t length = spans[i].nameEnd - spans[i].name;
+            if (length == spans[j].nameEnd - spans[j].name &&
+                std::memcmp(data + spans[i].name, data + spans[j].name, length) == 0)
+                return false; // an attribute named twice: the token reader gives up
+        }
+    }
+    // All read and well-formed: the names and values are ended where they stand.
+    data[nameEnd] = '\0';
+    m_attributes.clear();
+    for (int i = 0; i < count; ++i) {
+        data[spans[i].nameEnd] = '\0';
+        data[spans[i].valueEnd] = '\0';
+        m_attributes.push_back(data + spans[i].name);
+        m_attributes.push_back(data + spans[i].value);
+    }
+    m_attributes.push_back(nullptr);
+    m_pos = at;
+    started(data + start + 1, empty);
+    return true;
 }
 
 PlainXml::Step PlainXml::endTag() {

@@ -41,6 +41,12 @@ private:
     // <name>text</name> with no attributes and plain text, as most of a sheet's cells hold:
     // read in one go when it is all in the buffer; false to read it token by token.
     bool leaf();
+    // A start tag whose attributes are set apart by one space and hold plain characters only,
+    // all in the buffer: read in place (its names and values ended by NULs written over the
+    // bytes after them); false to read it token by token.
+    bool plainStartTag();
+    // The start tag read: the handlers told, the element opened (or closed when empty).
+    void started(const char* elementName, bool empty);
     Step startTag();
     Step endTag();
     Step text(size_t end);

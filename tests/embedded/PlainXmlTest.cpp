@@ -32,6 +32,9 @@ TEST(PlainXml, ReadsWhatTheFullParserReadsInPiecesOfEverySize) {
         // Elements of plain text, read in one step, beside ones that are not.
         "<r><c r=\"A1\"><v>12</v></c><c><v></v><v> </v></c><t>a]</t><t>x&amp;y</t><t>1\n</t>"
         "<v>2</v ></r>",
+        // Start tags read in place, beside ones that are not (two blanks, a tab, an entity).
+        "<r a=\"1\"><c r=\"A1\" s=\"1\" t='s'><v>1</v></c><c r=\"B1\"/><d  a=\"1\"/>"
+        "<e a=\"x\ty\" b=\"&lt;\"/><f a=\"1\" b=\"2\" ></f></r>",
     };
     for (const QByteArray& xml : accepted) {
         for (size_t step : {size_t(0), size_t(1), size_t(2), size_t(3), size_t(7), size_t(64)}) {
