@@ -14,21 +14,60 @@ const std::vector<Cell> kNoCells;
 
 } // namespace
 
+qint64 StringPool::find(QStringView text, size_t hash) const {
+    if (m_slots.empty())
+        return -1;
+    const size_t mask = m_slots.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Slot& slot = m_slots[i];
+        if (slot.entry == 0)
+            return -1;
+        if (slot.hash == quint32(hash)) {
+            const QString& candidate = m_strings[slot.entry - 1];
+            if (candidate.size() == text.size() &&
+                (text.isEmpty() || std::memcmp(candidate.constData(), text.data(),
+                                               size_t(text.size()) * sizeof(QChar)) == 0))
+                return slot.entry - 1;
+        }
+    }
+}
+
+void StringPool::index(quint32 entry, size_t hash) {
+    if ((m_taken + 1) * 2 > m_slots.size()) {
+        std::vector<Slot> old(std::max<size_t>(64, m_slots.size() * 2));
+        old.swap(m_slots);
+        m_taken = 0;
+        for (const Slot& slot : old) {
+            if (slot.entry != 0)
+                index(slot.entry - 1, qHash(QStringView(m_strings[slot.entry - 1])));
+        }
+    }
+    const size_t mask = m_slots.size() - 1;
+    size_t i = hash & mask;
+    while (m_slots[i].entry != 0)
+        i = (i + 1) & mask;
+    m_slots[i] = {quint32(hash), entry + 1};
+    ++m_taken;
+}
+
 quint32 StringPool::add(const QString& text) {
     m_strings.push_back(text);
-    const quint32 index = quint32(m_strings.size() - 1);
-    m_index.emplace(QStringView(m_strings.back()), index);
-    return index;
+    const quint32 entry = quint32(m_strings.size() - 1);
+    // A text the pool holds already keeps being found at its first entry.
+    const size_t hash = qHash(QStringView(text));
+    if (find(text, hash) < 0)
+        index(entry, hash);
+    return entry;
 }
 
 quint32 StringPool::intern(const QString& text) {
-    const auto it = m_index.find(QStringView(text));
-    return it != m_index.end() ? it->second : add(text);
+    const qint64 at = find(text, qHash(QStringView(text)));
+    return at >= 0 ? quint32(at) : add(text);
 }
 
 quint32 StringPool::intern(QStringView text) {
-    const auto it = m_index.find(text);
-    return it != m_index.end() ? it->second : add(text.toString());
+    const qint64 at = find(text, qHash(text));
+    return at >= 0 ? quint32(at) : add(text.toString());
 }
 
 double serialToAutomationDate(double serial, bool date1904) {

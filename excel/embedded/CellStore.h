@@ -56,21 +56,20 @@ public:
     quint32 size() const { return quint32(m_strings.size()); }
 
 private:
-    struct ViewHash {
-        size_t operator()(QStringView text) const { return qHash(text); }
-    };
-    struct ViewEqual {
-        bool operator()(QStringView a, QStringView b) const {
-            return a.size() == b.size() &&
-                   (a.isEmpty() ||
-                    std::memcmp(a.data(), b.data(), size_t(a.size()) * sizeof(QChar)) == 0);
-        }
-    };
+    // Where the text is in the pool, or -1; hash is qHash(text).
+    qint64 find(QStringView text, size_t hash) const;
+    void index(quint32 entry, size_t hash);
 
     std::vector<QString> m_strings;
-    // Views of the pool's own strings, whose characters stay where they are while the pool
-    // lives (a QString moved keeps its characters).
-    std::unordered_map<QStringView, quint32, ViewHash, ViewEqual> m_index;
+    // Open addressing over one array: a slot holds the low bits of a text's hash and its entry
+    // plus one (0: free); at most half the slots are taken, so a look-up reads one or two slots
+    // and compares the text only where the hash matches.
+    struct Slot {
+        quint32 hash = 0;
+        quint32 entry = 0;
+    };
+    std::vector<Slot> m_slots;
+    size_t m_taken = 0;
 };
 
 // What every sheet of a workbook shares: its strings, its date system, and the cell styles and

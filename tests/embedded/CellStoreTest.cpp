@@ -1,5 +1,5 @@
 // Whole rows moving in the cell store: cells, formulas and the version that per-range caches
-// compare.
+// compare; and the pool of texts the cells share.
 
 #include "excel/embedded/CellStore.h"
 
@@ -44,4 +44,25 @@ TEST(CellStore, InsertedRowsPushCellsDownAndThoseOffTheSheetAreGone) {
     EXPECT_EQ(cells.value(4, 1), Variant(2.0));
     EXPECT_EQ(cells.formula(6, 3), "A4*2");
     EXPECT_EQ(cells.cellCount(), 6) << "the cell pushed past the last row is gone";
+}
+
+// Equal texts share one entry of the pool; shared strings keep their numbering even where two are
+// equal, and such a text is found at its first entry; every text is found again after the table
+// has grown many times.
+TEST(StringPool, FindsEachTextAtItsFirstEntry) {
+    embedded::StringPool pool;
+    EXPECT_EQ(pool.add(QStringLiteral("Dent")), 0u);
+    EXPECT_EQ(pool.add(QStringLiteral("Scratch")), 1u);
+    EXPECT_EQ(pool.add(QStringLiteral("Dent")), 2u) << "a shared string keeps its number";
+    EXPECT_EQ(pool.intern(QStringLiteral("Dent")), 0u);
+    EXPECT_EQ(pool.intern(QStringLiteral("dent")), 3u) << "case tells texts apart here";
+    EXPECT_EQ(pool.intern(QString()), 4u);
+    EXPECT_EQ(pool.intern(QStringView(u"")), 4u);
+    for (int i = 0; i < 50000; ++i)
+        ASSERT_EQ(pool.intern(QStringLiteral("X-%1").arg(i)), quint32(5 + i));
+    for (int i = 0; i < 50000; i += 997)
+        EXPECT_EQ(pool.intern(QStringView(QStringLiteral("X-%1").arg(i))), quint32(5 + i));
+    EXPECT_EQ(pool.intern(QStringLiteral("Scratch")), 1u);
+    EXPECT_EQ(pool.size(), 50005u);
+    EXPECT_EQ(pool.at(2), "Dent");
 }
