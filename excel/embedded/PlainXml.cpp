@@ -38,6 +38,15 @@ bool isNameChar(unsigned char c) {
     return kNames.kind[c] & 2;
 }
 
+// Names are short: compared here rather than by a call.
+bool sameName(const unsigned char* a, const unsigned char* b, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        if (a[i] != b[i])
+            return false;
+    }
+    return true;
+}
+
 // A character XML allows in a document.
 bool isXmlChar(unsigned long c) {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
@@ -343,12 +352,13 @@ bool PlainXml::leaf() {
     const size_t textEnd = at;
     // The end tag right after, without blanks: anything else is read token by token.
     if (at + nameLength + 3 > size || bytes[at] != '<' || bytes[at + 1] != '/' ||
-        std::memcmp(bytes + at + 2, bytes + nameStart, nameLength) != 0 ||
+        !sameName(bytes + at + 2, bytes + nameStart, nameLength) ||
         bytes[at + 2 + nameLength] != '>')
         return false;
     m_pos = at + nameLength + 3;
-    m_scratch.assign(m_buffer, nameStart, nameLength);
-    const char* elementName = m_scratch.c_str();
+    // All read: the name is ended where it stands, over its ">".
+    m_buffer[nameStart + nameLength] = '\0';
+    const char* elementName = m_buffer.data() + nameStart;
     const char* noAttributes[] = {nullptr};
     m_handlers.start(elementName, noAttributes);
     if (*m_handlers.stopped)
@@ -486,11 +496,11 @@ PlainXml::Step PlainXml::startTag() {
     }
     m_attributes.push_back(nullptr);
     m_pos = at;
-    started(m_scratch.data(), empty);
+    started(m_scratch.data(), std::strlen(m_scratch.data()), empty);
     return Step::Done;
 }
 
-void PlainXml::started(const char* elementName, bool empty) {
+void PlainXml::started(const char* elementName, size_t nameLength, bool empty) {
     m_phase = Phase::Content;
     m_handlers.start(elementName, m_attributes.data());
     if (empty) {
@@ -498,7 +508,7 @@ void PlainXml::started(const char* elementName, bool empty) {
         if (m_open.empty())
             m_phase = Phase::Epilog;
     } else {
-        m_open.emplace_back(elementName);
+        m_open.emplace_back(elementName, nameLength);
     }
 }
 
@@ -573,7 +583,7 @@ bool PlainXml::plainStartTag() {
     }
     m_attributes.push_back(nullptr);
     m_pos = at;
-    started(data + start + 1, empty);
+    started(data + start + 1, nameEnd - start - 1, empty);
     return true;
 }
 
@@ -589,7 +599,10 @@ PlainXml::Step PlainXml::endTag() {
         return Step::NeedMore;
     if (m_buffer[at] != '>')
         return Step::GiveUp;
-    if (m_open.empty() || m_buffer.compare(nameStart, nameEnd - nameStart, m_open.back()) != 0)
+    if (m_open.empty() || m_open.back().size() != nameEnd - nameStart ||
+        !sameName(reinterpret_cast<const unsigned char*>(m_buffer.data()) + nameStart,
+                  reinterpret_cast<const unsigned char*>(m_open.back().data()),
+                  nameEnd - nameStart))
         return Step::GiveUp; // mismatched
     m_pos = at + 1;
     m_handlers.end(m_open.back().c_str());

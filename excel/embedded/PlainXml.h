@@ -46,7 +46,7 @@ private:
     // bytes after them); false to read it token by token.
     bool plainStartTag();
     // The start tag read: the handlers told, the element opened (or closed when empty).
-    void started(const char* elementName, bool empty);
+    void started(const char* elementName, size_t nameLength, bool empty);
     Step startTag();
     Step endTag();
     Step text(size_t end);

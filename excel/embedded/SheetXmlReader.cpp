@@ -165,6 +165,10 @@ void SheetXmlReader::startRow(const char** attributes) {
         return;
     }
     const int row = parseSmallNumber(r);
+    if (row > 0 && row <= excel::kMaxRows) {
+        m_row = row;
+        return;
+    }
     const bool digits = *r && std::strspn(r, "0123456789") == std::strlen(r);
     if (!digits)
         return fail(QStringLiteral("the sheet \"%1\" has a row number \"%2\" that is not a "
@@ -175,11 +179,10 @@ void SheetXmlReader::startRow(const char** attributes) {
                                    "from 1 to %2")
                         .arg(m_sheet.name)
                         .arg(excel::kMaxRows));
-    if (row < 0 || row > excel::kMaxRows)
-        return fail(QStringLiteral("the sheet \"%1\" has a row number %2 beyond the last row %3")
-                        .arg(m_sheet.name, QString::fromUtf8(r))
-                        .arg(excel::kMaxRows));
-    m_row = row;
+    // Digits, but too many for a row.
+    fail(QStringLiteral("the sheet \"%1\" has a row number %2 beyond the last row %3")
+             .arg(m_sheet.name, QString::fromUtf8(r))
+             .arg(excel::kMaxRows));
 }
 
 // A column's width as the file gives it (in characters of the default font); columns without one
@@ -280,12 +283,22 @@ void SheetXmlReader::endElement(const char* name) {
             return;
         }
     }
-    if (std::strcmp(local, "rPh") == 0)
-        --m_phoneticDepth;
-    else if (std::strcmp(local, "is") == 0)
-        m_inInline = false;
-    else if (std::strcmp(local, "sheetView") == 0)
-        m_inFirstView = false;
+    switch (*local) {
+    case 'r':
+        if (std::strcmp(local, "rPh") == 0)
+            --m_phoneticDepth;
+        break;
+    case 'i':
+        if (std::strcmp(local, "is") == 0)
+            m_inInline = false;
+        break;
+    case 's':
+        if (std::strcmp(local, "sheetView") == 0)
+            m_inFirstView = false;
+        break;
+    default:
+        break;
+    }
 }
 
 void SheetXmlReader::storeText(const std::string& utf8, Cell& cell) {
