@@ -2,10 +2,12 @@
 
 #include "UnoSupport.h"
 
+#include <com/sun/star/bridge/BridgeFactory.hpp>
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/bridge/XUnoUrlResolver.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
 #include <cppuhelper/bootstrap.hxx>
 
 #include <QThread>
@@ -31,6 +33,24 @@ Reference<css::uno::XComponentContext> localContext() {
     return *context;
 }
 
+// Ends the bridges to the office as the process ends, before the runtime's libraries are torn
+// down: a bridge's reader thread would otherwise go on handling the office's last messages while
+// their static data is destroyed, and the process crashed there now and then after its work was
+// done. Disposing a bridge stops and joins its threads; the office sees the connection close.
+void endBridges() {
+    try {
+        const auto bridges =
+            css::bridge::BridgeFactory::create(localContext())->getExistingBridges();
+        for (const auto& bridge : bridges) {
+            const Reference<css::lang::XComponent> component(bridge, UNO_QUERY);
+            if (component.is())
+                component->dispose();
+        }
+    } catch (const css::uno::Exception&) {
+        // Nothing more can be done at exit.
+    }
+}
+
 } // namespace
 
 QString UnoConnection::configuredPlace() {
@@ -54,6 +74,9 @@ std::shared_ptr<UnoConnection> UnoConnection::open(const QString& place) {
                                                           UNO_QUERY);
             if (!remote.is())
                 return nullptr;
+            // Registered after the runtime started, so run before its libraries go.
+            static const bool ending = std::atexit(endBridges) == 0;
+            Q_UNUSED(ending);
             auto connection = std::make_shared<UnoConnection>();
             connection->m_place = place;
             connection->m_context = remote;
