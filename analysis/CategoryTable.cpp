@@ -248,12 +248,18 @@ void CategoryTable::CountDiscrete() {
     }
     constexpr qsizetype kBatch = 256;
     QVector<double> counts;
+    int shown = -1;
     for (qsizetype k = 0; k < labels.size(); ++k) {
         if (k % kBatch == 0)
             counts = countsOf(labels.mid(k, kBatch));
         const int value = int((k + 1) * 100 / std::max(1, CategoryCount));
-        m_ui.setProgress(value,
-                         QStringLiteral("%1% of %2 categories").arg(value).arg(CategoryCount));
+        // The bar is drawn again only when it changes: at most a hundred times, not once for
+        // each of thousands of categories.
+        if (value != shown) {
+            shown = value;
+            m_ui.setProgress(value,
+                             QStringLiteral("%1% of %2 categories").arg(value).arg(CategoryCount));
+        }
         CountLabels.push_back(labels[k]);
         CountValues.push_back(counts[k % kBatch]);
     }
