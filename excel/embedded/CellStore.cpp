@@ -39,7 +39,7 @@ void StringPool::index(quint32 entry, size_t hash) {
         m_taken = 0;
         for (const Slot& slot : old) {
             if (slot.entry != 0)
-                index(slot.entry - 1, qHash(QStringView(m_strings[slot.entry - 1])));
+                index(slot.entry - 1, slot.hash); // the mask never reaches past the kept bits
         }
     }
     const size_t mask = m_slots.size() - 1;

@@ -87,9 +87,7 @@ public:
         , m_fileName(fileName)
         , m_sheet(sheet)
         , m_limits(limits) {
-        if (limits.mostValues > 0 &&
-            (limits.valueSheet.isEmpty() ||
-             limits.valueSheet.compare(sheet.name, Qt::CaseInsensitive) == 0))
+        if (limits.watchesValuesOf(sheet.name, true)) // the only sheet is the active one
             m_watch.emplace(limits, sheet.cells->sharedContext()->strings);
     }
 

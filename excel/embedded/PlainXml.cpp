@@ -38,6 +38,17 @@ bool isNameChar(unsigned char c) {
     return kNames.kind[c] & 2;
 }
 
+// A character that stands for itself in text: printable ASCII, no reference, no "]" (which may
+// start "]]>"). The caller stops at "<" where it must.
+bool isPlainText(unsigned char c) {
+    return c >= 0x20 && c < 0x80 && c != '&' && c != ']';
+}
+
+// A character that stands for itself in an attribute value closed by quote.
+bool isPlainValue(unsigned char c, char quote) {
+    return c >= 0x20 && c < 0x80 && c != uchar(quote) && c != '&' && c != '<';
+}
+
 // Names are short: compared here rather than by a call.
 bool sameName(const unsigned char* a, const unsigned char* b, size_t length) {
     for (size_t i = 0; i < length; ++i) {
@@ -298,11 +309,10 @@ PlainXml::Step PlainXml::text(size_t end) {
     size_t at = m_pos;
     while (at < end) {
         const unsigned char c = bytes[at];
-        if (c >= 0x20 && c < 0x80 && c != '&' && c != ']') {
+        if (isPlainText(c)) {
             // A run of plain characters in one go.
             size_t run = at + 1;
-            while (run < end && bytes[run] >= 0x20 && bytes[run] < 0x80 && bytes[run] != '&' &&
-                   bytes[run] != ']')
+            while (run < end && isPlainText(bytes[run]))
                 ++run;
             m_text.append(m_buffer, at, run - at);
             at = run;
@@ -346,8 +356,7 @@ bool PlainXml::leaf() {
         return false;
     const size_t nameLength = at - nameStart;
     const size_t textStart = ++at;
-    while (at < size && bytes[at] >= 0x20 && bytes[at] < 0x80 && bytes[at] != '<' &&
-           bytes[at] != '&' && bytes[at] != ']')
+    while (at < size && bytes[at] != '<' && isPlainText(bytes[at]))
         ++at;
     const size_t textEnd = at;
     // The end tag right after, without blanks: anything else is read token by token.
@@ -382,7 +391,8 @@ PlainXml::Step PlainXml::startTag() {
         return Step::GiveUp;
     if (at >= size)
         return Step::NeedMore;
-    m_scratch.assign(m_buffer, m_pos + 1, at - m_pos - 1);
+    const size_t nameLength = at - m_pos - 1;
+    m_scratch.assign(m_buffer, m_pos + 1, nameLength);
     m_scratch += '\0';
     bool empty = false;
     while (true) {
@@ -434,15 +444,11 @@ PlainXml::Step PlainXml::startTag() {
             if (at >= size)
                 return Step::NeedMore;
             const unsigned char c = uchar(m_buffer[at]);
-            if (c >= 0x20 && c < 0x80 && c != uchar(quote) && c != '&' && c != '<') {
+            if (isPlainValue(c, quote)) {
                 // A run of plain characters in one go.
                 size_t run = at + 1;
-                while (run < size) {
-                    const unsigned char r = uchar(m_buffer[run]);
-                    if (r < 0x20 || r >= 0x80 || r == uchar(quote) || r == '&' || r == '<')
-                        break;
+                while (run < size && isPlainValue(uchar(m_buffer[run]), quote))
                     ++run;
-                }
                 m_scratch.append(m_buffer, at, run - at);
                 at = run;
                 continue;
@@ -496,7 +502,7 @@ PlainXml::Step PlainXml::startTag() {
     }
     m_attributes.push_back(nullptr);
     m_pos = at;
-    started(m_scratch.data(), std::strlen(m_scratch.data()), empty);
+    started(m_scratch.data(), nameLength, empty);
     return Step::Done;
 }
 
@@ -552,12 +558,8 @@ bool PlainXml::plainStartTag() {
         const char quote = data[at + 1];
         at += 2;
         span.value = at;
-        while (true) {
-            const unsigned char v = uchar(data[at]);
-            if (v < 0x20 || v >= 0x80 || v == '&' || v == '<' || v == uchar(quote))
-                break;
+        while (isPlainValue(uchar(data[at]), quote))
             ++at;
-        }
         if (data[at] != quote)
             return false;
         span.valueEnd = at++;

@@ -34,6 +34,12 @@ struct ReadLimits {
     int mostValues = 0;
     QString valueSheet;
     excel::CellRect valueArea;
+    // Whether the sheet of that name (the active one or not) holds those cells.
+    bool watchesValuesOf(const QString& sheet, bool active) const {
+        return mostValues > 0 && (valueSheet.isEmpty()
+                                      ? active
+                                      : valueSheet.compare(sheet, Qt::CaseInsensitive) == 0);
+    }
     // Told as the parts are unpacked: bytes so far and in all (of the parts read); false stops
     // the read (it raises ReadCancelled). May be called from the thread that reads.
     std::function<bool(qint64 done, qint64 total)> progress;

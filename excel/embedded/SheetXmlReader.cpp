@@ -59,8 +59,7 @@ bool SheetXmlReader::read(ZipPackage& package, bool plain) {
 }
 
 void SheetXmlReader::watchValues() {
-    if (m_limits.mostValues > 0)
-        m_watch.emplace(m_limits, m_sheet.cells->sharedContext()->strings);
+    m_watch.emplace(m_limits, m_sheet.cells->sharedContext()->strings);
 }
 
 bool SheetXmlReader::parseCellRef(const char* ref, int& row, int& column) {

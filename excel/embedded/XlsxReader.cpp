@@ -289,11 +289,7 @@ WorkbookData readXlsx(const QString& path, const ReadLimits& limits) {
         const qint64 budget = cellBudget;
         // The sheet an analysis is to read from (an active sheet that is no worksheet is not
         // looked for: its stand-in is then read to the end).
-        const bool watched =
-            limits.mostValues > 0 &&
-            (limits.valueSheet.isEmpty()
-                 ? thisTab == activeTab
-                 : limits.valueSheet.compare(sheet.name, Qt::CaseInsensitive) == 0);
+        const bool watched = limits.watchesValuesOf(sheet.name, thisTab == activeTab);
         const auto readSheet = [&](bool plain) {
             sheet.cells = std::make_shared<CellStore>(book.context);
             SheetXmlReader reader(fileName, sheet, dateStyles, sharedStrings, limits, cellBudget);
