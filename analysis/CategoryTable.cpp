@@ -78,6 +78,12 @@ RangeProblem CategoryTable::takeRange(const excel::Range& range,
             source->Activate();
         return RangeProblem::AnotherWorkbook;
     }
+    // A range picked in another workbook's window, which may have a sheet of the same name, is
+    // from another workbook too.
+    if (range.Worksheet()->Parent() != source) {
+        source->Activate();
+        return RangeProblem::AnotherWorkbook;
+    }
     const auto sheet = source->Worksheets()(range.Worksheet()->Name());
     AnalysedRange = m_app->Intersect(range, sheet->UsedRange());
     if (!AnalysedRange)

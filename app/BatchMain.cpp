@@ -13,6 +13,7 @@
 #include "excel/Worksheet.h"
 #include "excel/embedded/EmbeddedApplication.h"
 #include "excel/embedded/FileRefusal.h"
+#include "excel/embedded/ReplacementFile.h"
 #ifdef TALLYVANE_WITH_UNO
 #include "excel/uno/UnoHost.h"
 #endif
@@ -24,7 +25,6 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QLocale>
 #include <QStringList>
 #include <algorithm>
@@ -384,13 +384,16 @@ int main(int argc, char** argv) {
         }
         }
         if (!options.output.isEmpty()) {
-            // Replaced whole or not at all.
-            QSaveFile file(options.output);
-            if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() ||
-                !file.commit())
+            // Replaced whole or not at all, keeping what the file was (its owner, its mode).
+            try {
+                embedded::ReplacementFile file(options.output, true);
+                file.write(out.constData(), out.size());
+                file.commit();
+            } catch (const excel::Error& e) {
                 return fail(QStringLiteral("Could not write the result into \"%1\": %2.")
-                                .arg(options.output, file.errorString()),
+                                .arg(options.output, e.message()),
                             1);
+            }
             return 0;
         }
         std::fwrite(out.constData(), 1, size_t(out.size()), stdout);

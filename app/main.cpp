@@ -14,11 +14,15 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLocale>
+#include <QSocketNotifier>
 #include <QStringList>
 #include <QThread>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -38,6 +42,30 @@ const char* const kHelp =
     "Without a workbook window nothing is saved; the workbook window saves only when told\n"
     "(File > Save). tallyvane-batch(1) does the analysis without a window.\n";
 
+// The ends the system asks for (SIGTERM as a session ends, SIGINT, SIGHUP) quit the program as
+// its menu does, through the event loop, so that the lock files it keeps beside the user's
+// workbooks go with it. The handler only writes a byte that the event loop reads.
+int quitSignal[2] = {-1, -1};
+
+void onQuitSignal(int) {
+    const char byte = 1;
+    const ssize_t written = ::write(quitSignal[1], &byte, 1);
+    static_cast<void>(written);
+}
+
+void quitOnSignals(QCoreApplication& app) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, quitSignal) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(quitSignal[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    struct sigaction action {};
+    action.sa_handler = onQuitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -51,6 +79,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     QApplication qapp(argc, argv);
+    quitOnSignals(qapp);
     QApplication::setApplicationName(QStringLiteral("Tallyvane"));
     // The user's settings (where the windows were) in ~/.config/Tallyvane/Tallyvane.conf.
     QApplication::setOrganizationName(QStringLiteral("Tallyvane"));

@@ -83,8 +83,11 @@ struct Converted {
 };
 
 // Numbers and percentages become numbers (a percentage keeps its decimals in its format); every
-// other field stays the text it is. Numbers are read plainly and in the user's language.
+// other field stays the text it is. Numbers are read plainly and in the user's language. A
+// leading apostrophe marks text, as where the user types: it is taken away, the rest kept as it is.
 Converted convert(const Field& field) {
+    if (field.text.startsWith(QLatin1Char('\'')))
+        return {field.text.mid(1), QString()};
     if (field.quoted)
         return {field.text, QString()};
     if (field.text.isEmpty())

@@ -116,12 +116,24 @@ void RangeInputDialog::referenceFromGrid() {
     }
     const excel::Range range(m_model->sheet(), areas);
     QString text = range.Address();
-    if (m_model->sheet() != m_book->ActiveSheet())
+    const auto book = m_model->sheet()->Parent();
+    if (book && book != m_book)
+        text = range.Address(true, true, true); // a sheet of another workbook says which
+    else if (m_model->sheet() != m_book->ActiveSheet())
         text.prepend(excel::quotedSheetName(m_model->sheet()->Name()) + QLatin1Char('!'));
+    // The range is the one selected, in whichever workbook's window, not what the text would
+    // name in the active workbook (another may have a sheet of the same name).
+    m_picked = range;
+    m_pickedText = text;
     m_reference->setText(text);
 }
 
 void RangeInputDialog::accept() {
+    if (m_picked && m_reference->text() == m_pickedText) {
+        m_range = m_picked;
+        QDialog::accept();
+        return;
+    }
     try {
         m_range = m_app.Range(m_reference->text());
     } catch (const excel::Error&) {

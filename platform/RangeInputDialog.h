@@ -55,6 +55,8 @@ private:
     QTableView* m_grid;
     SheetGridModel* m_model;
     std::optional<excel::Range> m_range;
+    std::optional<excel::Range> m_picked; // selected in a grid, with the text that shows it
+    QString m_pickedText;
 };
 
 } // namespace platform

@@ -1,5 +1,7 @@
 #include "ListText.h"
 
+#include "excel/TextForm.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -39,8 +41,22 @@ QString lines(const platform::ListViewModel& list, QChar separator, bool separat
 
 } // namespace
 
+bool readsAsFormula(const QString& text) {
+    if (text.isEmpty())
+        return false;
+    const QChar first = text.front();
+    const bool formulaStart = first == u'=' || first == u'+' || first == u'-' || first == u'@' ||
+                              first == u'\t' || first == u'\r';
+    return formulaStart && !excel::parseNumberText(text);
+}
+
 QString listText(const platform::ListViewModel& list) {
-    const auto field = [](const QString& text) {
+    const auto field = [](const QString& given) {
+        // The apostrophe that marks text is doubled where the text has one of its own, which
+        // the paste takes away again.
+        const QString text = readsAsFormula(given) || given.startsWith(QLatin1Char('\''))
+                                 ? QLatin1Char('\'') + given
+                                 : given;
         const bool plain = !text.contains(QLatin1Char('\t')) && !text.contains(QLatin1Char('\r')) &&
                            !text.contains(QLatin1Char('\n')) && !text.startsWith(QLatin1Char('"')) &&
                            !text.startsWith(QLatin1Char('='));
@@ -50,7 +66,8 @@ QString listText(const platform::ListViewModel& list) {
 }
 
 QString listCsv(const platform::ListViewModel& list) {
-    const auto field = [](const QString& text) {
+    const auto field = [](const QString& given) {
+        const QString text = readsAsFormula(given) ? QLatin1Char('\'') + given : given;
         const bool plain = !text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
                            !text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n'));
         return plain ? text : quoted(text);

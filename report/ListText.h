@@ -9,14 +9,21 @@
 
 namespace report {
 
-// A field holding a tab, a line break or beginning with a double quote or "=" is quoted as
-// spreadsheets read quoted tab-separated text (inner quotes doubled), so that it stays one field
-// on one line and a paste keeps it as text rather than reading a formula.
+// A field that a spreadsheet would read as a formula (readsAsFormula), or that starts with an
+// apostrophe, gets a leading apostrophe, the spreadsheet's mark of text: pasted anywhere, it runs
+// nothing, and the paste of the report takes the mark away again. A field holding a tab, a line
+// break or beginning with a double quote is then quoted as spreadsheets read quoted
+// tab-separated text (inner quotes doubled), so that it stays one field on one line.
 QString listText(const platform::ListViewModel& list);
 
 // The same rows as comma-separated values (RFC 4180): the captions, then one line per row, CR LF
-// after each; a field holding a comma, a quote or a line break is quoted.
+// after each; a field that reads as a formula gets a leading apostrophe, and a field holding a
+// comma, a quote or a line break is quoted.
 QString listCsv(const platform::ListViewModel& list);
+
+// Whether a spreadsheet opening or pasting the text would take it as a formula: it starts with
+// "=", "+", "-", "@", a tab or a carriage return and is not a plain number (-7 is one).
+bool readsAsFormula(const QString& text);
 
 // The result list as JSON for programs: {"workbook", "range", "total", "categories": [{"label",
 // "count", "share", "cumulative"}]} in the list's order, shares as fractions from 0 to 1 (count

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (clang, with AddressSanitizer and UndefinedBehaviorSanitizer) in
 # build-fuzz/ and runs each for a while on its corpus, seeded from tests/fuzz/seeds, the sample
-# and the workbooks beside this checkout. A crash, a leak, a time-out or a broken oracle fails
+# and the workbooks of tests/data. A crash, a leak, a time-out or a broken oracle fails
 # the run and leaves the input in build-fuzz/findings/.
 #   scripts/fuzz.sh                 every target for 30 s
 #   scripts/fuzz.sh 600             every target for 10 minutes
@@ -30,7 +30,7 @@ cmake --build "$build" -j2 --target fuzz_all
 # structure-aware target.
 corpus="$build/corpus"
 mkdir -p "$corpus" "$build/findings"
-books=(examples/*.xlsx ../shared/data/workbooks/*.xlsx ../shared/data/findings/*.xlsx)
+books=(examples/*.xlsx tests/data/workbooks/*.xlsx tests/data/findings/*.xlsx tests/data/findings-3/*.xlsx)
 mkdir -p "$corpus/xlsx_reader_fuzz" "$corpus/sheet_xml_fuzz" "$corpus/csv_reader_fuzz" \
          "$corpus/criteria_fuzz" "$corpus/reference_fuzz" "$corpus/plain_xml_fuzz"
 for b in "${books[@]}"; do
@@ -60,6 +60,7 @@ cp -n tests/fuzz/seeds/sheet_xml/* "$corpus/sheet_xml_fuzz/" 2>/dev/null || true
 # The plain reader against the full parser: the same sheet parts (their first byte sets the size
 # of the pieces fed).
 cp -n "$corpus/sheet_xml_fuzz/"* "$corpus/plain_xml_fuzz/" 2>/dev/null || true
+cp -n tests/fuzz/seeds/plain_xml/* "$corpus/plain_xml_fuzz/"
 cp -n tests/fuzz/seeds/csv/* "$corpus/csv_reader_fuzz/"
 cp -n tests/fuzz/seeds/criteria/* "$corpus/criteria_fuzz/"
 cp -n tests/fuzz/seeds/reference/* "$corpus/reference_fuzz/"

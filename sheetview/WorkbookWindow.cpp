@@ -143,6 +143,10 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
             &WorkbookWindow::placeCharts);
     connect(m_grid->verticalScrollBar(), &QScrollBar::valueChanged, this,
             &WorkbookWindow::placeCharts);
+    // Other programs are told that the workbook is open for editing here (not when another
+    // program has it: its lock stays theirs).
+    if (m_hosted && m_hosted->lockedBy().isEmpty())
+        m_hosted->holdEditLock(true);
     // The window may close before the host ends: it listens only while it is there.
     QPointer<WorkbookWindow> self(this);
     m_app->addActionListener([self] {
@@ -152,7 +156,10 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
     sync();
 }
 
-WorkbookWindow::~WorkbookWindow() = default;
+WorkbookWindow::~WorkbookWindow() {
+    if (m_hosted)
+        m_hosted->holdEditLock(false);
+}
 
 void WorkbookWindow::sync() {
     const bool readOnly = m_hosted && !m_hosted->lockedBy().isEmpty();
@@ -278,20 +285,13 @@ bool WorkbookWindow::save() {
         return false;
     if (embedded::EmbeddedApplication::needsName(*m_hosted))
         return saveAs();
-    if (!m_hosted->lockedBy().isEmpty()) {
-        // Said, and Save As offered: a report never replaces a file someone is editing.
-        try {
-            m_host->save(*m_hosted);
-        } catch (const excel::Error& e) {
-            showMessage(e.message());
-        }
-        return saveAs();
-    }
     try {
         m_host->save(*m_hosted);
     } catch (const excel::Error& e) {
         showMessage(e.message());
-        return false;
+        // Said, and Save As offered: a report never replaces a file someone is editing.
+        sync();
+        return !m_hosted->lockedBy().isEmpty() && saveAs();
     }
     sync();
     return true;
@@ -335,6 +335,8 @@ void WorkbookWindow::closeEvent(QCloseEvent* event) {
         }
     }
     QMainWindow::closeEvent(event);
+    if (m_hosted)
+        m_hosted->holdEditLock(false);
     emit closed();
 }
 

@@ -24,13 +24,32 @@ QString stampOf(const QString& path) {
 
 } // namespace
 
+QString EmbeddedApplication::whyNotOverwrite(EmbeddedWorkbook& book) {
+    // Asked again now: a lock that came after the workbook was read counts too.
+    if (const auto holder = lockHolder(book.path())) {
+        book.setLockedBy(*holder);
+        return QStringLiteral("it is open in another program (by %1), and saving would replace "
+                              "what they save")
+            .arg(*holder);
+    }
+    if (!book.fileStamp().isEmpty() && stampOf(book.path()) != book.fileStamp())
+        return QStringLiteral("the file was changed on disk since it was opened or last saved, "
+                              "by another program");
+    return {};
+}
+
 WorkbookData readWorkbookFile(const QString& path, const ReadLimits& limits) {
     const QFileInfo info(path);
     if (!info.exists())
         throw excel::Error(QStringLiteral("Open"),
                            QStringLiteral("There is no workbook file \"%1\".").arg(path));
-    if (!info.isFile())
+    if (info.isDir())
         refuseFile(info.fileName(), QStringLiteral("it is a folder, not a file"));
+    // A pipe or a device would be read until someone else ends it.
+    if (!info.isFile())
+        refuseFile(info.fileName(), QStringLiteral("it is not a regular file (a pipe, a socket or "
+                                                   "a device); save the workbook as a file and "
+                                                   "open that"));
     const QString suffix = info.suffix().toLower();
     if (suffix == QLatin1String("csv"))
         return readCsv(path, limits);
@@ -150,19 +169,13 @@ void EmbeddedApplication::save(EmbeddedWorkbook& book, const QString& saveAs) {
                                .arg(name, why));
     };
     QString target = saveAs.isEmpty() ? book.path() : QFileInfo(saveAs).absoluteFilePath();
-    if (saveAs.isEmpty() && !book.lockedBy().isEmpty())
-        fail(QStringLiteral("it is open in another program (by %1), and saving would replace "
-                            "what they save; save it under another name with Save As")
-                 .arg(book.lockedBy()));
-    if (!saveAs.isEmpty()) {
-        if (const auto holder = lockHolder(saveAs))
-            fail(QStringLiteral("%1 is open in another program (by %2)")
-                     .arg(QFileInfo(saveAs).fileName(), *holder));
+    if (saveAs.isEmpty()) {
+        if (const QString why = whyNotOverwrite(book); !why.isEmpty())
+            fail(why + QStringLiteral("; save it under another name with Save As"));
+    } else if (const auto holder = lockHolder(saveAs)) {
+        fail(QStringLiteral("%1 is open in another program (by %2)")
+                 .arg(QFileInfo(saveAs).fileName(), *holder));
     }
-    if (saveAs.isEmpty() && !book.fileStamp().isEmpty() &&
-        stampOf(book.path()) != book.fileStamp())
-        fail(QStringLiteral("the file was changed on disk since it was opened or last saved, by "
-                            "another program; save it under another name with Save As"));
     if (saveAs.isEmpty() && needsName(book))
         fail(QStringLiteral("it was read from a %1 file; save it as a workbook (.xlsx) under a "
                             "name of its own")
@@ -209,13 +222,16 @@ void EmbeddedApplication::endSession() {
         SaveRequest request;
         request.sourcePackage = book->packagePath();
         request.fileName = book->Name();
-        if (book->packagePath().isEmpty()) {
-            request.target = xlsxBeside(book->path());
-            request.replaceTarget = false;
-        } else {
-            request.target = QFileInfo(book->packagePath()).canonicalFilePath();
-        }
         try {
+            if (book->packagePath().isEmpty()) {
+                request.target = xlsxBeside(book->path());
+                request.replaceTarget = false;
+            } else {
+                request.target = QFileInfo(book->packagePath()).canonicalFilePath();
+                // As the window's save: never over a file someone else has open or changed.
+                if (const QString why = whyNotOverwrite(*book); !why.isEmpty())
+                    throw excel::Error(QStringLiteral("Save"), why);
+            }
             saveWorkbook(*state, request);
         } catch (const excel::Error& e) {
             throw excel::Error(QStringLiteral("Save"),

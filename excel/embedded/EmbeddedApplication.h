@@ -53,6 +53,9 @@ public:
 
 private:
     EmbeddedApplication() = default;
+    // Why the workbook's own file must not be saved over (another program has it open, or
+    // changed it since it was read); empty when it may.
+    static QString whyNotOverwrite(EmbeddedWorkbook& book);
     static const EmbeddedWorksheet& sheetOf(const excel::Range& range, const char* member);
 
     std::vector<std::shared_ptr<EmbeddedWorkbook>> m_books;

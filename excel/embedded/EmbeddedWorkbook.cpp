@@ -129,7 +129,17 @@ WorkbookSnapshot EmbeddedWorkbook::snapshot() const {
     return s;
 }
 
+void EmbeddedWorkbook::holdEditLock(bool hold) {
+    m_editLock.reset();
+    if (hold && !m_path.isEmpty())
+        m_editLock = std::make_unique<EditLock>(m_path);
+}
+
 void EmbeddedWorkbook::savedAs(const QString& path, const QString& readFrom) {
+    if (m_editLock && path != m_path) {
+        m_editLock.reset();
+        m_editLock = std::make_unique<EditLock>(path);
+    }
     m_path = path;
     m_name = QFileInfo(path).fileName();
     m_lockedBy.clear(); // saved under a name of its own

@@ -2,6 +2,7 @@
 // A workbook hosted by the embedded engine: its sheets in tab order and the active one.
 
 #include "EmbeddedWorksheet.h"
+#include "LockFile.h"
 #include "WorkbookData.h"
 #include "WorkbookSnapshot.h"
 #include "excel/Workbook.h"
@@ -55,6 +56,11 @@ public:
     const QString& lockedBy() const { return m_lockedBy; }
     void setLockedBy(const QString& holder) { m_lockedBy = holder; }
 
+    // While the workbook is open for editing on screen, a lock file beside its file tells other
+    // programs (LibreOffice among them) that it is; it follows a save under another name.
+    void holdEditLock(bool hold);
+    bool holdsEditLock() const { return m_editLock && m_editLock->held(); }
+
     // Whether a completed action changed the workbook since it was read or last saved.
     bool hasUnsavedChanges() const { return m_unsaved; }
     // The workbook was saved as path: it takes that file's name; what it was read from stays
@@ -82,6 +88,7 @@ private:
     bool m_unsaved = false;
     QString m_lockedBy;
     QString m_fileStamp;
+    std::unique_ptr<EditLock> m_editLock;
     // What rollBack() returns to until the first action completes: the workbook as read.
     std::vector<std::shared_ptr<EmbeddedWorksheet>> m_committedSheets;
     std::vector<excel::DefinedName> m_committedNames;

@@ -1,6 +1,8 @@
 #include "PlainXml.h"
 
 #include <cstring>
+#include <string_view>
+#include <unordered_set>
 
 namespace embedded {
 
@@ -235,11 +237,13 @@ PlainXml::Step PlainXml::declaration() {
             return Step::GiveUp;
         std::string value = decl.substr(at + 1, close - at - 1);
         at = close + 1;
-        for (char& ch : value)
+        // As the full parser: the encoding's name in any case, every other value as written.
+        std::string folded = value;
+        for (char& ch : folded)
             ch = char(std::tolower(uchar(ch)));
         if (key == "version" && seen == 0 && value == "1.0")
             seen = 1;
-        else if (key == "encoding" && seen == 1 && value == "utf-8")
+        else if (key == "encoding" && seen == 1 && folded == "utf-8")
             seen = 2;
         else if (key == "standalone" && (seen == 1 || seen == 2) && (value == "yes" || value == "no"))
             seen = 3;
@@ -494,16 +498,32 @@ PlainXml::Step PlainXml::startTag() {
     m_attributes.clear();
     for (size_t offset : m_offsets)
         m_attributes.push_back(m_scratch.data() + offset);
-    for (size_t i = 0; i < m_attributes.size(); i += 2) {
-        for (size_t j = 0; j < i; j += 2) {
-            if (std::strcmp(m_attributes[i], m_attributes[j]) == 0)
-                return Step::GiveUp;
-        }
-    }
+    if (hasDuplicateName())
+        return Step::GiveUp;
     m_attributes.push_back(nullptr);
     m_pos = at;
     started(m_scratch.data(), nameLength, empty);
     return Step::Done;
+}
+
+bool PlainXml::hasDuplicateName() const {
+    const size_t count = m_attributes.size() / 2;
+    if (count <= 8) {
+        for (size_t i = 0; i < m_attributes.size(); i += 2) {
+            for (size_t j = 0; j < i; j += 2) {
+                if (std::strcmp(m_attributes[i], m_attributes[j]) == 0)
+                    return true;
+            }
+        }
+        return false;
+    }
+    std::unordered_set<std::string_view> names;
+    names.reserve(count);
+    for (size_t i = 0; i < m_attributes.size(); i += 2) {
+        if (!names.insert(std::string_view(m_attributes[i])).second)
+            return true;
+    }
+    return false;
 }
 
 void PlainXml::started(const char* elementName, size_t nameLength, bool empty) {

@@ -48,6 +48,9 @@ private:
     // The start tag read: the handlers told, the element opened (or closed when empty).
     void started(const char* elementName, size_t nameLength, bool empty);
     Step startTag();
+    // Whether the start tag just read names an attribute twice; linear in their number, as a
+    // hostile part may hold a tag of a hundred thousand.
+    bool hasDuplicateName() const;
     Step endTag();
     Step text(size_t end);
     // Appends the character an entity or character reference stands for; at points at "&".

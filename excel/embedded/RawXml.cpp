@@ -75,9 +75,64 @@ QByteArray RawXml::serialize() const {
     return m_prolog + QByteArray(body.data(), qsizetype(body.size())) + m_epilog;
 }
 
+namespace {
+
+bool isHexDigit(QChar c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+// Whether text holds "_xHHHH_" at i, which a reader would decode as an escape.
+bool escapeAt(const QString& text, qsizetype i) {
+    if (i + 6 >= text.size() || text[i] != u'_' || text[i + 1] != u'x' || text[i + 6] != u'_')
+        return false;
+    for (qsizetype k = i + 2; k < i + 6; ++k) {
+        if (!isHexDigit(text[k]))
+            return false;
+    }
+    return true;
+}
+
+// The text as spreadsheets keep it in XML, before entities: each character XML 1.0 cannot hold
+// (controls other than tab and line ends, U+FFFE, U+FFFF, half of a surrogate pair without its
+// other half) becomes _xHHHH_, and the underscore of a literal "_xHHHH_" becomes _x005F_, so
+// that a reader decoding the escapes gets the text back. With carriageReturns, a carriage
+// return is escaped too (cell text, where readers would turn it into a line feed).
+QByteArray storedForm(const QString& text, bool carriageReturns) {
+    QString out;
+    bool changed = false;
+    const auto escape = [&](char16_t u) {
+        out += QStringLiteral("_x") + QString::number(uint(u), 16).rightJustified(4, u'0').toUpper() +
+               QLatin1Char('_');
+        changed = true;
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        if (u == u'_' && escapeAt(text, i)) {
+            out += QStringLiteral("_x005F_");
+            changed = true;
+            continue;
+        }
+        if (QChar::isHighSurrogate(u) && i + 1 < text.size() &&
+            QChar::isLowSurrogate(text[i + 1].unicode())) {
+            out += text[i];
+            out += text[++i];
+            continue;
+        }
+        const bool forbidden = (u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r') ||
+                               u == 0xFFFE || u == 0xFFFF || QChar::isSurrogate(u);
+        if (forbidden || (carriageReturns && u == u'\r'))
+            escape(u);
+        else
+            out += text[i];
+    }
+    return changed ? out.toUtf8() : text.toUtf8();
+}
+
+} // namespace
+
 QByteArray xmlEscape(const QString& text) {
     QByteArray out;
-    const QByteArray utf8 = text.toUtf8();
+    const QByteArray utf8 = storedForm(text, false);
     out.reserve(utf8.size());
     for (char c : utf8) {
         switch (c) {
@@ -110,32 +165,8 @@ QByteArray xmlEscape(const QString& text) {
 }
 
 QByteArray cellTextEscape(const QString& text) {
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        const bool literalEscape =
-            c == u'_' && i + 6 < text.size() && text[i + 1] == u'x' && text[i + 6] == u'_';
-        if (literalEscape) {
-            bool hex = true;
-            for (int k = 2; k < 6; ++k)
-                hex = hex && isxdigit(text[i + k].toLatin1());
-            if (hex) {
-                out += QStringLiteral("_x005F_");
-                continue;
-            }
-        }
-        const ushort u = c.unicode();
-        if ((u < 0x20 && u != '\t' && u != '\n') || u == 0xFFFE || u == 0xFFFF) {
-            out += QStringLiteral("_x") +
-                   QStringLiteral("%1").arg(u, 4, 16, QLatin1Char('0')).toUpper() +
-                   QLatin1Char('_');
-            continue;
-        }
-        out += c;
-    }
     QByteArray escaped;
-    for (char c : out.toUtf8()) {
+    for (char c : storedForm(text, true)) {
         switch (c) {
         case '&':
             escaped += "&amp;";

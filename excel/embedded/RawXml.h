@@ -28,10 +28,12 @@ private:
     pugi::xml_document m_doc;
 };
 
-// Escapes text for element content or a double-quoted attribute value.
+// Every text the writer puts into a part goes through one of these two, so that the part stays
+// well-formed whatever the text holds: characters XML cannot hold and a literal "_xHHHH_" become
+// the _xHHHH_ escapes that spreadsheets read back, then the XML escaping.
+// For element content or a double-quoted attribute value.
 QByteArray xmlEscape(const QString& text);
-// Text as workbook cells store it: characters XML cannot hold, a carriage return, and a
-// literal "_xHHHH_" become _xHHHH_ escapes; then XML escaping.
+// For the text of a cell, which also stores a carriage return as an escape.
 QByteArray cellTextEscape(const QString& text);
 
 // A new child named prefix + local, before the first existing child whose local name is in

@@ -20,6 +20,7 @@ struct ReadLimits {
     qint64 maxTotalBytes = qint64(2) << 30;        // all parts read, unpacked
     qint64 maxCellsPerSheet = qint64(32) << 20;    // stored cells of one sheet
     qint64 maxCellsPerWorkbook = qint64(64) << 20; // stored cells of the whole workbook
+    qint64 maxSharedStrings = qint64(16) << 20;    // entries of the shared strings
     // The columns whose cells are kept; cells of others are counted (against the caps above, and
     // in the sheet's used range) but not read. Only for a reader that needs no other cell and
     // saves nothing it read whole (a .csv is saved from its cells).

@@ -36,8 +36,9 @@ QString textOf(const std::string& utf8) {
 } // namespace
 
 SheetXmlReader::SheetXmlReader(const QString& fileName, SheetData& sheet,
-                               const std::vector<bool>& dateStyles, quint32 sharedStrings,
-                               const ReadLimits& limits, qint64& cellBudget)
+                               const std::vector<bool>& dateStyles,
+                               const std::vector<quint32>& sharedStrings, const ReadLimits& limits,
+                               qint64& cellBudget)
     : XmlStream(fileName, sheet.partName)
     , m_sheet(sheet)
     , m_dateStyles(dateStyles)
@@ -346,14 +347,15 @@ void SheetXmlReader::finishCell() {
         quint32 index = 0;
         const auto [end, ec] =
             std::from_chars(m_value.data(), m_value.data() + m_value.size(), index);
-        if (ec != std::errc() || end != m_value.data() + m_value.size() || index >= m_sharedStrings)
+        if (ec != std::errc() || end != m_value.data() + m_value.size() ||
+            index >= m_sharedStrings.size())
             return fail(
                 QStringLiteral("the sheet \"%1\" has a cell %2 that refers to shared string "
                                "\"%3\", but the workbook has %4")
                     .arg(m_sheet.name, cellName(), QString::fromUtf8(m_value.c_str()))
-                    .arg(m_sharedStrings));
+                    .arg(m_sharedStrings.size()));
         cell.kind = CellKind::Text;
-        cell.text = index;
+        cell.text = m_sharedStrings[index];
     } else if (std::strcmp(t, "inlineStr") == 0) {
         storeText(m_inlineText, cell);
     } else if (std::strcmp(t, "str") == 0) {
@@ -450,9 +452,12 @@ void SheetXmlReader::applySelection() {
 }
 
 SharedStringsReader::SharedStringsReader(const QString& fileName, const QString& partName,
-                                         StringPool& pool)
+                                         StringPool& pool, std::vector<quint32>& entries,
+                                         qint64 maxEntries)
     : XmlStream(fileName, partName)
-    , m_pool(pool) {}
+    , m_pool(pool)
+    , m_entries(entries)
+    , m_maxEntries(maxEntries) {}
 
 void SharedStringsReader::startElement(const char* name, const char**) {
     if (is(name, "si")) {
@@ -467,7 +472,9 @@ void SharedStringsReader::startElement(const char* name, const char**) {
 
 void SharedStringsReader::endElement(const char* name) {
     if (is(name, "si")) {
-        m_pool.add(textOf(m_text));
+        if (qint64(m_entries.size()) >= m_maxEntries)
+            return fail(QStringLiteral("it has more than %L1 shared strings").arg(m_maxEntries));
+        m_entries.push_back(m_pool.intern(textOf(m_text)));
         m_inItem = false;
     } else if (is(name, "rPh")) {
         --m_phoneticDepth;

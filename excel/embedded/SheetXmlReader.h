@@ -16,10 +16,12 @@ namespace embedded {
 
 class SheetXmlReader : public XmlStream {
 public:
-    // dateStyles[i] tells whether cell style i shows numbers as dates. cellBudget is what is left
-    // of the workbook's cell cap; the reader lowers it by what it stores.
+    // dateStyles[i] tells whether cell style i shows numbers as dates; sharedStrings[i] is the
+    // string pool's entry of shared string i. cellBudget is what is left of the workbook's cell
+    // cap; the reader lowers it by what it stores.
     SheetXmlReader(const QString& fileName, SheetData& sheet, const std::vector<bool>& dateStyles,
-                   quint32 sharedStrings, const ReadLimits& limits, qint64& cellBudget);
+                   const std::vector<quint32>& sharedStrings, const ReadLimits& limits,
+                   qint64& cellBudget);
 
     // Reads the sheet; with plain true through the fast plain reader, and then false when the
     // part is beyond it (the sheet is then to be read anew with plain false).
@@ -57,7 +59,7 @@ private:
 
     SheetData& m_sheet;
     const std::vector<bool>& m_dateStyles;
-    quint32 m_sharedStrings;
+    const std::vector<quint32>& m_sharedStrings;
     ReadLimits m_limits;
     qint64& m_cellBudget;
     std::optional<DistinctTexts> m_watch;
@@ -84,9 +86,12 @@ private:
     QVector<SavedSelection> m_selections;
 };
 
+// The shared strings, each kept once in the string pool (a part may repeat one text millions of
+// times); entries[i] is where shared string i went. More than maxEntries refuses the file.
 class SharedStringsReader : public XmlStream {
 public:
-    SharedStringsReader(const QString& fileName, const QString& partName, StringPool& pool);
+    SharedStringsReader(const QString& fileName, const QString& partName, StringPool& pool,
+                        std::vector<quint32>& entries, qint64 maxEntries);
 
 protected:
     void startElement(const char* name, const char** attributes) override;
@@ -95,6 +100,8 @@ protected:
 
 private:
     StringPool& m_pool;
+    std::vector<quint32>& m_entries;
+    qint64 m_maxEntries;
     bool m_inItem = false;
     bool m_inText = false;
     int m_phoneticDepth = 0;

@@ -1,8 +1,11 @@
 #include "XlsxPackage.h"
 
+#include "ReplacementFile.h"
 #include "excel/Error.h"
 
 #include <QFile>
+#include <cerrno>
+#include <unistd.h>
 #include <zip.h>
 
 namespace embedded {
@@ -64,6 +67,87 @@ std::map<QString, QByteArray> emptyPackage() {
         "builtinId=\"0\"/></cellStyles>"
         "</styleSheet>";
     return parts;
+}
+
+
+// libzip writes the new archive through this into the replacement file, instead of making a
+// temporary file of its own beside it (which a killed save would leave behind).
+struct FileSink {
+    ReplacementFile* file;
+    zip_error_t error;
+};
+
+zip_int64_t fileSink(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+    auto* sink = static_cast<FileSink*>(state);
+    const int fd = sink->file->fd();
+    const auto failed = [&](int code) {
+        zip_error_set(&sink->error, code, errno);
+        return zip_int64_t(-1);
+    };
+    switch (command) {
+    case ZIP_SOURCE_SUPPORTS:
+        return ZIP_SOURCE_SUPPORTS_WRITABLE;
+    case ZIP_SOURCE_STAT: {
+        // An empty file: the archive is made anew.
+        auto* st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &sink->error);
+        if (!st)
+            return -1;
+        zip_stat_init(st);
+        st->size = 0;
+        st->valid |= ZIP_STAT_SIZE;
+        return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&sink->error, data, length);
+    case ZIP_SOURCE_OPEN:
+    case ZIP_SOURCE_CLOSE:
+    case ZIP_SOURCE_FREE:
+    case ZIP_SOURCE_COMMIT_WRITE:
+    case ZIP_SOURCE_REMOVE:
+        return 0;
+    case ZIP_SOURCE_READ:
+        return 0; // nothing to read: the archive is written anew
+    case ZIP_SOURCE_SEEK:
+    case ZIP_SOURCE_TELL:
+        return 0;
+    case ZIP_SOURCE_BEGIN_WRITE:
+    case ZIP_SOURCE_ROLLBACK_WRITE:
+        if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0)
+            return failed(ZIP_ER_WRITE);
+        return 0;
+    case ZIP_SOURCE_WRITE: {
+        const char* bytes = static_cast<const char*>(data);
+        zip_uint64_t left = length;
+        while (left > 0) {
+            const ssize_t n = ::write(fd, bytes, left);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                if (n == 0)
+                    errno = ENOSPC;
+                return failed(ZIP_ER_WRITE);
+            }
+            bytes += n;
+            left -= zip_uint64_t(n);
+        }
+        return zip_int64_t(length);
+    }
+    case ZIP_SOURCE_SEEK_WRITE: {
+        auto* args = ZIP_SOURCE_GET_ARGS(zip_source_args_seek_t, data, length, &sink->error);
+        if (!args)
+            return -1;
+        if (::lseek(fd, off_t(args->offset), args->whence) < 0)
+            return failed(ZIP_ER_SEEK);
+        return 0;
+    }
+    case ZIP_SOURCE_TELL_WRITE: {
+        const off_t at = ::lseek(fd, 0, SEEK_CUR);
+        return at < 0 ? failed(ZIP_ER_TELL) : zip_int64_t(at);
+    }
+    default:
+        zip_error_set(&sink->error, ZIP_ER_OPNOTSUPP, 0);
+        return -1;
+    }
 }
 
 } // namespace
@@ -171,11 +255,17 @@ void Package::add(const QString& name, const QByteArray& bytes) {
     m_new[name] = bytes;
 }
 
-void Package::write(const QString& path) {
-    int error = 0;
-    zip_t* out = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    if (!out)
+void Package::write(ReplacementFile& file) {
+    FileSink sink{&file, {}};
+    zip_error_init(&sink.error);
+    zip_source_t* target = zip_source_function_create(&fileSink, &sink, nullptr);
+    zip_t* out = target ? zip_open_from_source(target, ZIP_CREATE | ZIP_TRUNCATE, nullptr) : nullptr;
+    if (!out) {
+        if (target)
+            zip_source_free(target);
+        zip_error_fini(&sink.error);
         failSave(QStringLiteral("a temporary file could not be made beside the workbook"));
+    }
     const auto addBuffer = [&](const QString& name, const QByteArray& bytes) {
         m_keep.push_back(bytes);
         zip_source_t* src =
@@ -228,8 +318,10 @@ void Package::write(const QString& path) {
     if (zip_close(out) < 0) {
         const QString why = QString::fromUtf8(zip_strerror(out));
         zip_discard(out);
+        zip_error_fini(&sink.error);
         failSave(QStringLiteral("the new file could not be finished (%1)").arg(why));
     }
+    zip_error_fini(&sink.error);
 }
 
 Rels::Rels(const QByteArray& bytes, const QString& file, const QString& part)

@@ -17,6 +17,8 @@ struct zip;
 
 namespace embedded {
 
+class ReplacementFile;
+
 extern const QByteArray kRelTypes;
 
 [[noreturn]] void failSave(const QString& why);
@@ -36,8 +38,8 @@ public:
     // Replaces a part; a replacement equal to the original leaves the original in place.
     void replace(const QString& name, const QByteArray& bytes);
     void add(const QString& name, const QByteArray& bytes);
-    // Writes the whole package to path (which libzip replaces when it closes).
-    void write(const QString& path);
+    // Writes the whole package into file.
+    void write(ReplacementFile& file);
 
 private:
     QString actualName(const QString& name) const;

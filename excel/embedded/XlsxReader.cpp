@@ -251,9 +251,11 @@ WorkbookData readXlsx(const QString& path, const ReadLimits& limits) {
     const std::vector<bool> dateStyles =
         readCellStyles(package, findByType(rels, "styles"), *book.context);
     const QString sharedStringsPart = findByType(rels, "sharedStrings");
+    std::vector<quint32> sharedStrings;
     if (!sharedStringsPart.isEmpty() && package.contains(sharedStringsPart))
-        SharedStringsReader(fileName, sharedStringsPart, book.context->strings).parse(package);
-    const quint32 sharedStrings = book.context->strings.size();
+        SharedStringsReader(fileName, sharedStringsPart, book.context->strings, sharedStrings,
+                            limits.maxSharedStrings)
+            .parse(package);
 
     qint64 cellBudget = limits.maxCellsPerWorkbook;
     int tab = 0;

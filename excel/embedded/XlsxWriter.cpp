@@ -1,5 +1,6 @@
 #include "XlsxWriter.h"
 
+#include "ReplacementFile.h"
 #include "XlsxPackage.h"
 #include "XlsxParts.h"
 #include "XlsxStyles.h"
@@ -11,12 +12,7 @@
 #include <QHash>
 #include <QFileInfo>
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace embedded {
 
@@ -203,41 +199,6 @@ std::vector<excel::Variant> valuesOf(const WorkbookSnapshot& snapshot, const QSt
     return {};
 }
 
-void replaceFile(const QString& temp, const SaveRequest& request) {
-    const QByteArray target = QFile::encodeName(request.target);
-    const QByteArray tmp = QFile::encodeName(temp);
-    struct stat st {};
-    if (::stat(target.constData(), &st) == 0)
-        ::chmod(tmp.constData(), st.st_mode & 07777);
-    else
-        ::chmod(
-            tmp.constData(), 0644 & ~[] {
-                const mode_t m = ::umask(0);
-                ::umask(m);
-                return m;
-            }());
-    const int fd = ::open(tmp.constData(), O_RDONLY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-    const int done = request.replaceTarget ? ::rename(tmp.constData(), target.constData())
-                                           : ::renameat2(AT_FDCWD, tmp.constData(), AT_FDCWD,
-                                                         target.constData(), RENAME_NOREPLACE);
-    if (done != 0) {
-        const int err = errno;
-        ::unlink(tmp.constData());
-        failSave(QStringLiteral("the file %1 could not be put in place (%2)")
-                     .arg(request.target, QString::fromLocal8Bit(std::strerror(err))));
-    }
-    const QByteArray dir = QFile::encodeName(QFileInfo(request.target).absolutePath());
-    const int dfd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
-}
-
 void writeWorkbook(const WorkbookSnapshot& snapshot, const SaveRequest& request);
 
 } // namespace
@@ -260,6 +221,9 @@ void writeWorkbook(const WorkbookSnapshot& snapshot, const SaveRequest& request)
     if (request.replaceTarget && ::stat(QFile::encodeName(request.target).constData(), &st) == 0 &&
         !(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
         failSave(QStringLiteral("the file is read-only"));
+    // What would keep the file from being replaced as it is (other names, another owner) is
+    // said before any work is done.
+    ReplacementFile output(request.target, request.replaceTarget);
     Package package(request);
     const QString file = request.fileName;
     Rels root(package.read(QStringLiteral("_rels/.rels")), file, QStringLiteral("_rels/.rels"));
@@ -314,22 +278,8 @@ void writeWorkbook(const WorkbookSnapshot& snapshot, const SaveRequest& request)
     if (styles.changed())
         package.replace(stylesPart, styleXml.serialize());
 
-    const QFileInfo target(request.target);
-    QByteArray pattern = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") +
-                                           target.fileName() + QStringLiteral(".XXXXXX"));
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0)
-        failSave(QStringLiteral("no temporary file can be made in %1 (%2)")
-                     .arg(target.absolutePath(), QString::fromLocal8Bit(std::strerror(errno))));
-    ::close(fd);
-    const QString temp = QFile::decodeName(pattern);
-    try {
-        package.write(temp);
-    } catch (...) {
-        ::unlink(pattern.constData());
-        throw;
-    }
-    replaceFile(temp, request);
+    package.write(output);
+    output.commit();
 }
 
 } // namespace
@@ -338,7 +288,8 @@ QString xlsxBeside(const QString& path) {
     const QFileInfo info(path);
     const QString base = info.absolutePath() + QLatin1Char('/') + info.completeBaseName();
     QString candidate = base + QStringLiteral(".xlsx");
-    for (int n = 2; QFileInfo::exists(candidate); ++n)
+    // A name is taken when anything has it, a link to nothing among them.
+    for (int n = 2; nameTaken(candidate); ++n)
         candidate = base + QStringLiteral(" (%1).xlsx").arg(n);
     return candidate;
 }

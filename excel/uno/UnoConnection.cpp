@@ -11,7 +11,11 @@
 #include <cppuhelper/bootstrap.hxx>
 
 #include <QThread>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
+#include <mutex>
+#include <thread>
 
 namespace uno {
 
@@ -51,7 +55,97 @@ void endBridges() {
     }
 }
 
+// The watchdog of the calls into the office: while a call runs, a thread of its own waits for
+// the limit to pass without a call beginning or ending, and then cuts every connection to the
+// office, which ends the waiting call with an error. A stopped office would otherwise keep the
+// program waiting for ever.
+struct Watchdog {
+    std::mutex mutex;
+    std::condition_variable wake;
+    int depth = 0;
+    std::chrono::steady_clock::time_point lastProgress;
+    int limitSeconds = 30;
+    quint64 cuts = 0;
+    bool started = false;
+};
+
+Watchdog& watchdog() {
+    static auto* w = new Watchdog; // never destroyed: its thread may outlive static objects
+    return *w;
+}
+
+void watch() {
+    Watchdog& w = watchdog();
+    std::unique_lock<std::mutex> lock(w.mutex);
+    for (;;) {
+        if (w.depth == 0) {
+            w.wake.wait(lock);
+            continue;
+        }
+        const auto deadline = w.lastProgress + std::chrono::seconds(w.limitSeconds);
+        if (std::chrono::steady_clock::now() < deadline) {
+            w.wake.wait_until(lock, deadline);
+            continue;
+        }
+        ++w.cuts;
+        w.lastProgress = std::chrono::steady_clock::now();
+        lock.unlock();
+        endBridges();
+        lock.lock();
+    }
+}
+
+int limitFromEnvironment(int fallback) {
+    bool ok = false;
+    const int seconds = qEnvironmentVariableIntValue("TALLYVANE_UNO_TIMEOUT", &ok);
+    return ok && seconds > 0 ? seconds : fallback;
+}
+
 } // namespace
+
+int UnoConnection::callLimitSeconds() {
+    return limitFromEnvironment(30);
+}
+
+int UnoConnection::connectLimitSeconds() {
+    return limitFromEnvironment(10);
+}
+
+QString UnoConnection::notAnsweringMessage() {
+    return QStringLiteral("LibreOffice did not answer (it may be stopped or hung); this program "
+                          "gave up after waiting %1 seconds and closed the connection.")
+        .arg(callLimitSeconds());
+}
+
+UnoConnection::Call::Call(int limitSeconds) {
+    Watchdog& w = watchdog();
+    const std::lock_guard<std::mutex> lock(w.mutex);
+    if (!w.started) {
+        std::thread(watch).detach();
+        w.started = true;
+    }
+    m_generation = w.cuts;
+    m_outerLimit = w.limitSeconds;
+    w.limitSeconds = limitSeconds;
+    ++w.depth;
+    w.lastProgress = std::chrono::steady_clock::now();
+    w.wake.notify_all();
+}
+
+UnoConnection::Call::~Call() {
+    Watchdog& w = watchdog();
+    const std::lock_guard<std::mutex> lock(w.mutex);
+    --w.depth;
+    w.limitSeconds = m_outerLimit;
+    w.lastProgress = std::chrono::steady_clock::now();
+    w.wake.notify_all();
+}
+
+bool UnoConnection::Call::timedOut() const {
+    Watchdog& w = watchdog();
+    const std::lock_guard<std::mutex> lock(w.mutex);
+    return w.cuts != m_generation;
+}
 
 QString UnoConnection::configuredPlace() {
     const QString place = qEnvironmentVariable("TALLYVANE_UNO_CONNECT").trimmed();
@@ -66,7 +160,9 @@ std::shared_ptr<UnoConnection> UnoConnection::open(const QString& place) {
     if (!url.startsWith(QLatin1String("uno:")))
         url = QStringLiteral("uno:%1;urp;StarOffice.ComponentContext").arg(place);
     // Nobody listening is known at once; an office that listens but is busy (closing a
-    // document, starting) can refuse a moment, and is asked again a few times.
+    // document, starting) can refuse a moment, and is asked again a few times. One that does not
+    // answer at all (stopped) is given up.
+    const Call call(connectLimitSeconds());
     for (int attempt = 0; attempt < 5; ++attempt) {
         try {
             const auto resolver = css::bridge::UnoUrlResolver::create(local);
@@ -85,6 +181,13 @@ std::shared_ptr<UnoConnection> UnoConnection::open(const QString& place) {
         } catch (const css::connection::NoConnectException&) {
             return nullptr;
         } catch (const css::uno::Exception&) {
+            if (call.timedOut())
+                throw excel::HostGone(
+                    QStringLiteral("Office"),
+                    QStringLiteral("LibreOffice listens at \"%1\" but did not answer within %2 "
+                                   "seconds (it may be stopped or hung).")
+                        .arg(place)
+                        .arg(connectLimitSeconds()));
             QThread::msleep(200);
         }
     }
@@ -113,6 +216,7 @@ void UnoConnection::throwIfLost(const QString& member) const {
 bool UnoConnection::stillThere() {
     if (m_lost)
         return false;
+    const Call call;
     try {
         m_desktop->getCurrentComponent();
         return true;

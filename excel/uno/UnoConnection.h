@@ -35,11 +35,35 @@ public:
     // The office's worksheet functions (made on first use).
     com::sun::star::uno::Reference<com::sun::star::sheet::XFunctionAccess> functions();
 
+    // How long one call into the office may take, in seconds: TALLYVANE_UNO_TIMEOUT where set,
+    // else 30 (10 for reaching the office at all). Past it the office counts as not answering
+    // (stopped, or hung): the connection is cut, which ends the waiting call, and later calls
+    // say the spreadsheet is gone.
+    static int callLimitSeconds();
+    static int connectLimitSeconds();
+    static QString notAnsweringMessage();
+
     bool lost() const { return m_lost; }
     // Raises the error that says the office is gone, for a member called after it went.
     void throwIfLost(const QString& member) const;
     // A cheap call that fails when the office is gone; the connection is lost from then on.
     bool stillThere();
+
+    // Times one call (or a group of calls) into the office: while one runs, a watchdog cuts
+    // every connection to the office when no call has begun or ended for the limit.
+    class Call {
+    public:
+        explicit Call(int limitSeconds = callLimitSeconds());
+        ~Call();
+        Call(const Call&) = delete;
+        Call& operator=(const Call&) = delete;
+        // Whether the watchdog cut the connections since this call began.
+        bool timedOut() const;
+
+    private:
+        quint64 m_generation;
+        int m_outerLimit;
+    };
 
 private:
     QString m_place;

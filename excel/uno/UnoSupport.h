@@ -59,9 +59,12 @@ template <class Work>
 auto guarded(UnoConnection& connection, const char* member, Work&& work) -> decltype(work()) {
     const QString name = QString::fromLatin1(member);
     connection.throwIfLost(name);
+    const UnoConnection::Call call;
     try {
         return work();
     } catch (const css::lang::DisposedException&) {
+        if (call.timedOut() && !connection.stillThere())
+            throw excel::HostGone(name, UnoConnection::notAnsweringMessage());
         // A document or sheet closed in the office is disposed too; only a desktop that no
         // longer answers means the office has gone.
         if (connection.stillThere())
@@ -69,6 +72,8 @@ auto guarded(UnoConnection& connection, const char* member, Work&& work) -> decl
                                                     "LibreOffice"));
         throw excel::HostGone(name, UnoConnection::lostMessage());
     } catch (const css::uno::Exception& e) {
+        if (call.timedOut() && !connection.stillThere())
+            throw excel::HostGone(name, UnoConnection::notAnsweringMessage());
         if (!connection.stillThere())
             throw excel::HostGone(name, UnoConnection::lostMessage());
         const QString why = fromOffice(e.Message).trimmed();

@@ -226,6 +226,25 @@ TEST(AnalysisForm, DoubleClickOnACategoryHighlightsItAndTheButtonClearsIt) {
     EXPECT_TRUE(w.messages.isEmpty());
 }
 
+// A label holding a control character (stored as _x0001_), highlighted by a double click and
+// saved from the workbook window: every part of the saved workbook is well-formed.
+TEST(AnalysisForm, ADoubleClickHighlightOfAControlCharacterSavesAWellFormedWorkbook) {
+    testsupport::SheetSpec sheet = testsupport::sheetSpec(
+        "Log", {{"A1", "Defect"}, {"A2", "a_x0001_b"}, {"A3", "a_x0001_b"}, {"A4", "plain"}});
+    sheet.selection = "A1:A4";
+    Window w(sheet);
+    const QString label = QStringLiteral("a\x01" "b");
+    w.form->includedView().clearSelection();
+    w.form->includedView().setSelected(w.form->includedView().findItem(label), true);
+    w.mouse(QEvent::MouseButtonDblClick, {5, 5}, "IncludedView");
+    auto sheetNow = w.startup.session().ExcelApp->ActiveSheet();
+    ASSERT_EQ(sheetNow->conditionalFormats().size(), 1u);
+    EXPECT_EQ(sheetNow->conditionalFormats().front()->text, label);
+    ASSERT_TRUE(w.startup.workbookWindow()->save());
+    EXPECT_EQ(testsupport::firstMalformedPart(w.path), QString());
+    EXPECT_TRUE(testsupport::partText(w.path, "xl/worksheets/sheet1.xml").contains("text=\"a_x0001_b\""));
+}
+
 // The report is written into the workbook on screen and the analysis window unloads; the
 // workbook stays, unsaved until the user saves it.
 TEST(AnalysisForm, TheReportButtonWritesTheSheetAndUnloadsAndTheWorkbookStays) {

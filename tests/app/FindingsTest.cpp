@@ -22,9 +22,7 @@ struct BatchRun {
 class Findings : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_source = QStringLiteral(TALLYVANE_SHARED_DIR "/data/findings");
-        if (!QDir(m_source).exists())
-            GTEST_SKIP() << "the findings are not beside this checkout";
+        m_source = testsupport::testData(QStringLiteral("findings"));
         m_dir = testsupport::scratchDir("findings");
     }
 

@@ -93,7 +93,8 @@ TEST_P(ObjectModelEdits, PastesTextAsTheTextImportReadsIt) {
     excel::setClipboardText("Label\tShare\tN\r\n"
                             "\"tab\there\"\t12.5%\t7\r\n"
                             "=1+1\t3%\t1.5\r\n"
-                            "\"=2\"\t\"5%\"\t\"two\r\nlines\"\r\n\r\n");
+                            "\"=2\"\t\"5%\"\t\"two\r\nlines\"\r\n"
+                            "'+1\t\"''x\ty\"\t'7\r\n\r\n");
     sheet->Cells(2, 2).Select();
     sheet->PasteSpecial("Text", false, false);
     EXPECT_EQ(sheet->cellValue(3, 2), Variant("tab\there"));
@@ -108,7 +109,11 @@ TEST_P(ObjectModelEdits, PastesTextAsTheTextImportReadsIt) {
     EXPECT_EQ(sheet->cellValue(5, 3), Variant("5%")); // quoted: stays text
     // The office keeps a line break in a cell as a line feed alone.
     EXPECT_EQ(sheet->cellValue(5, 4), Variant(onOffice() ? "two\nlines" : "two\r\nlines"));
-    EXPECT_EQ(sheet->usedRect(), (excel::CellRect{1, 1, 5, 4}));
+    // An apostrophe marks text and is taken away, as where the user types.
+    EXPECT_EQ(sheet->cellValue(6, 2), Variant("+1"));
+    EXPECT_EQ(sheet->cellValue(6, 3), Variant("'x\ty"));
+    EXPECT_EQ(sheet->cellValue(6, 4), Variant("7")); // text, not a number
+    EXPECT_EQ(sheet->usedRect(), (excel::CellRect{1, 1, 6, 4}));
     excel::clearClipboard();
     EXPECT_EQ(errorOf([&] { sheet->PasteSpecial("Text", false, false); }),
               "PasteSpecial: the clipboard holds no text");

@@ -29,6 +29,8 @@ TEST(PlainXml, ReadsWhatTheFullParserReadsInPiecesOfEverySize) {
         "<a/>",
         "<a><b/><b></b><c d=\"1\" e=\"2\"/></a>",
         "<?xml version=\"1.0\" standalone='no' ?><a>\t</a>",
+        // An encoding's name in any case, as the full parser takes it.
+        "<?xml version=\"1.0\" encoding=\"Utf-8\" standalone=\"yes\"?><a/>",
         // Elements of plain text, read in one step, beside ones that are not.
         "<r><c r=\"A1\"><v>12</v></c><c><v></v><v> </v></c><t>a]</t><t>x&amp;y</t><t>1\n</t>"
         "<v>2</v ></r>",
@@ -60,6 +62,9 @@ TEST(PlainXml, GivesUpOnWhatIsBeyondItOrWrong) {
         " <?xml version=\"1.0\"?><a/>", "<?xml version=\"1.1\"?><a/>", "<a", "</a>", "",
         "<1a/>", "<a b='1' / >", "\xEF\xBB\xBF\xEF\xBB\xBF<a/>",
         "<a><v>1</w></a>", "<a><v>1</v</a>",
+        // A declaration's other values as written, in lower case only.
+        "<?xml version=\"1.0\" standalone=\"YES\"?><a>1</a>",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"No\"?><a/>",
     };
     for (const QByteArray& xml : refused) {
         for (size_t step : {size_t(0), size_t(1), size_t(5)}) {
@@ -70,16 +75,30 @@ TEST(PlainXml, GivesUpOnWhatIsBeyondItOrWrong) {
     }
 }
 
+// A start tag of very many attributes (a hostile part) is checked for a name given twice as the
+// full parser checks it, and reads the same.
+TEST(PlainXml, ATagOfManyAttributesReadsAsTheFullParserReadsIt) {
+    QByteArray tag = "<row";
+    for (int i = 0; i < 100000; ++i)
+        tag += " a" + QByteArray::number(i, 36) + "=\"\"";
+    const QByteArray distinct = "<sheetData>" + tag + "><c/></row></sheetData>";
+    const auto c = compareXmlReaders(distinct, 4096);
+    EXPECT_FALSE(c.plainGaveUp);
+    EXPECT_FALSE(c.differs());
+    const QByteArray twice = "<sheetData>" + tag + " a2s=\"1\"><c/></row></sheetData>";
+    const auto d = compareXmlReaders(twice, 4096);
+    EXPECT_TRUE(d.plainGaveUp);
+    EXPECT_TRUE(d.fullRefused);
+    EXPECT_FALSE(d.differs());
+}
+
 // The sheets of real workbooks (four producers, the sample) are read by the plain reader, so
 // that the fast path is the one users get, and read as the full parser reads them.
 TEST(PlainXml, RealProducersSheetsStayWithinIt) {
     QStringList books = {QStringLiteral(TALLYVANE_SAMPLE)};
-    const QString shared = testsupport::sharedWorkbooksDir();
-    if (!shared.isEmpty()) {
-        QDirIterator it(shared, {"*.xlsx"}, QDir::Files);
-        while (it.hasNext())
-            books << it.next();
-    }
+    QDirIterator it(testsupport::producerWorkbooksDir(), {"*.xlsx"}, QDir::Files);
+    while (it.hasNext())
+        books << it.next();
     int sheets = 0;
     for (const QString& book : books) {
         for (const auto& [name, entry] : testsupport::entries(book)) {

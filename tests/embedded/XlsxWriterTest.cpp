@@ -71,10 +71,8 @@ std::shared_ptr<embedded::EmbeddedApplication> reportOn(const QString& path,
 class ProducerSave : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(ProducerSave, KeepsUntouchedPartsAndAddsTheReportAndHighlight) {
-    if (sharedWorkbooksDir().isEmpty())
-        GTEST_SKIP() << "the shared workbooks are not beside this checkout";
     const QString path =
-        copyToScratch(sharedWorkbooksDir() + QLatin1Char('/') + GetParam(), GetParam());
+        copyToScratch(producerWorkbooksDir() + QLatin1Char('/') + GetParam(), GetParam());
     const auto before = entries(path);
     const size_t sheetsBefore = embedded::readWorkbookFile(path).sheets.size();
     const QString dumpBefore = dumpFirstSheets(path, sheetsBefore);

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QFile>
+#include <QXmlStreamReader>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <zip.h>
@@ -32,9 +33,12 @@ QString scratchDir(const QString& name) {
     return dir.path();
 }
 
-QString sharedWorkbooksDir() {
-    const QString dir = QStringLiteral(TALLYVANE_SHARED_DIR "/data/workbooks");
-    return QDir(dir).exists() ? dir : QString();
+QString producerWorkbooksDir() {
+    return testData(QStringLiteral("workbooks"));
+}
+
+QString testData(const QString& path) {
+    return QStringLiteral(TALLYVANE_TEST_DATA "/") + path;
 }
 
 QString generatedDir(const QString& name) {
@@ -61,6 +65,19 @@ std::map<QString, Entry> entries(const QString& path) {
     }
     zip_discard(z);
     return out;
+}
+
+QString firstMalformedPart(const QString& path) {
+    for (const auto& [name, entry] : entries(path)) {
+        if (!name.endsWith(QLatin1String(".xml")) && !name.endsWith(QLatin1String(".rels")))
+            continue;
+        QXmlStreamReader xml(partText(path, name));
+        while (!xml.atEnd())
+            xml.readNext();
+        if (xml.hasError())
+            return name + QStringLiteral(": ") + xml.errorString();
+    }
+    return entries(path).empty() ? QStringLiteral("not a zip archive") : QString();
 }
 
 QByteArray partText(const QString& path, const QString& part) {

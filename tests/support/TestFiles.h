@@ -23,8 +23,10 @@ namespace testsupport {
 
 // Where a test may write: a folder of the running test's own, made fresh per name.
 QString scratchDir(const QString& name);
-// The folder of real workbooks from other producers; empty when it is not there.
-QString sharedWorkbooksDir();
+// The folder of real workbooks from other producers (tests/data/workbooks).
+QString producerWorkbooksDir();
+// A file of tests/data, by its path there ("findings/f7_row_zero.xlsx").
+QString testData(const QString& path);
 // Where the fixture scripts leave their files (hostile/, producers/).
 QString generatedDir(const QString& name);
 
@@ -51,6 +53,9 @@ struct Entry {
 std::map<QString, Entry> entries(const QString& path);
 // One part of a zip archive, unpacked; empty when it is not there.
 QByteArray partText(const QString& path, const QString& part);
+// Every XML part of a workbook file read by a strict reader (XML 1.0's characters included): the
+// first part that is not well-formed with the reason, or nothing.
+QString firstMalformedPart(const QString& path);
 
 struct SheetSpec {
     QString name;

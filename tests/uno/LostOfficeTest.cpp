@@ -1,6 +1,7 @@
 // An office that goes away while the program is attached: the call that meets the dead bridge
 // says so in a sentence, later calls say the spreadsheet is gone, and the analysis stops instead
-// of counting on with zeros. The office here is one of the test's own, killed by its process ids.
+// of counting on with zeros. An office that stops answering (stopped with SIGSTOP) is given up
+// after the time limit. The offices here are the tests' own, ended by their process ids.
 
 #include "analysis/CategoryTable.h"
 #include "analysis/HeadlessUi.h"
@@ -11,9 +12,11 @@
 #include "support/TestFiles.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <csignal>
 
 namespace {
 
@@ -54,6 +57,81 @@ TEST(LostOffice, EndsTheCountWithASentenceAndLeavesTheProgramStanding) {
         EXPECT_EQ(e.message(), "The spreadsheet is gone: LibreOffice closed the connection. Open "
                                "the workbook in LibreOffice and start the analysis again.");
     }
+}
+
+// The office started in dir and every process below it.
+QList<qint64> officeProcesses(const QString& dir) {
+    QFile pidFile(dir + "/office.pid");
+    if (!pidFile.open(QIODevice::ReadOnly))
+        return {};
+    QList<qint64> all{pidFile.readAll().trimmed().toLongLong()};
+    for (int i = 0; i < all.size(); ++i) {
+        QProcess children;
+        children.start("pgrep", {"-P", QString::number(all[i])});
+        children.waitForFinished();
+        for (const QByteArray& line : children.readAllStandardOutput().split('\n'))
+            if (!line.trimmed().isEmpty())
+                all << line.trimmed().toLongLong();
+    }
+    return all;
+}
+
+TEST(LostOffice, AStoppedOfficeEndsTheBatchWithASentenceAfterTheTimeLimit) {
+    const QString dir = testsupport::scratchDir("stopped-office");
+    const QString pipe =
+        QStringLiteral("tallyvane-stopped-%1").arg(QCoreApplication::applicationPid());
+    const QString script = QStringLiteral(TALLYVANE_OFFICE_SCRIPT);
+    ASSERT_EQ(QProcess::execute(script, {"start", dir, pipe}), 0);
+    const QString place = QStringLiteral("pipe,name=") + pipe;
+    qputenv("TALLYVANE_UNO_CONNECT", place.toUtf8());
+    const QString book = dir + "/defects.xlsx";
+    ASSERT_TRUE(QFile::copy(TALLYVANE_SAMPLE, book));
+    testsupport::office::loadHidden(book);
+    const auto attached = uno::attachToOffice(place, QStringLiteral("defects.xlsx"));
+    const excel::Range column = attached->Range("C:C");
+    qunsetenv("TALLYVANE_UNO_CONNECT");
+
+    const QList<qint64> office = officeProcesses(dir);
+    ASSERT_FALSE(office.isEmpty());
+    for (qint64 pid : office)
+        ::kill(pid_t(pid), SIGSTOP);
+    QProcess batch;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TALLYVANE_UNO_CONNECT", place);
+    env.insert("TALLYVANE_UNO_TIMEOUT", "3");
+    batch.setProcessEnvironment(env);
+    QElapsedTimer took;
+    took.start();
+    batch.start(TALLYVANE_BATCH, {"--office", "--document", "defects.xlsx", "--range", "C:C"});
+    const bool ended = batch.waitForFinished(60000);
+    const qint64 seconds = took.elapsed() / 1000;
+    if (!ended)
+        batch.kill();
+    // A program attached before the office stopped: its next call gives up too.
+    qputenv("TALLYVANE_UNO_TIMEOUT", "3");
+    QString attachedSaid;
+    took.restart();
+    try {
+        attached->CountA(column);
+    } catch (const excel::HostGone& e) {
+        attachedSaid = e.message();
+    }
+    const qint64 attachedSeconds = took.elapsed() / 1000;
+    qunsetenv("TALLYVANE_UNO_TIMEOUT");
+    for (qint64 pid : office)
+        ::kill(pid_t(pid), SIGCONT);
+    QProcess::execute(script, {"stop", dir});
+
+    ASSERT_TRUE(ended) << "the batch waited on the stopped office";
+    EXPECT_EQ(batch.exitCode(), 1);
+    EXPECT_LT(seconds, 30);
+    EXPECT_TRUE(batch.readAllStandardOutput().isEmpty());
+    EXPECT_EQ(QString::fromUtf8(batch.readAllStandardError()).trimmed(),
+              "tallyvane-batch: LibreOffice listens at \"" + place +
+                  "\" but did not answer within 3 seconds (it may be stopped or hung).");
+    EXPECT_EQ(attachedSaid, "LibreOffice did not answer (it may be stopped or hung); this "
+                            "program gave up after waiting 3 seconds and closed the connection.");
+    EXPECT_LT(attachedSeconds, 30);
 }
 
 } // namespace
