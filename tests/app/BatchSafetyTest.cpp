@@ -2,8 +2,6 @@
 // program waiting (tests/data/findings-3): odd labels, other programs' locks, pipes, a full disk,
 // a kill in the middle of a save, and output a spreadsheet would run.
 
-#include "excel/Error.h"
-#include "excel/embedded/XlsxReader.h"
 #include "support/OtherReaders.h"
 #include "support/TestFiles.h"
 
@@ -40,15 +38,6 @@ QString copyOf(const QString& data, const QString& dir, const QString& as = {}) 
     return to;
 }
 
-QString reopened(const QString& file) {
-    try {
-        embedded::readXlsx(file);
-    } catch (const excel::Error& e) {
-        return e.message();
-    }
-    return "ok";
-}
-
 // What openpyxl (lxml underneath, strict about characters) says of the file: "ok" or its error.
 QString openpyxlSays(const QString& file) {
     QProcess p;
@@ -73,31 +62,7 @@ QString largeWorkbook(const QString& path) {
                 "\" t=\"inlineStr\"><is><t>Defect " + QByteArray::number(r % 40) + " of line " +
                 QByteArray::number(r % 7) + "</t></is></c><c r=\"B" + QByteArray::number(r) +
                 "\"><v>" + QByteArray::number(r * 37 % 1000) + "</v></c></row>";
-    const QByteArray rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
-    testsupport::writeZip(
-        path,
-        {{"[Content_Types].xml",
-          "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-          "<Default Extension=\"rels\" "
-          "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-          "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-          "<Override PartName=\"/xl/workbook.xml\" ContentType=\"application/"
-          "vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/></Types>"},
-         {"_rels/.rels",
-          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-          "<Relationship Id=\"rId1\" Type=\"" + rel +
-              "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"},
-         {"xl/workbook.xml",
-          "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-          "xmlns:r=\"" + rel + "\"><sheets><sheet name=\"Log\" sheetId=\"1\" r:id=\"rId1\"/>"
-                               "</sheets></workbook>"},
-         {"xl/_rels/workbook.xml.rels",
-          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-          "<Relationship Id=\"rId1\" Type=\"" + rel +
-              "/worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>"},
-         {"xl/worksheets/sheet1.xml",
-          "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
-          "<sheetData>" + rows + "</sheetData></worksheet>"}});
+    testsupport::writeRawXlsx(path, rows);
     return path;
 }
 
@@ -129,7 +94,7 @@ TEST(BatchSafety, OddLabelsSaveIntoWorkbooksThatOpenAgain) {
         ASSERT_EQ(run.code, 0) << c.file << ": " << run.err.toStdString();
         const QString saved = dir + "/" + c.saved;
         EXPECT_EQ(testsupport::firstMalformedPart(saved), QString()) << c.file;
-        EXPECT_EQ(reopened(saved), "ok") << c.file;
+        EXPECT_EQ(testsupport::reopened(saved), "ok") << c.file;
         if (openpyxl) {
             EXPECT_EQ(openpyxlSays(saved), "ok") << c.file;
         }
@@ -194,7 +159,7 @@ TEST(BatchSafety, APipeNamedLikeALockFileDoesNotHoldTheProgram) {
         p.kill();
     ASSERT_TRUE(ended) << "waited on the pipe";
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-    EXPECT_EQ(reopened(book), "ok");
+    EXPECT_EQ(testsupport::reopened(book), "ok");
 }
 
 // The same answer from both XML readers for a declaration with standalone="YES": refused with
@@ -300,7 +265,7 @@ TEST(BatchSafety, AKilledSaveLeavesNothingAfterTheNextSave) {
         }
         p.kill(); // SIGKILL
         p.waitForFinished();
-        EXPECT_EQ(reopened(book), "ok") << "round " << round;
+        EXPECT_EQ(testsupport::reopened(book), "ok") << "round " << round;
     }
     ASSERT_EQ(batch(args).code, 0);
     EXPECT_EQ(entriesBeside(dir), QStringList{"victim.xlsx"});

@@ -2,8 +2,6 @@
 // on a copy: refused with a sentence that says what is wrong, or read, counted and saved into a
 // file that opens again, with every untouched entry as it was.
 
-#include "excel/Error.h"
-#include "excel/embedded/XlsxReader.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -58,15 +56,6 @@ protected:
     QString m_source;
     QString m_dir;
 };
-
-QString reopened(const QString& file) {
-    try {
-        embedded::readXlsx(file);
-    } catch (const excel::Error& e) {
-        return e.message();
-    }
-    return "ok";
-}
 
 TEST_F(Findings, BrokenStructureIsRefusedWithWhatIsWrong) {
     const struct {
@@ -143,7 +132,7 @@ TEST_F(Findings, SavesKeepTheWorkbookWhole) {
         const auto before = testsupport::entries(m_source + "/" + c.file);
         const BatchRun run = batch(c.file, c.args);
         ASSERT_EQ(run.code, 0) << c.file << ": " << run.err.toStdString();
-        EXPECT_EQ(reopened(path(c.file)), "ok") << c.file;
+        EXPECT_EQ(testsupport::reopened(path(c.file)), "ok") << c.file;
         const auto after = testsupport::entries(path(c.file));
         for (const auto& [name, entry] : before) {
             if (name.endsWith(".xml") || name.endsWith(".rels"))

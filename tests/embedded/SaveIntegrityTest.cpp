@@ -54,6 +54,18 @@ QByteArray fileBytes(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// Opens the workbook and writes the report of the reference into it, not yet saved.
+std::shared_ptr<embedded::EmbeddedApplication> reportInto(const QString& path,
+                                                          const QString& reference) {
+    auto app = embedded::EmbeddedApplication::create();
+    app->open(path);
+    Analysis analysis(app, reference);
+    analysis.analyse();
+    EXPECT_EQ(report::runReport(*app, app->ActiveWorkbook(), analysis.main, false).outcome,
+              report::ReportResult::Outcome::Written);
+    return app;
+}
+
 QStringList hiddenFilesIn(const QString& dir) {
     return QDir(dir).entryList(QDir::Hidden | QDir::Files | QDir::System).filter(QRegularExpression("^\\."));
 }
@@ -139,13 +151,7 @@ TEST(SaveIntegrity, TheReplacedFileKeepsItsOwnerModeAndAttributes) {
     struct stat before {};
     ASSERT_EQ(::stat(file.constData(), &before), 0);
 
-    auto app = embedded::EmbeddedApplication::create();
-    app->open(path);
-    Analysis analysis(app, QStringLiteral("A1:A2"));
-    analysis.analyse();
-    ASSERT_EQ(report::runReport(*app, app->ActiveWorkbook(), analysis.main, false).outcome,
-              report::ReportResult::Outcome::Written);
-    app->endSession();
+    reportInto(path, QStringLiteral("A1:A2"))->endSession();
 
     struct stat after {};
     ASSERT_EQ(::stat(file.constData(), &after), 0);
@@ -182,12 +188,7 @@ TEST(SaveIntegrity, AFileWithHardLinksIsRefusedAndLeftWhole) {
     ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()),
               0);
     const QByteArray before = fileBytes(path);
-    auto app = embedded::EmbeddedApplication::create();
-    app->open(path);
-    Analysis analysis(app, QStringLiteral("A1:A2"));
-    analysis.analyse();
-    ASSERT_EQ(report::runReport(*app, app->ActiveWorkbook(), analysis.main, false).outcome,
-              report::ReportResult::Outcome::Written);
+    auto app = reportInto(path, QStringLiteral("A1:A2"));
     try {
         app->endSession();
         FAIL() << "a file with two names was parted from one";
@@ -245,12 +246,7 @@ TEST(SaveIntegrity, ANameHeldByADanglingLinkIsTaken) {
               0);
     EXPECT_EQ(embedded::xlsxBeside(dir + QStringLiteral("/data.csv")),
               dir + QStringLiteral("/data (2).xlsx"));
-    auto app = embedded::EmbeddedApplication::create();
-    app->open(dir + QStringLiteral("/data.csv"));
-    Analysis analysis(app, QStringLiteral("A2:A4"));
-    analysis.analyse();
-    ASSERT_EQ(report::runReport(*app, app->ActiveWorkbook(), analysis.main, false).outcome,
-              report::ReportResult::Outcome::Written);
+    auto app = reportInto(dir + QStringLiteral("/data.csv"), QStringLiteral("A2:A4"));
     app->endSession();
     EXPECT_EQ(app->savedFiles(), QStringList{dir + QStringLiteral("/data (2).xlsx")});
     EXPECT_TRUE(QFileInfo(dir + QStringLiteral("/data.xlsx")).isSymLink());
@@ -267,13 +263,9 @@ TEST(SaveIntegrity, ALockOrAChangeAfterTheReadRefusesTheSave) {
     const QByteArray before = fileBytes(path);
     const QString lock = dir + QStringLiteral("/.~lock.book.xlsx#");
     for (const bool windowSave : {false, true}) {
-        auto app = embedded::EmbeddedApplication::create();
-        auto book = app->open(path);
+        auto app = reportInto(path, QStringLiteral("A1:A2"));
+        const auto book = app->workbooks().front();
         EXPECT_TRUE(book->lockedBy().isEmpty());
-        Analysis analysis(app, QStringLiteral("A1:A2"));
-        analysis.analyse();
-        ASSERT_EQ(report::runReport(*app, book, analysis.main, false).outcome,
-                  report::ReportResult::Outcome::Written);
         writeFile(lock, "Bob,bob,hostb,10.12.2026 05:00,file:///home/bob/.config/libreoffice/4;");
         try {
             windowSave ? app->save(*book) : app->endSession();

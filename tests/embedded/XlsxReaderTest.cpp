@@ -390,38 +390,14 @@ TEST(XlsxReader, CountsCellsAgainstTheCaps) {
 // empty ones once took gigabytes), cells find their text by the shared string's number, and a
 // part of more entries than the cap is refused.
 TEST(XlsxReader, KeepsEachSharedStringOnceAndCapsTheirNumber) {
-    const QByteArray rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
     QByteArray rows;
     for (int r = 1; r <= 7; ++r)
         rows += "<row r=\"" + QByteArray::number(r) + "\"><c r=\"A" + QByteArray::number(r) +
                 "\" t=\"s\"><v>" + QByteArray::number(r - 1) + "</v></c></row>";
     const QString path = testsupport::scratchDir("shared") + "/shared.xlsx";
-    testsupport::writeZip(
-        path,
-        {{"[Content_Types].xml",
-          "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-          "<Default Extension=\"xml\" ContentType=\"application/xml\"/></Types>"},
-         {"_rels/.rels",
-          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-          "<Relationship Id=\"rId1\" Type=\"" + rel +
-              "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"},
-         {"xl/workbook.xml",
-          "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-          "xmlns:r=\"" + rel + "\"><sheets><sheet name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/>"
-                               "</sheets></workbook>"},
-         {"xl/_rels/workbook.xml.rels",
-          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-          "<Relationship Id=\"rId1\" Type=\"" + rel +
-              "/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
-              "<Relationship Id=\"rId2\" Type=\"" + rel +
-              "/sharedStrings\" Target=\"sharedStrings.xml\"/></Relationships>"},
-         {"xl/sharedStrings.xml",
-          "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
-          "<si><t>x</t></si><si><t>y</t></si><si><t>x</t></si><si/><si><t>y</t></si>"
-          "<si><r><t>x</t></r></si><si/></sst>"},
-         {"xl/worksheets/sheet1.xml",
-          "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
-          "<sheetData>" + rows + "</sheetData></worksheet>"}});
+    testsupport::writeRawXlsx(path, rows,
+                              "<si><t>x</t></si><si><t>y</t></si><si><t>x</t></si><si/>"
+                              "<si><t>y</t></si><si><r><t>x</t></r></si><si/>");
     const embedded::WorkbookData book = embedded::readXlsx(path);
     QStringList texts;
     for (int r = 1; r <= 7; ++r)

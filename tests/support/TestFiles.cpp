@@ -1,6 +1,8 @@
 #include "TestFiles.h"
 
 #include "excel/CellRef.h"
+#include "excel/Error.h"
+#include "excel/embedded/XlsxReader.h"
 
 #include <QDir>
 #include <QProcess>
@@ -65,6 +67,50 @@ std::map<QString, Entry> entries(const QString& path) {
     }
     zip_discard(z);
     return out;
+}
+
+void writeRawXlsx(const QString& path, const QByteArray& sheetData,
+                  const QByteArray& sharedStrings) {
+    const QByteArray rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    const QByteArray main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+    const QByteArray relationships =
+        "http://schemas.openxmlformats.org/package/2006/relationships";
+    QByteArray bookRels = "<Relationships xmlns=\"" + relationships +
+                          "\"><Relationship Id=\"rId1\" Type=\"" + rel +
+                          "/worksheet\" Target=\"worksheets/sheet1.xml\"/>";
+    std::vector<std::pair<QString, QByteArray>> parts = {
+        {"[Content_Types].xml",
+         "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+         "<Default Extension=\"rels\" "
+         "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+         "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+         "<Override PartName=\"/xl/workbook.xml\" ContentType=\"application/"
+         "vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/></Types>"},
+        {"_rels/.rels", "<Relationships xmlns=\"" + relationships +
+                            "\"><Relationship Id=\"rId1\" Type=\"" + rel +
+                            "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"},
+        {"xl/workbook.xml", "<workbook xmlns=\"" + main + "\" xmlns:r=\"" + rel +
+                                "\"><sheets><sheet name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/>"
+                                "</sheets></workbook>"},
+        {"xl/worksheets/sheet1.xml",
+         "<worksheet xmlns=\"" + main + "\"><sheetData>" + sheetData + "</sheetData></worksheet>"}};
+    if (!sharedStrings.isNull()) {
+        bookRels += "<Relationship Id=\"rId2\" Type=\"" + rel +
+                    "/sharedStrings\" Target=\"sharedStrings.xml\"/>";
+        parts.emplace_back("xl/sharedStrings.xml",
+                           "<sst xmlns=\"" + main + "\">" + sharedStrings + "</sst>");
+    }
+    parts.emplace_back("xl/_rels/workbook.xml.rels", bookRels + "</Relationships>");
+    writeZip(path, parts);
+}
+
+QString reopened(const QString& path) {
+    try {
+        embedded::readXlsx(path);
+    } catch (const excel::Error& e) {
+        return e.message();
+    }
+    return QStringLiteral("ok");
 }
 
 QString firstMalformedPart(const QString& path) {

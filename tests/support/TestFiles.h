@@ -42,6 +42,12 @@ struct ProgramRun {
 ProgramRun runProgram(const QString& program, const QStringList& arguments);
 // Writes a zip archive of the given parts, in order.
 void writeZip(const QString& path, const std::vector<std::pair<QString, QByteArray>>& parts);
+// A workbook of one sheet "Data" whose <sheetData> content is given as it is, with a shared
+// strings part when sharedStrings (its <si> elements) is not null.
+void writeRawXlsx(const QString& path, const QByteArray& sheetData,
+                  const QByteArray& sharedStrings = {});
+// What this program's reader says of a workbook file: "ok", or the sentence it refuses it with.
+QString reopened(const QString& path);
 
 // An entry of a zip archive as stored: its compressed bytes, checksum and method.
 struct Entry {
