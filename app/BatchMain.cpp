@@ -5,21 +5,21 @@
 // --office it does the same in a document open in a listening LibreOffice, and leaves saving to
 // the user there.
 
-#include "analysis/CategoryTable.h"
-#include "analysis/HeadlessUi.h"
-#include "analysis/Highlight.h"
+#include "core/analysis/CategoryTable.h"
+#include "core/analysis/HeadlessUi.h"
+#include "core/analysis/Highlight.h"
 #include "excel/CellRef.h"
 #include "excel/Error.h"
 #include "excel/Worksheet.h"
-#include "excel/embedded/EmbeddedApplication.h"
-#include "excel/embedded/FileRefusal.h"
-#include "excel/embedded/ReplacementFile.h"
+#include "engines/embedded/EmbeddedApplication.h"
+#include "engines/embedded/FileRefusal.h"
+#include "engines/embedded/ReplacementFile.h"
 #ifdef TALLYVANE_WITH_UNO
-#include "excel/uno/UnoHost.h"
+#include "engines/uno/UnoHost.h"
 #endif
-#include "platform/ListViewModel.h"
-#include "report/ListText.h"
-#include "report/ReportAction.h"
+#include "core/platform/ListViewModel.h"
+#include "core/report/ListText.h"
+#include "core/report/ReportAction.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
-#include "Class1.h"
+#include "app/Class1.h"
 
-#include "Startup.h"
+#include "app/Startup.h"
 
 #include <QDBusConnection>
 

@@ -1,16 +1,16 @@
-#include "Startup.h"
+#include "app/Startup.h"
 
-#include "excel/embedded/EmbeddedApplication.h"
-#include "excel/embedded/EmbeddedHost.h"
-#include "excel/embedded/FileRefusal.h"
+#include "engines/embedded/EmbeddedApplication.h"
+#include "engines/embedded/EmbeddedHost.h"
+#include "engines/embedded/FileRefusal.h"
 
-#include "analysis/AnalysisForm.h"
+#include "ui/analysis/AnalysisForm.h"
 #include "excel/Error.h"
 #include "excel/RunningApplications.h"
-#include "forms/About.h"
-#include "platform/ProductAddresses.h"
-#include "platform/RangeInputDialog.h"
-#include "platform/Shell.h"
+#include "ui/forms/About.h"
+#include "core/platform/ProductAddresses.h"
+#include "ui/platform/RangeInputDialog.h"
+#include "ui/platform/Shell.h"
 
 #include <QEventLoop>
 #include <QFileDialog>

@@ -2,9 +2,9 @@
 // The program's start: the switches of its argument string, attachment to the running
 // spreadsheet, the process-wide references, and the single instances of its windows.
 
-#include "analysis/AnalysisForm.h"
-#include "analysis/ExcelSession.h"
-#include "sheetview/WorkbookWindow.h"
+#include "ui/analysis/AnalysisForm.h"
+#include "core/analysis/ExcelSession.h"
+#include "ui/sheetview/WorkbookWindow.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,14 +1,14 @@
 // Tallyvane: attaches to the running spreadsheet that its argument string names (a workbook file
 // for the embedded host), or runs one of its switches: /612 About, /1003 help page, /613 contact.
 
-#include "Class1.h"
-#include "Startup.h"
+#include "app/Class1.h"
+#include "app/Startup.h"
 #include "excel/Clipboard.h"
 #include "excel/Error.h"
-#include "excel/embedded/EmbeddedHost.h"
-#include "platform/Fonts.h"
+#include "engines/embedded/EmbeddedHost.h"
+#include "ui/platform/Fonts.h"
 #ifdef TALLYVANE_WITH_UNO
-#include "excel/uno/UnoHost.h"
+#include "engines/uno/UnoHost.h"
 #endif
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 // Zipf-like frequencies (every tenth category a number), the bare hash count that every figure is
 // measured against, and a median timer.
 
-#include "excel/embedded/EmbeddedApplication.h"
+#include "engines/embedded/EmbeddedApplication.h"
 
 #include <QElapsedTimer>
 #include <QHash>

@@ -2,7 +2,7 @@
 // The benchmarks' workbook file: the Zipf column of BenchData.h on one sheet "Data" (and four
 // more columns where asked), with shared strings, written with libzip.
 
-#include "BenchData.h"
+#include "bench/BenchData.h"
 
 #include <QFile>
 #include <QString>

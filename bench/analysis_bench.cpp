@@ -4,12 +4,12 @@
 // the bare hash count of the same cells. Then the result list alone at its largest: 32,767 rows
 // filled as counting fills them and sorted by number.
 
-#include "BenchData.h"
-#include "analysis/CategoryTable.h"
-#include "analysis/HeadlessUi.h"
-#include "analysis/SortListView.h"
-#include "platform/ListViewModel.h"
-#include "platform/RangeInputDialog.h"
+#include "bench/BenchData.h"
+#include "core/analysis/CategoryTable.h"
+#include "core/analysis/HeadlessUi.h"
+#include "core/analysis/SortListView.h"
+#include "core/platform/ListViewModel.h"
+#include "ui/platform/RangeInputDialog.h"
 
 #include <QApplication>
 #include <QTableView>

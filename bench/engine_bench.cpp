@@ -7,15 +7,15 @@
 //   (e) the bare libzip + expat parse of the same file
 // (a) and (b), and (d) and (e), are medians of seven runs taken by turns; (c) is one run.
 
-#include "BenchData.h"
-#include "BenchWorkbook.h"
-#include "analysis/CategoryTable.h"
-#include "analysis/HeadlessUi.h"
+#include "bench/BenchData.h"
+#include "bench/BenchWorkbook.h"
+#include "core/analysis/CategoryTable.h"
+#include "core/analysis/HeadlessUi.h"
 #include "excel/TextForm.h"
-#include "excel/embedded/Criterion.h"
-#include "excel/embedded/EmbeddedApplication.h"
-#include "excel/embedded/XlsxReader.h"
-#include "platform/ListViewModel.h"
+#include "engines/embedded/Criterion.h"
+#include "engines/embedded/EmbeddedApplication.h"
+#include "engines/embedded/xlsx/XlsxReader.h"
+#include "core/platform/ListViewModel.h"
 
 #include <QDir>
 #include <QElapsedTimer>

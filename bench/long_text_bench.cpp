@@ -4,10 +4,10 @@
 // values as the analysis does; prints the peak memory of the process against the unpacked text of
 // the shared strings (goal: under 4x) and the time taken.
 
-#include "analysis/CategoryTable.h"
-#include "analysis/HeadlessUi.h"
-#include "excel/embedded/EmbeddedApplication.h"
-#include "platform/ListViewModel.h"
+#include "core/analysis/CategoryTable.h"
+#include "core/analysis/HeadlessUi.h"
+#include "engines/embedded/EmbeddedApplication.h"
+#include "core/platform/ListViewModel.h"
 
 #include <QCoreApplication>
 #include <QDir>

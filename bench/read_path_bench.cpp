@@ -12,7 +12,7 @@
 // Times are medians of five runs taken by turns.
 //   read_path_bench TALLYVANE_BATCH [DIR]   (DIR: where the files are made and kept, to profile)
 
-#include "BenchWorkbook.h"
+#include "bench/BenchWorkbook.h"
 
 #include <QDir>
 #include <QElapsedTimer>

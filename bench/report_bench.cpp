@@ -5,13 +5,13 @@
 //   (c) a highlight, then saving (the 1M-cell sheet is spliced)
 // Each a median of five runs; the workbook is opened and analysed before each run, untimed.
 
-#include "BenchWorkbook.h"
-#include "analysis/CategoryTable.h"
-#include "analysis/HeadlessUi.h"
-#include "analysis/Highlight.h"
-#include "excel/embedded/EmbeddedApplication.h"
-#include "platform/ListViewModel.h"
-#include "report/ReportAction.h"
+#include "bench/BenchWorkbook.h"
+#include "core/analysis/CategoryTable.h"
+#include "core/analysis/HeadlessUi.h"
+#include "core/analysis/Highlight.h"
+#include "engines/embedded/EmbeddedApplication.h"
+#include "core/platform/ListViewModel.h"
+#include "core/report/ReportAction.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -6,13 +6,13 @@
 //
 //   build/bench/uno_count_bench [ROWS [CATEGORIES]]
 
-#include "analysis/CategoryTable.h"
-#include "analysis/HeadlessUi.h"
+#include "core/analysis/CategoryTable.h"
+#include "core/analysis/HeadlessUi.h"
 #include "excel/Worksheet.h"
-#include "excel/uno/UnoConnection.h"
-#include "excel/uno/UnoHost.h"
-#include "excel/uno/UnoSupport.h"
-#include "platform/ListViewModel.h"
+#include "engines/uno/UnoConnection.h"
+#include "engines/uno/UnoHost.h"
+#include "engines/uno/UnoSupport.h"
+#include "core/platform/ListViewModel.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>

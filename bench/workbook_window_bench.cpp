@@ -5,10 +5,10 @@
 // that workbook as a user meets it (read on the worker thread, the window, the analysis of the
 // saved selection): the longest time the event loop waits meanwhile (goal: under 100 ms).
 
-#include "BenchWorkbook.h"
+#include "bench/BenchWorkbook.h"
 #include "Startup.h"
-#include "analysis/Highlight.h"
-#include "sheetview/WorkbookWindow.h"
+#include "core/analysis/Highlight.h"
+#include "ui/sheetview/WorkbookWindow.h"
 #include "support/ModalAnswerer.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "Application.h"
+#include "excel/Application.h"
 
-#include "Error.h"
+#include "excel/Error.h"
 
 #include <algorithm>
 #include <limits>

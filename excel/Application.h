@@ -2,9 +2,9 @@
 // The running spreadsheet application as the object model shows it: the active workbook and sheet,
 // the selection, references, and the worksheet functions the analysis calls.
 
-#include "Range.h"
-#include "Variant.h"
-#include "Workbook.h"
+#include "excel/Range.h"
+#include "excel/Variant.h"
+#include "excel/Workbook.h"
 
 #include <QString>
 #include <QVector>

@@ -1,6 +1,6 @@
-#include "CellFormat.h"
+#include "excel/CellFormat.h"
 
-#include "TextForm.h"
+#include "excel/TextForm.h"
 
 #include <QLocale>
 #include <QDate>

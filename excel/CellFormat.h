@@ -2,7 +2,7 @@
 // How a cell looks: number format, font, fill, border and alignment, as plain data the backends
 // keep per cell; and the few number formats the program writes, turned into shown text.
 
-#include "Variant.h"
+#include "excel/Variant.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "CellRef.h"
+#include "excel/CellRef.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "Chart.h"
+#include "excel/Chart.h"
 
-#include "Error.h"
-#include "Worksheet.h"
+#include "excel/Error.h"
+#include "excel/Worksheet.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,7 +4,7 @@
 // wrapper shares the model it changes; selecting a part only records it, as the program relies
 // on nothing but the selection of an axis and of a label.
 
-#include "ChartModel.h"
+#include "excel/ChartModel.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "Clipboard.h"
+#include "excel/Clipboard.h"
 
 namespace excel {
 

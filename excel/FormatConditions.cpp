@@ -1,8 +1,8 @@
-#include "FormatConditions.h"
+#include "excel/FormatConditions.h"
 
-#include "CellFormat.h"
-#include "Error.h"
-#include "Worksheet.h"
+#include "excel/CellFormat.h"
+#include "excel/Error.h"
+#include "excel/Worksheet.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // the range's cells out of every rule (a rule left with no cells goes); adding puts a new rule
 // first.
 
-#include "Range.h"
+#include "excel/Range.h"
 
 #include <memory>
 

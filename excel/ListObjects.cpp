@@ -1,8 +1,8 @@
-#include "ListObjects.h"
+#include "excel/ListObjects.h"
 
-#include "Error.h"
-#include "Workbook.h"
-#include "Worksheet.h"
+#include "excel/Error.h"
+#include "excel/Workbook.h"
+#include "excel/Worksheet.h"
 
 #include <algorithm>
 

@@ -3,8 +3,8 @@
 // range, named, given a table style and turned back into a plain range that keeps the style's
 // formatting on its cells.
 
-#include "CellRef.h"
-#include "Range.h"
+#include "excel/CellRef.h"
+#include "excel/Range.h"
 
 #include <QString>
 #include <memory>

@@ -1,8 +1,8 @@
-#include "Range.h"
+#include "excel/Range.h"
 
-#include "Error.h"
-#include "Workbook.h"
-#include "Worksheet.h"
+#include "excel/Error.h"
+#include "excel/Workbook.h"
+#include "excel/Worksheet.h"
 
 namespace excel {
 

@@ -3,8 +3,8 @@
 // Its geometry (addresses, counts, offsets, areas) is worked out here once for every backend;
 // what needs the cells themselves is asked of the worksheet.
 
-#include "CellRef.h"
-#include "Variant.h"
+#include "excel/CellRef.h"
+#include "excel/Variant.h"
 
 #include <QVector>
 #include <memory>

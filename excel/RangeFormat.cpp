@@ -1,9 +1,9 @@
 // The members of Range that change or show how cells look, and row deletion.
-#include "CellFormat.h"
-#include "Error.h"
-#include "FormatConditions.h"
-#include "Range.h"
-#include "Worksheet.h"
+#include "excel/CellFormat.h"
+#include "excel/Error.h"
+#include "excel/FormatConditions.h"
+#include "excel/Range.h"
+#include "excel/Worksheet.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "RunningApplications.h"
+#include "excel/RunningApplications.h"
 
 #include <QRegularExpression>
 #include <algorithm>

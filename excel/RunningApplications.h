@@ -2,7 +2,7 @@
 // Finds the running spreadsheet application to attach to. Each backend registers a provider; the
 // providers are asked in order of priority, highest first, and the first that answers wins.
 
-#include "Application.h"
+#include "excel/Application.h"
 
 #include <QString>
 #include <climits>

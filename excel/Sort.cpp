@@ -1,8 +1,8 @@
-#include "Sort.h"
+#include "excel/Sort.h"
 
-#include "CellFormat.h"
-#include "Error.h"
-#include "Worksheet.h"
+#include "excel/CellFormat.h"
+#include "excel/Error.h"
+#include "excel/Worksheet.h"
 
 #include <QCollator>
 #include <algorithm>

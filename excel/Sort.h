@@ -2,7 +2,7 @@
 // A worksheet's Sort object: sort fields (a key column with an order), the range to sort and
 // its options; Apply reorders the range's rows, values and formats together.
 
-#include "Range.h"
+#include "excel/Range.h"
 
 #include <memory>
 #include <optional>

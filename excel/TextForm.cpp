@@ -1,4 +1,4 @@
-#include "TextForm.h"
+#include "excel/TextForm.h"
 
 #include <QRegularExpression>
 #include <charconv>

@@ -2,7 +2,7 @@
 // The ordinary text form of a value in the user's locale, as the analysis shows categories, and
 // the reading of such texts back into numbers and dates.
 
-#include "Variant.h"
+#include "excel/Variant.h"
 
 #include <QDateTime>
 #include <QLocale>

@@ -1,4 +1,4 @@
-#include "Variant.h"
+#include "excel/Variant.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "Workbook.h"
+#include "excel/Workbook.h"
 
-#include "Error.h"
+#include "excel/Error.h"
 
 #include <QRegularExpression>
 

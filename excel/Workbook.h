@@ -1,7 +1,7 @@
 #pragma once
 // A workbook as the object model shows it, and the collection of its sheets.
 
-#include "Worksheet.h"
+#include "excel/Worksheet.h"
 
 #include <QString>
 #include <memory>

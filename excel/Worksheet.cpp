@@ -1,9 +1,9 @@
-#include "Worksheet.h"
+#include "excel/Worksheet.h"
 
-#include "Error.h"
-#include "ListObjects.h"
-#include "Sort.h"
-#include "Workbook.h"
+#include "excel/Error.h"
+#include "excel/ListObjects.h"
+#include "excel/Sort.h"
+#include "excel/Workbook.h"
 
 #include <QRegularExpression>
 #include <algorithm>

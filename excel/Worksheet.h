@@ -4,11 +4,11 @@
 // text paste, row insertion and deletion (ranges follow their cells), tables, sorting,
 // conditional formats and chart objects.
 
-#include "CellFormat.h"
-#include "CellRef.h"
-#include "Chart.h"
-#include "Range.h"
-#include "Variant.h"
+#include "excel/CellFormat.h"
+#include "excel/CellRef.h"
+#include "excel/Chart.h"
+#include "excel/Range.h"
+#include "excel/Variant.h"
 
 #include <QString>
 #include <functional>

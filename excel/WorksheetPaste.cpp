@@ -1,8 +1,8 @@
 // Pasting text into a worksheet, as the spreadsheet's text import reads it.
-#include "Clipboard.h"
-#include "Error.h"
-#include "TextForm.h"
-#include "Worksheet.h"
+#include "excel/Clipboard.h"
+#include "excel/Error.h"
+#include "excel/TextForm.h"
+#include "excel/Worksheet.h"
 
 #include <QRegularExpression>
 

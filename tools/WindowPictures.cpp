@@ -4,14 +4,14 @@
 // screen with a window manager and a compositor, so that the drop shadow blends as it would.
 
 #include "Startup.h"
-#include "analysis/AnalysisForm.h"
-#include "controls/ThemedButton.h"
-#include "excel/embedded/EmbeddedHost.h"
-#include "forms/About.h"
-#include "forms/RecodeHelp.h"
-#include "analysis/Highlight.h"
-#include "sheetview/WorkbookWindow.h"
-#include "platform/Fonts.h"
+#include "ui/analysis/AnalysisForm.h"
+#include "ui/controls/ThemedButton.h"
+#include "engines/embedded/EmbeddedHost.h"
+#include "ui/forms/About.h"
+#include "ui/forms/RecodeHelp.h"
+#include "core/analysis/Highlight.h"
+#include "ui/sheetview/WorkbookWindow.h"
+#include "ui/platform/Fonts.h"
 
 #include <QApplication>
 #include <QCheckBox>

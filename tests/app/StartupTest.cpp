@@ -4,12 +4,12 @@
 #include "Startup.h"
 
 #include "Class1.h"
-#include "controls/ThemedButton.h"
+#include "ui/controls/ThemedButton.h"
 #include "excel/Error.h"
 #include "excel/RunningApplications.h"
-#include "excel/embedded/EmbeddedApplication.h"
-#include "excel/embedded/EmbeddedHost.h"
-#include "forms/About.h"
+#include "engines/embedded/EmbeddedApplication.h"
+#include "engines/embedded/EmbeddedHost.h"
+#include "ui/forms/About.h"
 #include "support/TestFiles.h"
 
 #include <QApplication>

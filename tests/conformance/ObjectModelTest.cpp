@@ -4,7 +4,7 @@
 #include "excel/Application.h"
 #include "excel/Error.h"
 #include "excel/RunningApplications.h"
-#include "excel/embedded/EmbeddedHost.h"
+#include "engines/embedded/EmbeddedHost.h"
 #include "support/Backends.h"
 #include "support/TestFiles.h"
 

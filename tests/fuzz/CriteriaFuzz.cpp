@@ -2,8 +2,8 @@
 // any cells. The input's first line is the criterion; each further line is a cell: a leading
 // "#" an error, "?" a logical, "@" a date serial, a number, or text.
 #include "FuzzSupport.h"
-#include "excel/embedded/CountIfIndex.h"
-#include "excel/embedded/Criterion.h"
+#include "engines/embedded/CountIfIndex.h"
+#include "engines/embedded/Criterion.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));

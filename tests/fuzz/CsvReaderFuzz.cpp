@@ -3,7 +3,7 @@
 // gives that column the same values. It refuses as not UTF-8 exactly what Qt's decoder does.
 #include "FuzzSupport.h"
 #include "excel/Error.h"
-#include "excel/embedded/CsvReader.h"
+#include "engines/embedded/csv/CsvReader.h"
 
 #include <QByteArray>
 #include <QStringDecoder>

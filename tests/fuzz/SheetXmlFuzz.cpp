@@ -5,8 +5,8 @@
 // only, as the batch reads it for a range (ending at the third different text there).
 #include "FuzzSupport.h"
 #include "excel/FormatConditions.h"
-#include "excel/embedded/EmbeddedApplication.h"
-#include "excel/embedded/XlsxReader.h"
+#include "engines/embedded/EmbeddedApplication.h"
+#include "engines/embedded/xlsx/XlsxReader.h"
 #include "excel/Workbook.h"
 #include "excel/Worksheet.h"
 

@@ -1,8 +1,8 @@
 // The workbook reader on raw bytes: any file is read or refused with a message; the cells read
 // are then analysed as the program would (every distinct value counted).
 #include "FuzzSupport.h"
-#include "excel/embedded/CountIfIndex.h"
-#include "excel/embedded/XlsxReader.h"
+#include "engines/embedded/CountIfIndex.h"
+#include "engines/embedded/xlsx/XlsxReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString path = fuzz::writeScratch(".xlsx", data, size);

@@ -1,4 +1,4 @@
-#include "AnalysisFixture.h"
+#include "support/AnalysisFixture.h"
 
 namespace testsupport {
 

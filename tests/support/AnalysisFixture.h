@@ -2,10 +2,10 @@
 // A category table over a workbook hosted in memory, with a window stand-in that records what the
 // analysis tells the user and answers its question as the test says.
 
-#include "analysis/AnalysisUi.h"
-#include "analysis/CategoryTable.h"
-#include "excel/embedded/EmbeddedApplication.h"
-#include "platform/ListViewModel.h"
+#include "core/analysis/AnalysisUi.h"
+#include "core/analysis/CategoryTable.h"
+#include "engines/embedded/EmbeddedApplication.h"
+#include "core/platform/ListViewModel.h"
 
 #include <QStringList>
 #include <memory>

@@ -1,11 +1,11 @@
-#include "Backends.h"
+#include "support/Backends.h"
 
 #include "excel/RunningApplications.h"
-#include "excel/embedded/EmbeddedHost.h"
+#include "engines/embedded/EmbeddedHost.h"
 
 #ifdef TALLYVANE_CONFORMANCE_UNO
-#include "OfficeDocuments.h"
-#include "excel/uno/UnoHost.h"
+#include "support/OfficeDocuments.h"
+#include "engines/uno/UnoHost.h"
 #endif
 
 namespace testsupport {

@@ -1,7 +1,7 @@
-#include "OfficeDocuments.h"
+#include "support/OfficeDocuments.h"
 
-#include "excel/uno/UnoConnection.h"
-#include "excel/uno/UnoSupport.h"
+#include "engines/uno/UnoConnection.h"
+#include "engines/uno/UnoSupport.h"
 
 #include <com/sun/star/beans/NamedValue.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>

@@ -1,4 +1,4 @@
-#include "OtherReaders.h"
+#include "support/OtherReaders.h"
 
 #include <QFileInfo>
 #include <QProcess>

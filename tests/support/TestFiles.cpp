@@ -1,8 +1,8 @@
-#include "TestFiles.h"
+#include "support/TestFiles.h"
 
 #include "excel/CellRef.h"
 #include "excel/Error.h"
-#include "excel/embedded/XlsxReader.h"
+#include "engines/embedded/xlsx/XlsxReader.h"
 
 #include <QDir>
 #include <QProcess>

@@ -3,7 +3,7 @@
 // plain-text dump of what the engine read, for comparing readers and producers.
 
 #include "excel/Variant.h"
-#include "excel/embedded/WorkbookData.h"
+#include "engines/embedded/store/WorkbookData.h"
 
 #include <QByteArray>
 #include <QString>

@@ -11,7 +11,7 @@
 #include <QStandardPaths>
 
 #ifdef TALLYVANE_TEST_WIDGETS
-#include "platform/Fonts.h"
+#include "ui/platform/Fonts.h"
 
 #include <QApplication>
 #endif

@@ -4,8 +4,8 @@
 // which must not refuse it. Used by a unit test and by a fuzz target.
 
 #include "excel/Error.h"
-#include "excel/embedded/PlainXml.h"
-#include "excel/embedded/XmlStream.h"
+#include "engines/embedded/xlsx/PlainXml.h"
+#include "engines/embedded/xlsx/XmlStream.h"
 
 #include <QByteArray>
 #include <string>

@@ -1,0 +1,192 @@
+#include "core/report/ReportAction.h"
+
+#include "core/report/ListText.h"
+#include "excel/Clipboard.h"
+#include "excel/Error.h"
+#include "excel/ListObjects.h"
+#include "excel/Sort.h"
+#include "core/platform/ProductAddresses.h"
+
+namespace report {
+
+namespace {
+
+constexpr int kMaxReportSheets = 100;
+
+struct StepFailure {
+    QString step;
+    excel::Error error;
+};
+
+template <typename F>
+void step(const char* what, F&& f) {
+    try {
+        f();
+    } catch (const excel::Error& e) {
+        throw StepFailure{QString::fromUtf8(what), e};
+    }
+}
+
+} // namespace
+
+ReportSteps::ReportSteps(excel::Application& app, std::shared_ptr<excel::Workbook> sourceWorkbook,
+                         QString webSite)
+    : m_app(app)
+    , m_source(std::move(sourceWorkbook))
+    , m_webSite(webSite.isEmpty() ? QString::fromLatin1(platform::kWebSite) : std::move(webSite)) {}
+
+bool ReportSteps::WorksheetExists(const QString& name) {
+    try {
+        return !m_app.Worksheets()(name)->Name().isEmpty();
+    } catch (const excel::Error&) {
+        return false;
+    }
+}
+
+bool ReportSteps::CreateNewSheet() {
+    QString candidate;
+    for (int n = 1; n <= kMaxReportSheets; ++n) {
+        if (!WorksheetExists(QStringLiteral("Tallyvane%1").arg(n))) {
+            candidate = QStringLiteral("Tallyvane%1").arg(n);
+            break;
+        }
+    }
+    if (candidate.isEmpty())
+        return false;
+    auto sheets = m_app.Worksheets();
+    sheets.Add()->setName(candidate);
+    m_app.ActiveSheet()->Range(QStringLiteral("A1")).Select();
+    auto sheet = m_app.ActiveSheet();
+    sheet->Move(m_app.Sheets()(m_app.Sheets().Count()));
+    sheet->setDisplayRightToLeft(false);
+    m_sheetName = candidate;
+    return true;
+}
+
+void ReportSteps::CopyListViewToClipboard(const platform::ListViewModel& list) {
+    const QString text = listText(list);
+    excel::clearClipboard();
+    excel::setClipboardText(text);
+}
+
+void ReportSteps::PasteTable() {
+    m_app.ActiveSheet()->Cells(1, 1).Select();
+    m_app.ActiveSheet()->PasteSpecial(QStringLiteral("Text"), false, false);
+}
+
+void ReportSteps::FormatMe() {
+    const excel::Range table = m_source->ActiveSheet()->UsedRange();
+    table.Select();
+    auto sheet = m_app.ActiveSheet();
+    sheet->ListObjects().Add(1, table, 2).setName(QStringLiteral("Table1"));
+    sheet->ListObjects()(QStringLiteral("Table1"))
+        .setTableStyle(QStringLiteral("TableStyleMedium11"));
+    sheet->ListObjects()(QStringLiteral("Table1")).Unlist();
+    sheet->Cells().setHorizontalAlignment(excel::kAlignLeft);
+    sheet->Cells().EntireColumn().AutoFit();
+    sheet->Cells(1, 1).Select();
+    table.setFontName(QStringLiteral("Calibri"));
+    sheet->Cells(1, 1).Select();
+    sheet->Rows()(1).Delete();
+}
+
+void ReportSteps::NameIt() {
+    const excel::Range used = m_app.ActiveSheet()->UsedRange();
+    const int rows = int(used.Rows().Count());
+    auto names = m_app.ActiveWorkbook()->Names();
+    const std::pair<const char*, int> columns[] = {
+        {kLabelsName, 1}, {kShareName, 3}, {kCumulativeName, 4}};
+    for (const auto& [name, column] : columns)
+        names.Add(QString::fromLatin1(name),
+                  used.Columns()(column).Offset(1, 0).Resize(rows - 1, 1));
+}
+
+void ReportSteps::SortRange() {
+    auto sheet = m_app.ActiveSheet();
+    const excel::Range range = sheet->UsedRange();
+    excel::Sort& sort = sheet->Sort();
+    sort.clearSortFields();
+    sort.addSortField(m_app.Range(QString::fromLatin1(kShareName)), 0, 2, 0);
+    sort.SetRange(range);
+    sort.setHeader(1);
+    sort.setMatchCase(false);
+    sort.setOrientation(1);
+    sort.setSortMethod(1);
+    sort.Apply();
+}
+
+QString ReportSteps::referenceTo(const char* name) {
+    return m_app.ActiveSheet()->Name() + QLatin1Char('!') +
+           m_app.Range(QString::fromLatin1(name)).Address();
+}
+
+void ReportSteps::DeleteNames() {
+    auto names = m_app.ActiveWorkbook()->Names();
+    for (const char* name : {kLabelsName, kShareName, kCumulativeName})
+        names(QString::fromLatin1(name)).Delete();
+}
+
+ReportResult runReport(excel::Application& app, const std::shared_ptr<excel::Workbook>& source,
+                       const platform::ListViewModel& list, bool includeChart,
+                       const ReportHooks& hooks, const QString& webSite) {
+    ReportSteps steps(app, source, webSite);
+    return runReport(app, steps, list, includeChart, hooks);
+}
+
+ReportResult runReport(excel::Application& app, ReportSteps& steps,
+                       const platform::ListViewModel& list, bool includeChart,
+                       const ReportHooks& hooks) {
+    ReportResult result;
+    if (list.count() == 0)
+        return result;
+    const auto busy = [&](bool on) {
+        if (hooks.setBusyVisible)
+            hooks.setBusyVisible(on);
+    };
+    busy(true);
+    try {
+        bool added = false;
+        step("adding the report sheet", [&] { added = steps.CreateNewSheet(); });
+        if (!added) {
+            busy(false);
+            result.outcome = ReportResult::Outcome::NoFreeName;
+            result.message = QStringLiteral(
+                "No report was written: this workbook already has sheets named Tallyvane1 to "
+                "Tallyvane100. Rename or delete one of them and try again.");
+            return result;
+        }
+        result.sheetName = steps.sheetName();
+        step("copying the table", [&] { steps.CopyListViewToClipboard(list); });
+        if (hooks.playSound)
+            hooks.playSound();
+        step("pasting the table", [&] { steps.PasteTable(); });
+        step("formatting the table", [&] { steps.FormatMe(); });
+        if (includeChart) {
+            app.setScreenUpdating(false);
+            step("naming the table's columns", [&] { steps.NameIt(); });
+            step("sorting the table", [&] { steps.SortRange(); });
+            step("drawing the Pareto chart", [&] { steps.DrawChart(); });
+            step("removing the temporary names", [&] {
+                app.ActiveSheet()->Cells(1, 1).Select();
+                steps.DeleteNames();
+            });
+            app.setScreenUpdating(true);
+        }
+        busy(false);
+        app.completeAction();
+        result.outcome = ReportResult::Outcome::Written;
+        return result;
+    } catch (const StepFailure& failure) {
+        app.setScreenUpdating(true);
+        busy(false);
+        const QString dropped = app.abandonAction();
+        result.outcome = ReportResult::Outcome::Failed;
+        result.message = QStringLiteral("The report could not be finished: %1 failed.\r\n%2: %3")
+                             .arg(failure.step, failure.error.member(), failure.error.message());
+        if (!dropped.isEmpty())
+            result.message += QStringLiteral("\r\n\r\n") + dropped;
+        return result;
+    }
+}
+
+} // namespace report

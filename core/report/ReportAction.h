@@ -1,0 +1,75 @@
+#pragma once
+// The report action: a new worksheet in the spreadsheet's active workbook holding the result list
+// as a formatted table and, on request, a Pareto chart of it. The steps are the window's members
+// of the same names; runReport() runs them in order, as the report button does.
+
+#include "excel/Application.h"
+#include "core/platform/ListViewModel.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace report {
+
+// The temporary names through which the chart reads the table.
+inline constexpr const char* kLabelsName = "LabelsPareto";
+inline constexpr const char* kShareName = "Y1_Pareto";
+inline constexpr const char* kCumulativeName = "Y2_Pareto";
+
+class ReportSteps {
+public:
+    ReportSteps(excel::Application& app, std::shared_ptr<excel::Workbook> sourceWorkbook,
+                QString webSite = {});
+    virtual ~ReportSteps() = default;
+
+    // Adds "TallyvaneN" (the first N from 1 to 100 not taken) as the last sheet; false, adding
+    // nothing, when all hundred are taken.
+    virtual bool CreateNewSheet();
+    bool WorksheetExists(const QString& name);
+    virtual void CopyListViewToClipboard(const platform::ListViewModel& list);
+    // Pastes the clipboard's table as text at A1 of the active sheet.
+    virtual void PasteTable();
+    virtual void FormatMe();
+    virtual void NameIt();
+    virtual void SortRange();
+    virtual void DrawChart();
+    virtual void ResizeChart();
+    virtual void CreateHyperlink();
+    virtual void DeleteNames();
+
+    QString sheetName() const { return m_sheetName; }
+
+private:
+    QString referenceTo(const char* name);
+
+    excel::Application& m_app;
+    std::shared_ptr<excel::Workbook> m_source;
+    QString m_webSite;
+    QString m_sheetName;
+};
+
+struct ReportHooks {
+    std::function<void(bool)> setBusyVisible; // the busy animation
+    std::function<void()> playSound;          // "copy.wav", without waiting
+};
+
+struct ReportResult {
+    enum class Outcome { NothingToReport, Written, NoFreeName, Failed };
+    Outcome outcome = Outcome::NothingToReport;
+    QString sheetName;
+    QString message; // for the user, when the report was not written
+};
+
+// The report button's action. Spreadsheet errors end it at the failing step: the user is told
+// which step failed, screen updating and the busy animation are put back, and the host drops
+// what the unfinished action changed. A written report is a completed action.
+ReportResult runReport(excel::Application& app, const std::shared_ptr<excel::Workbook>& source,
+                       const platform::ListViewModel& list, bool includeChart,
+                       const ReportHooks& hooks = {}, const QString& webSite = {});
+// The same with steps of the caller's (a step may be replaced).
+ReportResult runReport(excel::Application& app, ReportSteps& steps,
+                       const platform::ListViewModel& list, bool includeChart,
+                       const ReportHooks& hooks = {});
+
+} // namespace report

@@ -1,0 +1,222 @@
+// The Calc add-on in an office with windows, on a virtual screen: added to the office's profile,
+// the sample open in a window, the add-on's command (what its Tools menu entry and toolbar button
+// send) makes the office listen and starts the window program, which attaches to the document on
+// screen. The highlight and the report then appear in that window. With TALLYVANE_PICTURES set to
+// a folder, the screen is saved there after each step (scripts/take-pictures.sh).
+
+#include "excel/Error.h"
+#include "engines/uno/UnoConnection.h"
+#include "engines/uno/UnoHost.h"
+#include "support/OfficeDocuments.h"
+#include "support/TestFiles.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+const char* const kCommand =
+    "vnd.sun.star.script:Tallyvane.Launcher.Start?language=Basic&location=application";
+
+class OfficeDesktop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!QFile::exists(QStringLiteral(TALLYVANE_OFFICE_PROGRAM_DIR "/libvclplug_genlo.so")))
+            GTEST_SKIP() << "this office has no windows (libreoffice-calc-nogui)";
+        if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() ||
+            QStandardPaths::findExecutable(QStringLiteral("xwininfo")).isEmpty())
+            GTEST_SKIP() << "Xvfb and xwininfo (packages xvfb, x11-utils) are not installed";
+        dir = testsupport::scratchDir("office-desktop");
+        const QString id = QString::number(QCoreApplication::applicationPid());
+        control = QStringLiteral("pipe,name=tallyvane-desktop-") + id;
+        addOnPlace = QStringLiteral("pipe,name=tallyvane-addon-") + id;
+        // The office hands its environment to the program the add-on starts: where the add-on
+        // makes it listen, where that program is (a link of this test's own, so that it can be
+        // stopped by its path), and the screen it shows its window on.
+        program = dir + "/tallyvane";
+        QFile::remove(program);
+        ASSERT_TRUE(QFile::link(QStringLiteral(TALLYVANE_WINDOW_PROGRAM), program));
+        qputenv("TALLYVANE_PROGRAM", program.toUtf8());
+        qputenv("TALLYVANE_UNO_CONNECT", addOnPlace.toUtf8());
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        const int started = QProcess::execute(QStringLiteral(TALLYVANE_OFFICE_SCRIPT),
+                                              {"desktop", dir, control.section('=', 1)});
+        qputenv("TALLYVANE_UNO_CONNECT", control.toUtf8());
+        qunsetenv("TALLYVANE_PROGRAM");
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        ASSERT_EQ(started, 0);
+        QFile file(dir + "/display");
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        display = QString::fromUtf8(file.readAll()).trimmed();
+    }
+
+    void TearDown() override {
+        if (!program.isEmpty())
+            QProcess::execute(QStringLiteral("pkill"), {"-f", program});
+        if (!dir.isEmpty())
+            QProcess::execute(QStringLiteral(TALLYVANE_OFFICE_SCRIPT), {"stop", dir});
+    }
+
+    // The names of the windows on the screen.
+    QString windows() const {
+        return testsupport::runProgram(QStringLiteral("xwininfo"),
+                                       {"-display", display, "-root", "-tree"})
+            .out;
+    }
+
+    // A message box of the program (its caption is "Tallyvane"; the program's own 1x1 leader
+    // window has that name too).
+    bool messageBoxShown() const {
+        static const QRegularExpression box(QStringLiteral("\"Tallyvane\": \\(\\)\\s+(\\d+)x(\\d+)"));
+        for (auto it = box.globalMatch(windows()); it.hasNext();) {
+            if (it.next().captured(1).toInt() > 1)
+                return true;
+        }
+        return false;
+    }
+
+    bool waitFor(const std::function<bool()>& done, int seconds) const {
+        const QDeadlineTimer deadline(seconds * 1000);
+        while (!deadline.hasExpired()) {
+            if (done())
+                return true;
+            QThread::msleep(250);
+        }
+        return done();
+    }
+
+    // The screen as a picture: into TALLYVANE_PICTURES when set, else the test's folder. Null
+    // where ImageMagick's import is not installed.
+    QImage picture(const QString& name) const {
+        if (QStandardPaths::findExecutable(QStringLiteral("import")).isEmpty())
+            return {};
+        QString folder = qEnvironmentVariable("TALLYVANE_PICTURES");
+        if (folder.isEmpty())
+            folder = dir;
+        QThread::msleep(1500); // the office draws what changed
+        testsupport::runProgram(QStringLiteral("import"),
+                                {"-display", display, "-window", "root", folder + "/" + name});
+        return QImage(folder + "/" + name);
+    }
+
+    // Pixels of the colour in the picture, left of x.
+    static int pixelsOf(const QImage& image, QRgb colour, int right) {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < std::min(right, image.width()); ++x)
+                n += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+        }
+        return n;
+    }
+
+    testsupport::ProgramRun batch(const QStringList& arguments) const {
+        return testsupport::runProgram(QStringLiteral(TALLYVANE_BATCH),
+                                       QStringList{"--office", "--document", "defects.xlsx"} + arguments);
+    }
+
+    QString dir, control, addOnPlace, program, display;
+};
+
+TEST_F(OfficeDesktop, TheAddOnStartsTheAnalysisOnTheDocumentOnScreen) {
+    testsupport::office::addExtension(QStringLiteral(TALLYVANE_ADDON));
+    const QString book = dir + "/defects.xlsx";
+    QFile::remove(book);
+    ASSERT_TRUE(QFile::copy(TALLYVANE_SAMPLE, book));
+    testsupport::office::loadOnScreen(book);
+    testsupport::office::select(book, "C1:C200");
+    // The office took the add-on's menu entry (Tools, after the solver), its toolbar button and
+    // the pipe it listens on from its next start.
+    const QString entry = "/org.openoffice.Office.Addons/AddonUI";
+    const QString merge = "OfficeMenuBarMerging/org.tallyvane.Tallyvane.CalcAddOn/ToolsMenu";
+    EXPECT_EQ(testsupport::office::setting(entry, merge + "/MergePoint"),
+              ".uno:ToolsMenu\\.uno:SolverDialog");
+    EXPECT_EQ(testsupport::office::setting(entry, merge + "/MenuItems/M1/Title"),
+              "Tallyvane Pareto analysis");
+    EXPECT_EQ(testsupport::office::setting(entry, merge + "/MenuItems/M1/URL"), kCommand);
+    EXPECT_EQ(testsupport::office::setting(
+                  entry, "OfficeToolBar/org.tallyvane.Tallyvane.CalcAddOn/B1/URL"),
+              kCommand);
+    EXPECT_EQ(testsupport::office::setting("/org.openoffice.Setup/Office", "ooSetupConnectionURL"),
+              "pipe,name=tallyvane;urp;StarOffice.ComponentContext");
+    // Nothing listens where the add-on makes the office listen before its command runs.
+    EXPECT_EQ(uno::UnoConnection::open(addOnPlace), nullptr);
+
+    testsupport::office::dispatch(book, kCommand);
+    EXPECT_TRUE(waitFor([&] { return uno::UnoConnection::open(addOnPlace) != nullptr; }, 20))
+        << "the add-on did not make the office listen at " << addOnPlace.toStdString();
+    // The analysis window, not a message box ("Tallyvane") saying why it could not attach.
+    EXPECT_TRUE(waitFor([&] { return windows().contains("\"Tallyvane 2.1\""); }, 30))
+        << windows().toStdString();
+    EXPECT_FALSE(messageBoxShown()) << windows().toStdString();
+    picture(QStringLiteral("office-1-analysis-window.png"));
+
+    const auto highlight = batch({"--range", "C:C", "--highlight", "Scratch"});
+    ASSERT_EQ(highlight.code, 0) << highlight.err.toStdString();
+    testsupport::office::select(book, "A1"); // the selection's tint would hide the highlight
+    // The cells are filled light yellow in the window, left of the analysis window (a busy
+    // machine may take a while to draw them).
+    QImage highlighted;
+    waitFor([&] {
+        highlighted = picture(QStringLiteral("office-2-highlight.png"));
+        return highlighted.isNull() || pixelsOf(highlighted, 0xFFFFCC, 600) > 2000;
+    }, 20);
+    if (!highlighted.isNull()) {
+        EXPECT_GT(pixelsOf(highlighted, 0xFFFFCC, 600), 2000) << "no highlight on the screen";
+    }
+
+    const auto report = batch({"--range", "C:C", "--report", "--chart"});
+    ASSERT_EQ(report.code, 0) << report.err.toStdString();
+    EXPECT_TRUE(report.err.contains("wrote the report sheet Tallyvane1")) << report.err.toStdString();
+    // The table and the chart beside it, both to the left of the analysis window.
+    testsupport::office::zoom(book, 45);
+    picture(QStringLiteral("office-3-report-with-chart.png"));
+}
+
+TEST_F(OfficeDesktop, TheRangeInputBoxIsAnsweredInTheOfficeWindow) {
+    const QString book = dir + "/defects.xlsx";
+    QFile::remove(book);
+    ASSERT_TRUE(QFile::copy(TALLYVANE_SAMPLE, book));
+    testsupport::office::loadOnScreen(book);
+    ASSERT_TRUE(waitFor([&] { return windows().contains("libreoffice-calc"); }, 30));
+    const auto app = uno::attachToOffice(control, QStringLiteral("defects.xlsx"));
+    const QString prompt = QStringLiteral("Select the range to query");
+
+    // The user types the reference into the office's range bar and confirms it.
+    std::thread user([&] { testsupport::office::answerRangeSelection(prompt, "C1:C40"); });
+    const auto picked = app->InputBox(prompt, QStringLiteral("Tallyvane"));
+    user.join();
+    ASSERT_TRUE(picked.has_value());
+    EXPECT_EQ(picked->Address(), "$C$1:$C$40");
+    EXPECT_EQ(picked->Worksheet()->Name(), "Defect log");
+
+    // The user cancels there: no range, and the program goes on.
+    std::thread cancelling([&] { testsupport::office::answerRangeSelection(prompt, {}); });
+    const auto cancelled = app->InputBox(prompt, QStringLiteral("Tallyvane"));
+    cancelling.join();
+    EXPECT_FALSE(cancelled.has_value());
+
+    // The office goes away while the user is to pick: that is said, not taken as a cancel.
+    std::thread closing([&] {
+        QThread::msleep(3000);
+        const int stopped = std::system(qPrintable(QStringLiteral(TALLYVANE_OFFICE_SCRIPT " stop '%1'").arg(dir)));
+        EXPECT_EQ(stopped, 0);
+    });
+    try {
+        app->InputBox(prompt, QStringLiteral("Tallyvane"));
+        ADD_FAILURE() << "an office gone is no answer";
+    } catch (const excel::HostGone& e) {
+        EXPECT_EQ(e.message(), "LibreOffice closed the connection.");
+    }
+    closing.join();
+}
+
+} // namespace

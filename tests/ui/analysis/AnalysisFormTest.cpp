@@ -1,0 +1,412 @@
+// The analysis window driven as a user drives it, on the offscreen platform: its start from the
+// saved selection, range input, the range messages, search, select all, the list events, the
+// question before many categories and the statistics.
+
+#include "Startup.h"
+#include "ui/controls/ProgressBar.h"
+#include "ui/controls/ThemedButton.h"
+#include "ui/controls/TitelBar.h"
+#include "engines/embedded/EmbeddedApplication.h"
+#include "engines/embedded/EmbeddedHost.h"
+#include "ui/forms/RecodeHelp.h"
+#include "support/ModalAnswerer.h"
+#include "support/TestFiles.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QMessageBox>
+#include <QMovie>
+#include <QTabBar>
+#include <QPointer>
+#include <gtest/gtest.h>
+
+namespace {
+
+using excel::Variant;
+
+struct Window {
+    explicit Window(const testsupport::SheetSpec& sheet) {
+        embedded::registerEmbeddedProvider();
+        path = testsupport::scratchDir("window") + "/book.xlsx";
+        testsupport::writeXlsx(path, {sheet});
+        startup.showMessage = [this](const QString& text) { messages << text; };
+        QObject::connect(&startup, &Startup::finished, [this] { ++finished; });
+        startup.Main(path);
+        form = startup.analysisForm();
+    }
+    ~Window() {
+        // The workbook window would ask whether to save what the test changed: it is not saved.
+        if (auto* book = startup.workbookWindow())
+            book->askSaveChanges = [](const QString&) { return int(QMessageBox::Discard); };
+        for (QWidget* w : QApplication::topLevelWidgets())
+            w->close();
+    }
+    template <typename T>
+    T* control(const char* name) const {
+        return form->findChild<T*>(QString::fromLatin1(name));
+    }
+    QStringList categories() const {
+        QStringList out;
+        for (int row = 0; row < form->mainListView().count(); ++row)
+            out << form->mainListView().text(row) + "=" + form->mainListView().subItem(row, 1);
+        return out;
+    }
+    // The range input box answers with this range.
+    void answerRangeInput(const QString& reference) {
+        startup.session().ExcelApp->setRangeInputHandler(
+            [reference](excel::Application& app, const QString&, const QString&) {
+                return std::optional(app.Range(reference));
+            });
+        control<controls::ThemedButton>("InputButton1")->click();
+    }
+    void mouse(QEvent::Type type, const QPoint& at, const char* list = "MainListView") {
+        QWidget* viewport = control<QAbstractItemView>(list)->viewport();
+        QMouseEvent event(type, at, viewport->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &event);
+    }
+
+    QString path;
+    Startup startup;
+    analysis::AnalysisForm* form = nullptr;
+    QStringList messages;
+    int finished = 0;
+};
+
+testsupport::SheetSpec defects(const QString& selection = "A1:A8") {
+    testsupport::SheetSpec sheet;
+    sheet.name = "Log";
+    sheet.cells = {{"A1", "Defect"},  {"A2", "Scratch"}, {"A3", "Dent"},
+                   {"A4", "scratch"}, {"A5", "Crack"},   {"A7", "Scratch"},
+                   {"A8", "Dented"},  {"B1", "Line"},    {"B2", "L1"},
+                   {"C1", "Formula"}, {"C2", 1.0},       {"C3", excel::ErrorValue::Div0}};
+    sheet.formulas = {{"C3", "1/0"}};
+    sheet.selection = selection;
+    return sheet;
+}
+
+TEST(AnalysisForm, OpensAnalysedFromASelectionOfSeveralValues) {
+    Window w(defects());
+    ASSERT_TRUE(w.form);
+    EXPECT_TRUE(w.form->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(w.control<QLineEdit>("InputRange")->text(), "[book.xlsx]Log!$A$1:$A$8");
+    EXPECT_EQ(w.categories(),
+              (QStringList{"Scratch=3", "Defect=1", "Dent=1", "Crack=1", "Dented=1"}));
+    EXPECT_EQ(w.control<QLabel>("Total")->text(), "Total of count: 7");
+    EXPECT_EQ(w.control<QLabel>("NbOfCategories")->text(), "5 categories selected")
+        << "six categories, <blank> unticked";
+    auto* progress = w.control<controls::ProgressBar>("prbHorizontal");
+    EXPECT_FALSE(progress->isVisible());
+    EXPECT_EQ(progress->value(), 5 * 100 / 6) << "the counting pass drove it (5 of 6 ticked)";
+    EXPECT_FALSE(progress->Caption().isEmpty());
+    EXPECT_FALSE(progress->BorderDefault()) << "stored with a black outline";
+    EXPECT_TRUE(w.form->windowFlags() & Qt::FramelessWindowHint) << "the caption bar is its own";
+    EXPECT_TRUE(w.control<controls::TitelBar>("TitelBar1"));
+    EXPECT_FALSE(w.control<QWidget>("CondFormat")->isVisible());
+    QDir().mkpath(testsupport::generatedDir("pictures"));
+    w.form->grab().save(testsupport::generatedDir("pictures") + "/analysis-window.png");
+}
+
+TEST(AnalysisForm, OpensEmptyFromASingleCell) {
+    Window w(defects("A2"));
+    ASSERT_TRUE(w.form);
+    EXPECT_EQ(w.form->mainListView().count(), 0);
+    EXPECT_EQ(w.form->includedView().count(), 0);
+    EXPECT_EQ(w.control<QLineEdit>("InputRange")->text(), "");
+}
+
+TEST(AnalysisForm, TakesARangeAndSaysWhyARangeIsRefused) {
+    Window w(defects("A2"));
+    w.answerRangeInput("A:A");
+    EXPECT_EQ(w.control<QLineEdit>("InputRange")->text(), "[book.xlsx]Log!$A$1:$A$8")
+        << "a whole column is clipped to the used rows";
+    EXPECT_EQ(w.form->mainListView().count(), 5);
+    EXPECT_FALSE(w.form->isMinimized());
+
+    w.answerRangeInput("A1:A3,A5:A8");
+    EXPECT_TRUE(w.control<QLabel>("ContiguousMsg1")->isVisible());
+    EXPECT_EQ(w.form->mainListView().count(), 0) << "the result list was cleared";
+    EXPECT_EQ(w.form->includedView().count(), 6) << "the categories stay";
+
+    w.answerRangeInput("C1:C3");
+    EXPECT_FALSE(w.control<QLabel>("ContiguousMsg1")->isVisible())
+        << "hidden as a new input starts";
+    EXPECT_TRUE(w.control<QLabel>("ErorCells")->isVisible());
+    EXPECT_EQ(w.control<QLineEdit>("InputRange")->text(), "[book.xlsx]Log!$A$1:$A$8")
+        << "a refused range does not take the place of the address";
+
+    w.startup.session().ExcelApp->setRangeInputHandler(
+        [](excel::Application&, const QString&, const QString&) {
+            return std::optional<excel::Range>();
+        });
+    w.control<controls::ThemedButton>("InputButton1")->click();
+    EXPECT_FALSE(w.form->isMinimized()) << "after a cancel the window comes back";
+}
+
+TEST(AnalysisForm, TakesASelectionOfTwoBlocksAtLoad) {
+    Window w(defects("A1:A3 A5:A8"));
+    EXPECT_FALSE(w.control<QLabel>("ContiguousMsg1")->isVisible());
+    // Every block's values are read, not only the first block's.
+    EXPECT_EQ(w.categories(),
+              (QStringList{"Scratch=2", "Defect=1", "Dent=1", "Crack=1", "Dented=1"}));
+}
+
+TEST(AnalysisForm, SearchesFromTheStartOfTheLabelAndSelectsAll) {
+    Window w(defects());
+    w.control<QLineEdit>("SearchText")->setText("ent");
+    w.control<controls::ThemedButton>("Search")->click();
+    EXPECT_EQ(w.form->mainListView().selectedRow(), -1) << "the middle of a label is no match";
+    w.control<QLineEdit>("SearchText")->setText("dENTED");
+    w.control<controls::ThemedButton>("Search")->click();
+    EXPECT_EQ(w.form->mainListView().text(w.form->mainListView().selectedRow()), "Dented");
+
+    w.control<QCheckBox>("SelectAll")->click();
+    w.control<controls::ThemedButton>("RefreshMe")->click();
+    EXPECT_TRUE(w.categories().contains("<blank>=1"));
+    EXPECT_EQ(w.control<QLabel>("NbOfCategories")->text(), "6 categories selected");
+    w.control<QCheckBox>("SelectAll")->click();
+    w.control<controls::ThemedButton>("RefreshMe")->click();
+    EXPECT_EQ(w.form->mainListView().count(), 6) << "with nothing ticked, Refresh does nothing";
+}
+
+TEST(AnalysisForm, DoubleClickOnAResultRowLeavesThatCategoryOut) {
+    Window w(defects());
+    auto* view = w.control<QAbstractItemView>("MainListView");
+    const int dent = w.form->mainListView().findItem("Dent");
+    const QPoint onDent = view->visualRect(w.form->mainListView().index(dent, 3)).center();
+    w.mouse(QEvent::MouseMove, onDent);
+    w.mouse(QEvent::MouseButtonDblClick, onDent);
+    EXPECT_FALSE(w.categories().contains("Dent=1"));
+    EXPECT_EQ(w.form->mainListView().count(), 4);
+
+    const QPoint below(onDent.x(), view->viewport()->height() - 2);
+    w.mouse(QEvent::MouseMove, below);
+    w.mouse(QEvent::MouseButtonDblClick, below);
+    EXPECT_EQ(w.form->mainListView().count(), 4) << "empty space: nothing happens";
+
+    w.mouse(QEvent::MouseButtonPress,
+            view->visualRect(w.form->mainListView().index(1, 0)).center());
+    EXPECT_EQ(w.form->mainListView().selectedRow(), 1);
+    w.mouse(QEvent::MouseButtonPress,
+            view->visualRect(w.form->mainListView().index(1, 2)).center());
+    EXPECT_EQ(w.form->mainListView().selectedRow(), -1)
+        << "the plain hit test needs the first column";
+}
+
+TEST(AnalysisForm, DoubleClickOnACategoryHighlightsItAndTheButtonClearsIt) {
+    Window w(defects());
+    auto* clear = w.control<controls::ThemedButton>("CondFormat");
+    auto sheet = w.startup.session().ExcelApp->ActiveSheet();
+    const auto rules = [&] { return sheet->conditionalFormats().size(); };
+    w.form->includedView().clearSelection();
+    w.mouse(QEvent::MouseButtonDblClick, {5, 5}, "IncludedView");
+    EXPECT_TRUE(clear->isHidden()) << "no row selected: nothing happens";
+    EXPECT_EQ(rules(), 0u);
+
+    for (const char* label : {"Scratch", "Dent"}) {
+        w.form->includedView().clearSelection();
+        w.form->includedView().setSelected(w.form->includedView().findItem(label), true);
+        w.mouse(QEvent::MouseButtonDblClick, {5, 5}, "IncludedView");
+    }
+    EXPECT_FALSE(clear->isHidden());
+    ASSERT_EQ(rules(), 1u) << "the second highlight replaced the first";
+    EXPECT_EQ(sheet->conditionalFormats().front()->text, "Dent");
+    EXPECT_EQ(sheet->conditionalFormats().front()->fillColor, 0xFFFFCC);
+
+    sheet->Range("C1").Select();
+    clear->click();
+    EXPECT_TRUE(clear->isHidden());
+    EXPECT_EQ(rules(), 0u);
+    EXPECT_EQ(w.startup.session().ExcelApp->Selection()->Address(), "$A$1:$A$8");
+    EXPECT_TRUE(w.messages.isEmpty());
+}
+
+// A label holding a control character (stored as _x0001_), highlighted by a double click and
+// saved from the workbook window: every part of the saved workbook is well-formed.
+TEST(AnalysisForm, ADoubleClickHighlightOfAControlCharacterSavesAWellFormedWorkbook) {
+    testsupport::SheetSpec sheet = testsupport::sheetSpec(
+        "Log", {{"A1", "Defect"}, {"A2", "a_x0001_b"}, {"A3", "a_x0001_b"}, {"A4", "plain"}});
+    sheet.selection = "A1:A4";
+    Window w(sheet);
+    const QString label = QStringLiteral("a\x01" "b");
+    w.form->includedView().clearSelection();
+    w.form->includedView().setSelected(w.form->includedView().findItem(label), true);
+    w.mouse(QEvent::MouseButtonDblClick, {5, 5}, "IncludedView");
+    auto sheetNow = w.startup.session().ExcelApp->ActiveSheet();
+    ASSERT_EQ(sheetNow->conditionalFormats().size(), 1u);
+    EXPECT_EQ(sheetNow->conditionalFormats().front()->text, label);
+    ASSERT_TRUE(w.startup.workbookWindow()->save());
+    EXPECT_EQ(testsupport::firstMalformedPart(w.path), QString());
+    EXPECT_TRUE(testsupport::partText(w.path, "xl/worksheets/sheet1.xml").contains("text=\"a_x0001_b\""));
+}
+
+// The report is written into the workbook on screen and the analysis window unloads; the
+// workbook stays, unsaved until the user saves it.
+TEST(AnalysisForm, TheReportButtonWritesTheSheetAndUnloadsAndTheWorkbookStays) {
+    Window w(defects());
+    auto* busy = w.control<QLabel>("Gif89a1");
+    ASSERT_TRUE(busy->movie() && busy->movie()->isValid());
+    EXPECT_EQ(busy->movie()->frameCount(), 12);
+    w.control<QCheckBox>("IncludeChart")->setChecked(true);
+    w.control<controls::ThemedButton>("CopyPaste")->click();
+    QApplication::processEvents();
+    EXPECT_EQ(w.startup.analysisForm(), nullptr) << "the window unloads after the report";
+    EXPECT_EQ(w.finished, 0) << "the program goes on with the workbook on screen";
+    EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join('|').toStdString();
+    sheetview::WorkbookWindow* book = w.startup.workbookWindow();
+    ASSERT_TRUE(book);
+    EXPECT_EQ(book->tabs()->tabText(book->tabs()->currentIndex()), "Tallyvane1");
+    EXPECT_TRUE(book->isWindowModified());
+    EXPECT_EQ(embedded::readWorkbookFile(w.path).sheets.size(), 1u) << "nothing saved yet";
+    ASSERT_TRUE(book->save());
+    EXPECT_FALSE(book->isWindowModified());
+    const auto saved = embedded::readWorkbookFile(w.path);
+    ASSERT_EQ(saved.sheets.size(), 2u);
+    EXPECT_EQ(saved.sheets[1].name, "Tallyvane1");
+    EXPECT_EQ(saved.sheets[1].cells->value(2, 1), Variant("Scratch"));
+}
+
+TEST(AnalysisForm, AReportThatCannotBeWrittenSaysWhyAndKeepsTheWindow) {
+    Window w(defects());
+    // A name the report's table needs is taken: formatting the table fails.
+    w.startup.session().ExcelApp->ActiveWorkbook()->Names().Add(
+        "Table1", w.startup.session().ExcelApp->Range("B1"));
+    testsupport::ModalAnswerer ok;
+    w.control<controls::ThemedButton>("CopyPaste")->click();
+    QApplication::processEvents();
+    ASSERT_EQ(ok.texts.size(), 1);
+    EXPECT_TRUE(ok.texts[0].startsWith("Tallyvane: The report could not be finished: formatting "
+                                       "the table failed."))
+        << ok.texts[0].toStdString();
+    EXPECT_TRUE(ok.texts[0].endsWith("The workbook file has not been changed by this step."));
+    EXPECT_EQ(w.finished, 0) << "the window stays";
+    EXPECT_TRUE(w.form->isVisible());
+    EXPECT_FALSE(w.control<QLabel>("Gif89a1")->isVisible()) << "the busy animation is hidden";
+    EXPECT_EQ(w.startup.session().ExcelApp->ActiveWorkbook()->sheetCount(), 1)
+        << "the half-done sheet is dropped";
+}
+
+TEST(AnalysisForm, HeaderClicksSortAndTurnTheArrows) {
+    Window w(defects());
+    auto* header = w.control<QTableView>("MainListView")->horizontalHeader();
+    emit header->sectionClicked(1);
+    EXPECT_EQ(w.form->mainListView().text(0), "Defect")
+        << "the first click on Count: smallest first";
+    EXPECT_EQ(w.form->mainListView().column(1).iconKey, "up");
+    emit header->sectionClicked(1);
+    EXPECT_EQ(w.form->mainListView().text(0), "Scratch") << "the second: largest first again";
+    EXPECT_EQ(w.form->mainListView().column(1).iconKey, "down");
+    emit header->sectionClicked(0);
+    EXPECT_EQ(w.form->mainListView().text(0), "Scratch")
+        << "Category first click: descending labels";
+    EXPECT_EQ(w.form->mainListView().column(0).iconKey, "up");
+    const QString cumBefore = w.form->mainListView().subItem(0, 3);
+    emit header->sectionClicked(3);
+    EXPECT_EQ(w.form->mainListView().subItem(0, 3), cumBefore) << "Cum(%) is not a sort header";
+
+    auto* included = w.control<QTableView>("IncludedView")->horizontalHeader();
+    emit included->sectionClicked(0);
+    EXPECT_EQ(w.form->includeSortDirection, "D");
+    EXPECT_EQ(w.form->includedView().sortOrder(), 1);
+    emit included->sectionClicked(0);
+    EXPECT_EQ(w.form->includeSortDirection, "A");
+    EXPECT_EQ(w.form->includedView().sortOrder(), 0);
+    EXPECT_EQ(w.form->includedView().column(0).iconKey, "down");
+}
+
+TEST(AnalysisForm, NoToTheQuestionBeforeManyCategoriesEndsTheProgram) {
+    testsupport::SheetSpec sheet;
+    sheet.name = "Codes";
+    for (int i = 1; i <= 151; ++i)
+        sheet.cells.push_back({QString("A%1").arg(i), QString("C%1").arg(i)});
+    sheet.selection = "A1:A151";
+    testsupport::ModalAnswerer no(QMessageBox::No);
+    Window w(sheet);
+    ASSERT_EQ(no.texts.size(), 1);
+    EXPECT_EQ(no.texts.front(),
+              "Quit: 151 unique categories detected! The operation mat require some "
+              "time to finish. Would you want to continue?");
+    EXPECT_EQ(w.finished, 1);
+    EXPECT_EQ(w.form->mainListView().count(), 0);
+}
+
+TEST(AnalysisForm, StatsAndTheHelpTexts) {
+    // The worked example: 1 twice, 2 and 4 once, and five blank cells.
+    testsupport::SheetSpec sheet;
+    sheet.name = "Values";
+    sheet.cells = {{"A1", 1.0}, {"A7", 1.0}, {"A8", 2.0}, {"A9", 4.0}};
+    sheet.selection = "A1:A9";
+    Window w(sheet);
+    w.control<QCheckBox>("SelectAll")->click();
+    w.control<controls::ThemedButton>("RefreshMe")->click();
+    ASSERT_TRUE(w.categories().contains("<blank>=5"));
+    w.control<controls::ThemedButton>("Stats")->click();
+    EXPECT_EQ(w.control<QLabel>("StatsLabel")->text(), "n=4, mean=2.000,  Std=1.414");
+    w.control<controls::ThemedButton>("RefreshMe")->click();
+    EXPECT_EQ(w.control<QLabel>("StatsLabel")->text(), "") << "a recount clears the figures";
+
+    w.control<controls::ThemedButton>("Help1")->click();
+    forms::RecodeHelp& help = forms::RecodeHelp::instance();
+    EXPECT_TRUE(help.isVisible());
+    EXPECT_TRUE(help.text().startsWith(
+        "In case of numerical categories (besides <blank>), a "
+        "weighted average and standard deviation will be displayed\r\n\r\n*All"));
+    w.control<controls::ThemedButton>("Help5")->click();
+    EXPECT_TRUE(help.text().endsWith("any existing conditional formatting will be removed"));
+    EXPECT_EQ(help.height(), 3500 * help.logicalDpiY() / 1440);
+    help.grab().save(testsupport::generatedDir("pictures") + "/help.png");
+}
+
+// What a keyboard user meets: Tab leaves the lists and reaches Stats and its "?"; Enter in the
+// search box searches; Esc closes the window. The check box is whole; a header click selects
+// no row.
+TEST(AnalysisForm, WorksFromTheKeyboardAndLooksWhole) {
+    Window w(defects());
+    w.form->show();
+    QWidget* main = w.control<QWidget>("MainListView");
+    main->setFocus();
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(main, &tab);
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), w.control<QWidget>("Stats"))
+        << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString()
+                                        : std::string("none"));
+    EXPECT_TRUE(w.control<QWidget>("Help1")->focusPolicy() & Qt::TabFocus);
+
+    auto* search = w.control<QLineEdit>("SearchText");
+    search->setText("Crack");
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(search, &enter);
+    ASSERT_GE(w.form->mainListView().selectedRow(), 0);
+    EXPECT_EQ(w.form->mainListView().text(w.form->mainListView().selectedRow()), "Crack");
+
+    auto* box = w.control<QCheckBox>("SelectAll");
+    EXPECT_GE(box->width(), box->sizeHint().width());
+    EXPECT_GE(box->height(), box->sizeHint().height());
+
+    w.form->mainListView().clearSelection();
+    auto* header = w.control<QTableView>("MainListView")->horizontalHeader();
+    const QPoint at(header->sectionViewportPosition(2) + 5, header->height() / 2);
+    QMouseEvent press(QEvent::MouseButtonPress, at, header->viewport()->mapToGlobal(at),
+                      Qt::LeftButton, Qt::LeftButton, {});
+    QMouseEvent release(QEvent::MouseButtonRelease, at, header->viewport()->mapToGlobal(at),
+                        Qt::LeftButton, Qt::NoButton, {});
+    QApplication::sendEvent(header->viewport(), &press);
+    QApplication::sendEvent(header->viewport(), &release);
+    EXPECT_EQ(w.form->mainListView().selectedRow(), -1);
+
+    // The window unloads as its close button unloads it (it is deleted on close).
+    QPointer<QWidget> form(w.form);
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(w.form, &escape);
+    QApplication::processEvents();
+    EXPECT_TRUE(form.isNull() || !form->isVisible());
+    w.form = nullptr;
+}
+
+} // namespace

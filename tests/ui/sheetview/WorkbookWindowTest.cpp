@@ -1,0 +1,550 @@
+// The embedded host's workbook window on the offscreen platform: the sheets and their cells as the
+// spreadsheet shows them, a million rows without reading them, the highlight painted as it is set
+// and cleared, and a report's sheet brought to the front.
+
+#include "ui/sheetview/WorkbookWindow.h"
+
+#include "ui/sheetview/ChartWidget.h"
+
+#include "core/analysis/Highlight.h"
+#include "excel/TextForm.h"
+#include "excel/Workbook.h"
+#include "excel/Worksheet.h"
+#include "engines/embedded/EmbeddedApplication.h"
+#include "engines/embedded/LockFile.h"
+#include "core/platform/ListViewModel.h"
+#include "ui/platform/RangeInputDialog.h"
+#include "ui/platform/SheetGridModel.h"
+#include "core/report/ReportAction.h"
+#include "support/AnalysisFixture.h"
+#include "support/OtherReaders.h"
+#include "support/TestFiles.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMessageBox>
+#include <QPointer>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QGraphicsSimpleTextItem>
+#include <QSplineSeries>
+#include <QValueAxis>
+#include <QHeaderView>
+#include <QDialog>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QThread>
+#include <QTimer>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTableView>
+#include <gtest/gtest.h>
+
+namespace {
+
+using excel::Variant;
+
+std::shared_ptr<embedded::EmbeddedApplication> openBook(const std::vector<testsupport::SheetSpec>& sheets,
+                                                        int active = 0) {
+    const QString path = testsupport::scratchDir("workbook-window") + "/book.xlsx";
+    testsupport::writeXlsx(path, sheets, active);
+    auto app = embedded::EmbeddedApplication::create();
+    app->open(path);
+    return app;
+}
+
+QString shown(const sheetview::WorkbookWindow& w, int row, int column) {
+    return w.model()->data(w.model()->index(row - 1, column - 1), Qt::DisplayRole).toString();
+}
+
+// The colour in the middle of a cell as the grid paints it.
+QColor paintedAt(sheetview::WorkbookWindow& w, int row, int column) {
+    QTableView* grid = w.grid();
+    const QImage image = grid->viewport()->grab().toImage();
+    const QRect cell = grid->visualRect(w.model()->index(row - 1, column - 1));
+    return image.pixelColor(cell.center() + QPoint(cell.width() / 3, 0));
+}
+
+TEST(WorkbookWindow, ShowsTheVisibleSheetsAndTheirCellsAsTheSpreadsheetDoes) {
+    testsupport::SheetSpec log = testsupport::sheetSpec(
+        "Defects & Causes", {{"A1", "Defect"}, {"A2", "Dent"}, {"B1", "Minutes"}, {"B2", 12.5},
+                             {"C2", Variant(excel::DateValue{45306})}, {"D2", true}});
+    log.beforeSheetData = "<cols><col min=\"1\" max=\"1\" width=\"30\" customWidth=\"1\"/>"
+                          "<col min=\"3\" max=\"4\" width=\"12.5\" customWidth=\"1\"/></cols>";
+    testsupport::SheetSpec secret = testsupport::sheetSpec("Secret", {{"A1", "x"}});
+    secret.hidden = true;
+    testsupport::SheetSpec other = testsupport::sheetSpec("Other", {{"A1", "y"}});
+    auto app = openBook({log, secret, other}, 2);
+    sheetview::WorkbookWindow w(app, app->ActiveWorkbook());
+    ASSERT_EQ(w.tabs()->count(), 2) << "the hidden sheet has no tab";
+    EXPECT_EQ(w.tabs()->tabText(0), "Defects && Causes") << "shown as \"Defects & Causes\"";
+    EXPECT_EQ(w.tabs()->currentIndex(), 1) << "the active sheet of the file comes first";
+    EXPECT_EQ(shown(w, 1, 1), "y");
+
+    w.tabs()->setCurrentIndex(0);
+    EXPECT_EQ(shown(w, 1, 1), "Defect");
+    EXPECT_EQ(shown(w, 2, 2), "12.5");
+    EXPECT_FALSE(shown(w, 2, 3).isEmpty());
+    EXPECT_EQ(shown(w, 2, 4), "True");
+    const auto alignment = [&](int row, int column) {
+        return w.model()->data(w.model()->index(row - 1, column - 1), Qt::TextAlignmentRole)
+                   .value<Qt::Alignment>() &
+               Qt::AlignHorizontal_Mask;
+    };
+    EXPECT_EQ(alignment(2, 1), Qt::AlignLeft);
+    EXPECT_EQ(alignment(2, 2), Qt::AlignRight);
+    EXPECT_EQ(alignment(2, 3), Qt::AlignRight);
+    EXPECT_EQ(alignment(2, 4), Qt::AlignHCenter);
+    // Widths from the file, in characters of Calibri 11 (7 pixels and 5 of padding).
+    EXPECT_EQ(w.grid()->columnWidth(0), 215);
+    EXPECT_EQ(w.grid()->columnWidth(1), 64);
+    EXPECT_EQ(w.grid()->columnWidth(2), 92);
+    EXPECT_EQ(w.grid()->columnWidth(3), 92);
+    EXPECT_EQ(w.model()->rowCount(), 1048576);
+    EXPECT_EQ(w.model()->columnCount(), 16384);
+    EXPECT_EQ(w.model()->headerData(16383, Qt::Horizontal, Qt::DisplayRole), "XFD");
+}
+
+// A workbook whose cells carry styles of its own: number formats (custom and built-in), fonts,
+// a fill and an alignment, and a standard font other than Calibri 11.
+QString writeStyledBook() {
+    const QString path = testsupport::scratchDir("styled") + "/styled.xlsx";
+    testsupport::SheetSpec sheet = testsupport::sheetSpec("Styled");
+    sheet.sheetDataOverride =
+        "<row r=\"1\"><c r=\"A1\" s=\"3\" t=\"inlineStr\"><is><t>Header</t></is></c></row>"
+        "<row r=\"2\"><c r=\"A2\" s=\"1\"><v>46266.25</v></c></row>"
+        "<row r=\"3\"><c r=\"A3\" s=\"2\"><v>0.256</v></c></row>"
+        "<row r=\"4\"><c r=\"A4\" s=\"4\" t=\"inlineStr\"><is><t>x</t></is></c></row>"
+        "<row r=\"5\"><c r=\"A5\" s=\"5\"><v>1234.5</v></c></row>"
+        "<row r=\"6\"><c r=\"A6\" s=\"6\"><v>46266</v></c></row>"
+        "<row r=\"7\"><c r=\"A7\" s=\"99\"><v>7</v></c></row>";
+    testsupport::writeXlsx(path, {sheet});
+    const QByteArray styles =
+        "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+        "<numFmts count=\"2\"><numFmt numFmtId=\"164\" formatCode=\"yyyy-mm-dd hh:mm\"/>"
+        "<numFmt numFmtId=\"165\" formatCode=\"0.0%\"/></numFmts>"
+        "<fonts count=\"3\"><font><sz val=\"10\"/><name val=\"Arial\"/></font>"
+        "<font><b/><sz val=\"10\"/><name val=\"Arial\"/></font>"
+        "<font><sz val=\"10\"/><color rgb=\"FFFF0000\"/><name val=\"Courier New\"/></font></fonts>"
+        "<fills count=\"3\"><fill><patternFill patternType=\"none\"/></fill>"
+        "<fill><patternFill patternType=\"gray125\"/></fill>"
+        "<fill><patternFill patternType=\"solid\"><fgColor rgb=\"FFFFFF00\"/></patternFill></fill>"
+        "</fills><borders count=\"1\"><border/></borders>"
+        "<cellXfs count=\"7\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\"/>"
+        "<xf numFmtId=\"164\" fontId=\"0\" fillId=\"0\" applyNumberFormat=\"1\"/>"
+        "<xf numFmtId=\"165\" fontId=\"0\" fillId=\"0\"/>"
+        "<xf numFmtId=\"0\" fontId=\"1\" fillId=\"0\"/>"
+        "<xf numFmtId=\"0\" fontId=\"2\" fillId=\"2\"><alignment horizontal=\"center\"/></xf>"
+        "<xf numFmtId=\"4\" fontId=\"0\" fillId=\"0\"/>"
+        "<xf numFmtId=\"14\" fontId=\"0\" fillId=\"0\"/></cellXfs></styleSheet>";
+    std::vector<std::pair<QString, QByteArray>> parts;
+    for (const auto& [name, entry] : testsupport::entries(path))
+        parts.emplace_back(name, name == "xl/styles.xml" ? styles
+                                                         : testsupport::partText(path, name));
+    testsupport::writeZip(path, parts);
+    return path;
+}
+
+TEST(WorkbookWindow, ShowsCellsInTheFilesOwnFormatsAndFont) {
+    auto app = embedded::EmbeddedApplication::create();
+    app->open(writeStyledBook());
+    sheetview::WorkbookWindow w(app, app->ActiveWorkbook());
+    const auto data = [&](int row, int role) {
+        return w.model()->data(w.model()->index(row - 1, 0), role);
+    };
+    EXPECT_EQ(shown(w, 2, 1), "2026-09-01 06:00");
+    EXPECT_EQ(shown(w, 3, 1), "25.6%");
+    EXPECT_EQ(shown(w, 5, 1), "1,234.50");
+    EXPECT_EQ(shown(w, 6, 1), excel::textForm(Variant(excel::DateValue{46266})))
+        << "the built-in short date follows the user's locale";
+    EXPECT_EQ(shown(w, 7, 1), "7") << "a style the file does not have is the default";
+    EXPECT_TRUE(data(1, Qt::FontRole).value<QFont>().bold());
+    EXPECT_EQ(data(1, Qt::FontRole).value<QFont>().family(), "Arial");
+    EXPECT_EQ(data(4, Qt::FontRole).value<QFont>().family(), "Courier New");
+    EXPECT_EQ(data(4, Qt::FontRole).value<QFont>().pointSizeF(), 10);
+    EXPECT_EQ(data(4, Qt::ForegroundRole).value<QBrush>().color(), QColor(255, 0, 0));
+    EXPECT_EQ(data(4, Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 255, 0));
+    EXPECT_EQ(data(4, Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask,
+              Qt::AlignHCenter);
+    // The standard font: Arial 10, whose characters are 6 pixels wide.
+    EXPECT_EQ(w.grid()->font().family(), "Arial");
+    EXPECT_EQ(w.grid()->font().pointSizeF(), 10);
+    EXPECT_EQ(w.grid()->columnWidth(1), int(8.43 * 6 + 5));
+
+    // The object model sees the same formats; a new value keeps its cell's look, and formatting
+    // a cell keeps what the program does not change.
+    const excel::Range cell = app->ActiveWorkbook()->ActiveSheet()->Range("A3");
+    EXPECT_EQ(cell.Text(), "25.6%");
+    cell.Worksheet()->setCellValue(3, 1, Variant(0.5));
+    cell.setFontName("Carlito");
+    EXPECT_EQ(cell.Text(), "50.0%");
+    EXPECT_EQ(data(3, Qt::FontRole).value<QFont>().family(), "Carlito");
+}
+
+TEST(WorkbookWindow, AMillionRowsOpenWithoutReadingThemAndTheLastIsReachable) {
+    QVector<Variant> column;
+    column.reserve(excel::kMaxRows);
+    for (int i = 0; i < excel::kMaxRows; ++i)
+        column << Variant(QStringLiteral("D-%1").arg(i % 1000));
+    auto app = testsupport::hostColumn(column);
+    sheetview::WorkbookWindow w(app, app->ActiveWorkbook());
+    w.show();
+    QApplication::processEvents();
+    const qint64 afterOpen = w.model()->cellReads();
+    EXPECT_GT(afterOpen, 0);
+    EXPECT_LT(afterOpen, 2000) << "only the cells in view are read";
+    w.grid()->scrollToBottom();
+    QApplication::processEvents();
+    w.grid()->viewport()->grab();
+    EXPECT_EQ(w.grid()->rowAt(w.grid()->viewport()->height() - 2), excel::kMaxRows - 1);
+    EXPECT_LT(w.model()->cellReads() - afterOpen, 2000);
+    EXPECT_EQ(shown(w, excel::kMaxRows, 1), "D-575");
+}
+
+TEST(WorkbookWindow, PaintsTheHighlightAsItIsSetAndCleared) {
+    auto app = openBook({testsupport::sheetSpec(
+        "Log", {{"A1", "Defect"}, {"A2", "Dent"}, {"A3", "Scratch"}, {"A4", "dented"},
+                {"A5", "Crack"}, {"B2", "Dent"}})});
+    sheetview::WorkbookWindow w(app, app->ActiveWorkbook());
+    w.show();
+    QApplication::processEvents();
+    const excel::Range range = app->Range("A1:A5");
+    const QColor white = paintedAt(w, 3, 1);
+    ASSERT_TRUE(analysis::runHighlightAction(
+                    *app, [&] { analysis::HighlightCategory(range, "DENT"); }, "set")
+                    .isEmpty());
+    const QColor yellow(0xFF, 0xFF, 0xCC);
+    EXPECT_EQ(paintedAt(w, 2, 1), yellow);
+    EXPECT_EQ(paintedAt(w, 4, 1), yellow) << "contains, without regard to case";
+    EXPECT_EQ(paintedAt(w, 3, 1), white);
+    EXPECT_EQ(paintedAt(w, 5, 1), white);
+    EXPECT_EQ(paintedAt(w, 2, 2), white) << "outside the range";
+    // Selected, the highlighted cell shows its fill through the selection's light tint.
+    w.grid()->selectionModel()->select(w.model()->index(1, 0), QItemSelectionModel::ClearAndSelect);
+    const QColor selected = paintedAt(w, 2, 1);
+    EXPECT_GT(selected.red(), 200) << selected.name().toStdString();
+    EXPECT_GT(selected.green(), 200) << selected.name().toStdString();
+    EXPECT_LT(selected.blue(), selected.green()) << "yellow under the tint, not the style's blue";
+    w.grid()->clearSelection();
+    ASSERT_TRUE(analysis::runHighlightAction(
+                    *app, [&] { analysis::ClearHighlight(range); }, "cleared")
+                    .isEmpty());
+    EXPECT_EQ(paintedAt(w, 2, 1), white);
+    EXPECT_EQ(paintedAt(w, 4, 1), white);
+}
+
+TEST(WorkbookWindow, AReportBringsItsSheetToTheFront) {
+    auto app = openBook({testsupport::sheetSpec(
+        "Log", {{"A1", "Defect"}, {"A2", "Dent"}, {"A3", "Scratch"}, {"A4", "Dent"}})});
+    sheetview::WorkbookWindow w(app, app->ActiveWorkbook());
+    testsupport::Analysis analysis(app, "A1:A4");
+    analysis.analyse();
+    const auto result = report::runReport(*app, app->ActiveWorkbook(), analysis.main, false);
+    ASSERT_EQ(result.outcome, report::ReportResult::Outcome::Written) << result.message.toStdString();
+    ASSERT_EQ(w.tabs()->count(), 2);
+    EXPECT_EQ(w.tabs()->tabText(w.tabs()->currentIndex()), "Tallyvane1");
+    EXPECT_EQ(shown(w, 1, 1), "Category");
+    EXPECT_EQ(shown(w, 2, 1), "Dent");
+    EXPECT_EQ(shown(w, 2, 3), "50.0%") << "the share in its number format";
+    EXPECT_GT(w.grid()->columnWidth(4), w.grid()->columnWidth(1)) << "fitted columns";
+}
+
+// The Pareto chart drawn from the chart model the writer saves: the shares as columns on the
+// primary axis, the cumulative share as a smoothed line with markers on a secondary axis from 0
+// to 100 %, labels in "0.0%", the model's colours, size and place.
+TEST(WorkbookWindow, DrawsTheReportsChartFromItsModel) {
+    auto app = openBook({testsupport::sheetSpec(
+        "Log", {{"A1", "Defect"}, {"A2", "Dent"}, {"A3", "Scratch"}, {"A4", "Dent"},
+                {"A5", "Crack"}, {"A6", "Dent"}})});
+    sheetview::WorkbookWindow w(app, app->ActiveWorkbook());
+    w.show();
+    testsupport::Analysis analysis(app, "A1:A6");
+    analysis.analyse();
+    const auto result = report::runReport(*app, app->ActiveWorkbook(), analysis.main, true);
+    ASSERT_EQ(result.outcome, report::ReportResult::Outcome::Written) << result.message.toStdString();
+    QApplication::processEvents();
+    ASSERT_EQ(w.charts().size(), 1u);
+    sheetview::ChartWidget* chart = w.charts().front();
+
+    // The table as the report sorted it: Dent 3, then the others 1 each.
+    ASSERT_TRUE(chart->columns());
+    ASSERT_EQ(chart->columns()->barSets().size(), 1);
+    QBarSet* shares = chart->columns()->barSets().front();
+    ASSERT_EQ(shares->count(), 4);
+    const auto sheet = app->ActiveSheet();
+    for (int row = 2; row <= 5; ++row)
+        EXPECT_DOUBLE_EQ(shares->at(row - 2), sheet->cellValue(row, 3).number()) << row;
+    EXPECT_EQ(shares->color(), QColor(0x00, 0x20, 0x60));
+    ASSERT_TRUE(chart->line());
+    EXPECT_TRUE(qobject_cast<QSplineSeries*>(chart->line())) << "the line is smoothed";
+    EXPECT_TRUE(chart->line()->pointsVisible());
+    ASSERT_EQ(chart->line()->count(), 4);
+    for (int row = 2; row <= 5; ++row)
+        EXPECT_DOUBLE_EQ(chart->line()->at(row - 2).y(), sheet->cellValue(row, 4).number()) << row;
+    QValueAxis* secondary = chart->valueAxis(excel::kSecondaryAxis);
+    ASSERT_TRUE(secondary);
+    EXPECT_EQ(secondary->min(), 0);
+    EXPECT_EQ(secondary->max(), 1);
+    EXPECT_TRUE(chart->line()->attachedAxes().contains(secondary));
+    EXPECT_FALSE(chart->columns()->attachedAxes().contains(secondary));
+    EXPECT_EQ(chart->dataLabels(), (QStringList{"50.0%", "16.7%", "16.7%", "16.7%", "50.0%",
+                                                "66.7%", "83.3%", "100.0%"}));
+    const excel::ChartShapeModel& shape = chart->shape();
+    EXPECT_EQ(chart->width(), int(shape.width * 4 / 3));
+    EXPECT_EQ(chart->height(), int(shape.height * 4 / 3));
+    bool signature = false;
+    for (QGraphicsItem* item : chart->chart()->childItems()) {
+        if (auto* text = dynamic_cast<QGraphicsSimpleTextItem*>(item))
+            signature = signature || text->text() == "Generated by Tallyvane";
+    }
+    EXPECT_TRUE(signature);
+    w.grid()->viewport()->grab().save(testsupport::scratchDir("workbook-window") + "/report.png");
+}
+
+QByteArray bytesOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Nothing is written without the user: Save writes (again and again, each time the whole state),
+// Don't Save leaves the file as it was, Cancel keeps the window, and a failure is said.
+TEST(WorkbookWindow, SavesOnlyWhenTheUserSaysSo) {
+    auto app = openBook({testsupport::sheetSpec(
+        "Log", {{"A1", "Defect"}, {"A2", "Dent"}, {"A3", "Scratch"}, {"A4", "Dent"}})});
+    app->setSavesAtEnd(false);
+    QStringList asked, told;
+    int answer = QMessageBox::Cancel;
+    // A window that answers the question with answer and keeps what it tells.
+    const auto openWindow = [&] {
+        auto* window = new sheetview::WorkbookWindow(app, app->ActiveWorkbook());
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->askSaveChanges = [&](const QString& question) {
+            asked << question;
+            return answer;
+        };
+        window->showMessage = [&](const QString& text) { told << text; };
+        return window;
+    };
+    auto* w = openWindow();
+    const QString file = app->workbooks().front()->path();
+    const QByteArray original = bytesOf(file);
+
+    w->close(); // nothing changed: closes without a question
+    EXPECT_TRUE(asked.isEmpty());
+    w = openWindow();
+    w->show();
+    testsupport::Analysis analysis(app, "A1:A4");
+    analysis.analyse();
+    report::runReport(*app, app->ActiveWorkbook(), analysis.main, false);
+    EXPECT_TRUE(w->isWindowModified());
+    EXPECT_EQ(bytesOf(file), original) << "the report alone writes nothing";
+
+    QPointer<sheetview::WorkbookWindow> alive(w);
+    answer = QMessageBox::Cancel;
+    EXPECT_FALSE(w->close());
+    EXPECT_EQ(asked, QStringList{"Save changes to \"book.xlsx\"?"});
+    ASSERT_TRUE(alive) << "Cancel keeps the window";
+
+    ASSERT_TRUE(w->save());
+    EXPECT_FALSE(w->isWindowModified());
+    EXPECT_EQ(embedded::readWorkbookFile(file).sheets.size(), 2u);
+
+    // A second report and a second save: the file holds both, once each.
+    report::runReport(*app, app->ActiveWorkbook(), analysis.main, false);
+    ASSERT_TRUE(w->save());
+    const auto twice = embedded::readWorkbookFile(file);
+    ASSERT_EQ(twice.sheets.size(), 3u);
+    EXPECT_EQ(twice.sheets[1].name, "Tallyvane1");
+    EXPECT_EQ(twice.sheets[2].name, "Tallyvane2");
+
+    // A third report, not saved: Don't Save leaves the file as the last save made it.
+    report::runReport(*app, app->ActiveWorkbook(), analysis.main, false);
+    const QByteArray saved = bytesOf(file);
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup);
+    answer = QMessageBox::Save;
+    EXPECT_FALSE(w->close()) << "a save that fails keeps the window";
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_EQ(told[0], "The workbook \"book.xlsx\" could not be saved: the file is read-only. The "
+                       "file on disk is as it was.");
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+    answer = QMessageBox::Discard;
+    EXPECT_TRUE(w->close());
+    EXPECT_EQ(bytesOf(file), saved);
+}
+
+// A workbook read from a .csv is saved as a new .xlsx through Save As, proposed beside it under a
+// name that is not taken; the name the user gives is where it goes, and later saves go there.
+TEST(WorkbookWindow, ACsvIsSavedAsAWorkbookBesideIt) {
+    const QString dir = testsupport::scratchDir("workbook-window-csv");
+    QFile csv(dir + "/data.csv");
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+    csv.write("Defect\nDent\nScratch\nDent\n");
+    csv.close();
+    QFile taken(dir + "/data.xlsx");
+    ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+    taken.write("someone else's");
+    taken.close();
+    auto app = embedded::EmbeddedApplication::create();
+    app->open(dir + "/data.csv");
+    app->setSavesAtEnd(false);
+    sheetview::WorkbookWindow w(app, app->ActiveWorkbook());
+    QStringList proposals;
+    w.askFileName = [&](const QString& proposed) {
+        proposals << proposed;
+        return proposals.size() == 1 ? QString() : proposed;
+    };
+    testsupport::Analysis analysis(app, "A1:A4");
+    analysis.analyse();
+    report::runReport(*app, app->ActiveWorkbook(), analysis.main, false);
+    EXPECT_FALSE(w.save()) << "the user cancelled the name";
+    ASSERT_TRUE(w.save());
+    EXPECT_EQ(proposals, QStringList({dir + "/data (2).xlsx", dir + "/data (2).xlsx"}));
+    EXPECT_EQ(bytesOf(dir + "/data.xlsx"), "someone else's");
+    EXPECT_EQ(embedded::readWorkbookFile(dir + "/data (2).xlsx").sheets.size(), 2u);
+    EXPECT_EQ(app->ActiveWorkbook()->Name(), "data (2).xlsx");
+    EXPECT_TRUE(w.windowTitle().startsWith("data (2).xlsx"));
+    ASSERT_TRUE(w.save()) << "now a workbook of its own: saved without asking a name";
+    EXPECT_EQ(proposals.size(), 2);
+}
+
+// Another program has the file open: the lock file beside it says who; the workbook is analysed,
+// Save is refused with that sentence and Save As offered, and the file stays as it was.
+TEST(WorkbookWindow, AWorkbookSomeoneElseHasOpenIsNotSavedOver) {
+    const QString dir = testsupport::scratchDir("workbook-window-locked");
+    const QString file = dir + "/book.xlsx";
+    testsupport::writeXlsx(file, {testsupport::sheetSpec("Log", {{"A1", "Defect"}, {"A2", "Dent"}})});
+    QFile lock(dir + "/.~lock.book.xlsx#");
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.write("Ann Lee,ann,host3,07.12.2026 10:00,file:///home/ann/.config/libreoffice/4;");
+    lock.close();
+    auto app = embedded::EmbeddedApplication::create();
+    app->open(file);
+    app->setSavesAtEnd(false);
+    sheetview::WorkbookWindow w(app, app->ActiveWorkbook());
+    QStringList told, proposals;
+    w.showMessage = [&](const QString& text) { told << text; };
+    w.askFileName = [&](const QString& proposed) {
+        proposals << proposed;
+        return QString();
+    };
+    EXPECT_TRUE(w.windowTitle().contains("(read-only)"));
+    const QByteArray before = bytesOf(file);
+    testsupport::Analysis analysis(app, "A1:A2");
+    analysis.analyse();
+    report::runReport(*app, app->ActiveWorkbook(), analysis.main, false);
+    EXPECT_FALSE(w.save());
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_EQ(told[0], "The workbook \"book.xlsx\" could not be saved: it is open in another "
+                       "program (by Ann Lee on host3), and saving would replace what they save; "
+                       "save it under another name with Save As. The file on disk is as it was.");
+    EXPECT_EQ(proposals.size(), 1) << "Save As is offered";
+    EXPECT_EQ(bytesOf(file), before);
+}
+
+TEST(LockFile, NamesWhoHoldsTheFileInEitherSuitesForm) {
+    const QString dir = testsupport::scratchDir("locks");
+    EXPECT_FALSE(embedded::lockHolder(dir + "/free.xlsx"));
+    QByteArray owner(162, '\0');
+    owner[0] = 7;
+    owner.replace(1, 7, "Bo Chen");
+    owner[54] = 7;
+    const QString utf16 = QStringLiteral("Bo Chén");
+    for (int i = 0; i < 7; ++i) {
+        owner[56 + 2 * i] = char(utf16[i].unicode() & 0xFF);
+        owner[57 + 2 * i] = char(utf16[i].unicode() >> 8);
+    }
+    // The first two letters of longer names are dropped.
+    testsupport::writeFile(dir + "/~$fects.xlsx", owner);
+    EXPECT_EQ(embedded::lockHolder(dir + "/defects.xlsx"), QStringLiteral("Bo Chén"));
+    testsupport::writeFile(dir + "/.~lock.plain.xlsx#", ",,,;");
+    EXPECT_EQ(embedded::lockHolder(dir + "/plain.xlsx"), QStringLiteral("another user"));
+}
+
+// The range is picked in the workbook window itself: a small box holds the prompt and the
+// reference, which the selection fills (a header click gives the whole column); OK gives the range.
+TEST(WorkbookWindow, ARangeIsPickedInTheSheetItself) {
+    auto app = openBook({testsupport::sheetSpec("Log", {{"A1", "Defect"}, {"A2", "Dent"}})});
+    sheetview::WorkbookWindow w(app, app->ActiveWorkbook());
+    w.show();
+    QStringList references;
+    QTimer::singleShot(0, &w, [&] {
+        auto* box = w.findChild<QDialog*>("RangeInput");
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->findChild<QLabel*>("Prompt")->text(), "Select a column");
+        auto* reference = box->findChild<QLineEdit*>("Reference");
+        w.grid()->selectionModel()->select(
+            QItemSelection(w.model()->index(1, 1), w.model()->index(4, 1)),
+            QItemSelectionModel::ClearAndSelect);
+        references << reference->text();
+        w.grid()->selectColumn(2);
+        references << reference->text();
+        box->accept();
+    });
+    const auto range = platform::RangeInputDialog::pickIn(*app, "Select a column", {}, w.grid(),
+                                                          w.model(), &w);
+    EXPECT_EQ(references, QStringList({"$B$2:$B$5", "$C:$C"}));
+    ASSERT_TRUE(range);
+    EXPECT_EQ(range->Address(), "$C:$C");
+
+    QTimer::singleShot(0, &w, [&] { w.findChild<QDialog*>("RangeInput")->reject(); });
+    EXPECT_FALSE(platform::RangeInputDialog::pickIn(*app, "Select", {}, w.grid(), w.model(), &w));
+}
+
+// Someone else saved the file after this session read or saved it: Save does not write over
+// their work; it says so, and the file stays as they left it.
+TEST(WorkbookWindow, AFileChangedOnDiskIsNotSavedOver) {
+    auto app = openBook({testsupport::sheetSpec("Log", {{"A1", "Defect"}, {"A2", "Dent"}})});
+    app->setSavesAtEnd(false);
+    const QString file = app->workbooks().front()->path();
+    sheetview::WorkbookWindow w(app, app->ActiveWorkbook());
+    QStringList told;
+    w.showMessage = [&](const QString& text) { told << text; };
+    testsupport::Analysis analysis(app, "A1:A2");
+    analysis.analyse();
+    report::runReport(*app, app->ActiveWorkbook(), analysis.main, false);
+    ASSERT_TRUE(w.save());
+    QThread::msleep(20);
+    testsupport::writeXlsx(file, {testsupport::sheetSpec("Theirs", {{"A1", "z"}})});
+    const QByteArray theirs = bytesOf(file);
+    report::runReport(*app, app->ActiveWorkbook(), analysis.main, false);
+    EXPECT_FALSE(w.save());
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_EQ(told[0], "The workbook \"book.xlsx\" could not be saved: the file was changed on "
+                       "disk since it was opened or last saved, by another program; save it under "
+                       "another name with Save As. The file on disk is as it was.");
+    EXPECT_EQ(bytesOf(file), theirs);
+}
+
+// The sample with a highlight and the report with its chart, saved from the window, opened by two
+// other readers: openpyxl reads the file; LibreOffice loads it and saves it again, and openpyxl
+// reads what LibreOffice kept.
+TEST(WorkbookWindow, ASaveFromTheWindowOpensInOtherReaders) {
+    const QString dir = testsupport::scratchDir("window-e2e");
+    const QString book = dir + "/defects.xlsx";
+    ASSERT_TRUE(QFile::copy(TALLYVANE_SAMPLE, book));
+    QFile::setPermissions(book, QFile::ReadOwner | QFile::WriteOwner);
+    auto app = embedded::EmbeddedApplication::create();
+    app->open(book);
+    app->setSavesAtEnd(false);
+    sheetview::WorkbookWindow w(app, app->ActiveWorkbook());
+    const excel::Range range = app->Range("'Defect log'!C1:C501");
+    ASSERT_TRUE(analysis::runHighlightAction(
+                    *app, [&] { analysis::HighlightCategory(range, "Scratch"); }, "set")
+                    .isEmpty());
+    testsupport::Analysis analysis(app, "'Defect log'!C1:C501");
+    analysis.analyse();
+    ASSERT_EQ(report::runReport(*app, app->ActiveWorkbook(), analysis.main, true).outcome,
+              report::ReportResult::Outcome::Written);
+    ASSERT_TRUE(w.save());
+
+    const testsupport::OtherReaders readers{TALLYVANE_PYTHON, TALLYVANE_CHECK_REPORT,
+                                            TALLYVANE_SOFFICE};
+    if (!readers.hasOpenpyxl())
+        GTEST_SKIP() << "python3-openpyxl is not installed";
+    const QStringList what = {"Tallyvane1", "Defect log", "Scratch"};
+    for (const QString& found : readers.checkEach(book, dir, what))
+        EXPECT_EQ(found, "ok\n");
+}
+
+} // namespace

@@ -1,0 +1,343 @@
+#include "ui/sheetview/WorkbookWindow.h"
+
+#include "ui/sheetview/ChartWidget.h"
+#include "excel/Error.h"
+#include "excel/Workbook.h"
+#include "engines/embedded/EmbeddedApplication.h"
+#include "engines/embedded/xlsx/XlsxWriter.h"
+#include "excel/Worksheet.h"
+#include "ui/platform/SheetGridModel.h"
+
+#include <QCloseEvent>
+#include <cmath>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QStatusBar>
+#include <QScrollBar>
+#include <QPointer>
+#include <QTabBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace sheetview {
+
+namespace {
+
+// Column widths are kept in characters of the standard font, as the spreadsheet keeps them; a
+// character is 7 pixels of an 11-point font (more or fewer in proportion to a larger or smaller
+// one) and a column has 5 pixels of padding.
+int widthInPixels(double characters, double points) {
+    return int(characters * std::round(7 * points / 11) + 5);
+}
+
+// The selection as the spreadsheet draws it: a light tint over the cells, their fills (a
+// highlight among them) and text still showing through, whether or not the window has the focus.
+class SelectionTint : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem plain(option);
+        const bool selected = option.state & QStyle::State_Selected;
+        plain.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+        QStyledItemDelegate::paint(painter, plain, index);
+        if (selected)
+            painter->fillRect(option.rect, QColor(0x21, 0x73, 0x46, 0x38));
+    }
+};
+
+constexpr double kDefaultWidth = 8.43;
+constexpr double kDefaultPoints = 11;
+
+} // namespace
+
+WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
+                               std::shared_ptr<excel::Workbook> book, QWidget* parent)
+    : QMainWindow(parent)
+    , m_app(std::move(app))
+    , m_book(std::move(book))
+    , m_grid(new QTableView(this))
+    , m_tabs(new QTabBar(this))
+    , m_model(new platform::SheetGridModel(this, platform::SheetGridModel::Extent::WholeSheet)) {
+    setObjectName(QStringLiteral("WorkbookWindow"));
+    m_host = std::dynamic_pointer_cast<embedded::EmbeddedApplication>(m_app);
+    m_hosted = dynamic_cast<embedded::EmbeddedWorkbook*>(m_book.get());
+    askFileName = [this](const QString& proposed) {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), proposed,
+                                            QStringLiteral("Workbook (*.xlsx)"));
+    };
+    askSaveChanges = [this](const QString& question) {
+        return int(QMessageBox::question(
+            this, QStringLiteral("Tallyvane"), question,
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save));
+    };
+    showMessage = [this](const QString& text) {
+        QMessageBox::warning(this, QStringLiteral("Tallyvane"), text);
+    };
+    askOpenFile = [this] {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("Open a workbook"), QString(),
+                                            QStringLiteral("Workbooks (*.xlsx *.xlsm *.csv)"));
+    };
+    if (m_host && m_hosted) {
+        QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+        file->addAction(QStringLiteral("&Open..."), QKeySequence::Open, this, [this] {
+            const QString path = askOpenFile();
+            if (!path.isEmpty())
+                emit openRequested(path);
+        });
+        file->addAction(QStringLiteral("&Save"), QKeySequence::Save, this, [this] { save(); });
+        file->addAction(QStringLiteral("Save &As..."), QKeySequence::SaveAs, this,
+                        [this] { saveAs(); });
+        file->addSeparator();
+        file->addAction(QStringLiteral("&Close"), QKeySequence::Close, this, &QWidget::close);
+        if (!m_hosted->lockedBy().isEmpty())
+            statusBar()->showMessage(
+                QStringLiteral("%1 is open in another program (by %2): it is shown for analysis "
+                               "and saved only under another name (File > Save As).")
+                    .arg(m_hosted->Name(), m_hosted->lockedBy()));
+    }
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    // The workbook's standard font; Calibri 11 where the workbook does not name one.
+    const QString fontName = m_book->standardFontName();
+    const double points = m_book->standardFontSize();
+    m_points = points >= 1 && points <= 409 ? points : kDefaultPoints;
+    QFont font(fontName.isEmpty() ? QStringLiteral("Calibri") : fontName);
+    font.setPointSizeF(m_points);
+    m_grid->setObjectName(QStringLiteral("Grid"));
+    m_grid->setFont(font);
+    m_model->setFont(font);
+    m_grid->setModel(m_model);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setWordWrap(false);
+    m_grid->setItemDelegate(new SelectionTint(m_grid));
+    // Some styles fill a selected row before the cell is drawn: nothing to fill with.
+    QPalette palette = m_grid->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::Highlight, Qt::transparent);
+        palette.setColor(group, QPalette::HighlightedText, Qt::black);
+    }
+    m_grid->setPalette(palette);
+    // Every row and column of the sheet is there; their sizes are fixed, so that the view never
+    // measures cells it does not show.
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_grid->verticalHeader()->setDefaultSectionSize(int(std::round(20 * m_points / 11)));
+    m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_grid->horizontalHeader()->setDefaultSectionSize(widthInPixels(kDefaultWidth, m_points));
+    layout->addWidget(m_grid, 1);
+    m_tabs->setObjectName(QStringLiteral("SheetTabs"));
+    m_tabs->setShape(QTabBar::RoundedSouth);
+    m_tabs->setExpanding(false);
+    layout->addWidget(m_tabs);
+    setCentralWidget(central);
+    resize(960, 640);
+    connect(m_tabs, &QTabBar::currentChanged, this, &WorkbookWindow::showTab);
+    connect(m_grid->horizontalScrollBar(), &QScrollBar::valueChanged, this,
+            &WorkbookWindow::placeCharts);
+    connect(m_grid->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &WorkbookWindow::placeCharts);
+    // Other programs are told that the workbook is open for editing here (not when another
+    // program has it: its lock stays theirs).
+    if (m_hosted && m_hosted->lockedBy().isEmpty())
+        m_hosted->holdEditLock(true);
+    // The window may close before the host ends: it listens only while it is there.
+    QPointer<WorkbookWindow> self(this);
+    m_app->addActionListener([self] {
+        if (self)
+            self->sync();
+    });
+    sync();
+}
+
+WorkbookWindow::~WorkbookWindow() {
+    if (m_hosted)
+        m_hosted->holdEditLock(false);
+}
+
+void WorkbookWindow::sync() {
+    const bool readOnly = m_hosted && !m_hosted->lockedBy().isEmpty();
+    setWindowTitle(m_book->Name() + QStringLiteral("[*]") +
+                   (readOnly ? QStringLiteral(" (read-only)") : QString()) +
+                   QStringLiteral(" - Tallyvane"));
+    if (!readOnly && m_hosted)
+        statusBar()->clearMessage();
+    setWindowModified(m_hosted && m_hosted->hasUnsavedChanges());
+    m_syncing = true;
+    const auto active = m_book->ActiveSheet();
+    // Tabs in workbook order for the sheets the user can see, named as they are ("&" is no
+    // access key here).
+    std::vector<std::shared_ptr<excel::Worksheet>> sheets;
+    for (int i = 1; i <= m_book->Worksheets().Count(); ++i) {
+        const auto sheet = m_book->Worksheets()(i);
+        if (sheet->Visible() != 0)
+            sheets.push_back(sheet);
+    }
+    if (sheets != m_sheetOfTab) {
+        while (m_tabs->count() > 0)
+            m_tabs->removeTab(0);
+        for (const auto& sheet : sheets)
+            m_tabs->addTab(QString(sheet->Name()).replace(QLatin1Char('&'), QLatin1String("&&")));
+        m_sheetOfTab = sheets;
+    }
+    int tab = 0;
+    for (size_t i = 0; i < m_sheetOfTab.size(); ++i) {
+        if (m_sheetOfTab[i] == active)
+            tab = int(i);
+    }
+    m_syncing = false;
+    if (m_tabs->currentIndex() != tab)
+        m_tabs->setCurrentIndex(tab);
+    if (m_sheetOfTab.empty())
+        return;
+    if (m_model->sheet() != m_sheetOfTab[size_t(tab)]) {
+        showTab(tab);
+    } else {
+        applyColumnWidths();
+        showCharts();
+        m_model->refresh(); // the view asks again only for the cells it shows
+    }
+}
+
+void WorkbookWindow::showTab(int tab) {
+    if (m_syncing || tab < 0 || tab >= int(m_sheetOfTab.size()))
+        return;
+    m_model->setSheet(m_sheetOfTab[size_t(tab)]);
+    applyColumnWidths();
+    showCharts();
+    // The sheet's own selection, as the workbook saved it or the analysis left it.
+    QItemSelection selection;
+    for (const excel::CellRect& r : m_model->sheet()->selection())
+        selection.select(m_model->index(r.top - 1, r.left - 1),
+                         m_model->index(r.bottom - 1, r.right - 1));
+    m_grid->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+void WorkbookWindow::showCharts() {
+    for (ChartWidget* chart : m_charts)
+        delete chart;
+    m_charts.clear();
+    const auto& sheet = m_model->sheet();
+    if (!sheet)
+        return;
+    for (const auto& shape : sheet->charts()) {
+        auto* chart = new ChartWidget(
+            *shape, [this](const QString& reference) { return valuesOf(reference); },
+            m_grid->viewport());
+        chart->show();
+        m_charts.push_back(chart);
+    }
+    placeCharts();
+}
+
+// The chart's place and size are in points from the sheet's top-left corner; 4 pixels are 3
+// points, as the columns' widths count them.
+void WorkbookWindow::placeCharts() {
+    for (ChartWidget* chart : m_charts) {
+        const excel::ChartShapeModel& shape = chart->shape();
+        chart->setGeometry(int(shape.left * 4 / 3) + m_grid->columnViewportPosition(0),
+                           int(shape.top * 4 / 3) + m_grid->rowViewportPosition(0),
+                           int(shape.width * 4 / 3), int(shape.height * 4 / 3));
+    }
+}
+
+std::vector<excel::Variant> WorkbookWindow::valuesOf(const QString& reference) const {
+    std::vector<excel::Variant> out;
+    const auto parsed = excel::parseReference(reference);
+    if (!parsed)
+        return out;
+    try {
+        const auto sheet = parsed->sheet.isEmpty() ? m_model->sheet()
+                                                   : m_book->Worksheets()(parsed->sheet);
+        for (excel::CellRect r : parsed->areas) {
+            r.bottom = std::min(r.bottom, r.top + 99999); // a chart shows no more
+            excel::VariantArray values(r.rows(), r.columns());
+            sheet->readValues(r, values);
+            out.insert(out.end(), values.values().begin(), values.values().end());
+        }
+    } catch (const excel::Error&) {
+        // A series on a sheet that is gone shows nothing.
+    }
+    return out;
+}
+
+void WorkbookWindow::applyColumnWidths() {
+    const auto& sheet = m_model->sheet();
+    if (!sheet)
+        return;
+    const int last = std::min(excel::kMaxColumns, sheet->usedRect().right + 26);
+    for (int column = 1; column <= last; ++column) {
+        const double width = sheet->columnWidth(column);
+        const int pixels = widthInPixels(width > 0 ? width : kDefaultWidth, m_points);
+        if (m_grid->columnWidth(column - 1) != pixels)
+            m_grid->setColumnWidth(column - 1, pixels);
+    }
+}
+
+bool WorkbookWindow::save() {
+    if (!m_host || !m_hosted)
+        return false;
+    if (embedded::EmbeddedApplication::needsName(*m_hosted))
+        return saveAs();
+    try {
+        m_host->save(*m_hosted);
+    } catch (const excel::Error& e) {
+        showMessage(e.message());
+        // Said, and Save As offered: a report never replaces a file someone is editing.
+        sync();
+        return !m_hosted->lockedBy().isEmpty() && saveAs();
+    }
+    sync();
+    return true;
+}
+
+bool WorkbookWindow::saveAs() {
+    if (!m_host || !m_hosted)
+        return false;
+    // A workbook read from a .csv is proposed as the .xlsx beside it, under a name not taken.
+    const QString proposed = embedded::EmbeddedApplication::needsName(*m_hosted)
+                                 ? embedded::xlsxBeside(m_hosted->path())
+                                 : m_hosted->path();
+    QString name = askFileName(proposed);
+    if (name.isEmpty())
+        return false;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += QStringLiteral(".xlsx");
+    try {
+        m_host->save(*m_hosted, name);
+    } catch (const excel::Error& e) {
+        showMessage(e.message());
+        return false;
+    }
+    sync();
+    return true;
+}
+
+void WorkbookWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        emit activated();
+}
+
+void WorkbookWindow::closeEvent(QCloseEvent* event) {
+    if (m_hosted && m_hosted->hasUnsavedChanges()) {
+        const int answer = askSaveChanges(
+            QStringLiteral("Save changes to \"%1\"?").arg(m_hosted->Name()));
+        if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !save())) {
+            event->ignore();
+            return;
+        }
+    }
+    QMainWindow::closeEvent(event);
+    if (m_hosted)
+        m_hosted->holdEditLock(false);
+    emit closed();
+}
+
+} // namespace sheetview
