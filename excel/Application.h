@@ -2,6 +2,7 @@
 // The running spreadsheet application as the object model shows it: the active workbook and sheet,
 // the selection, references, and the worksheet functions the analysis calls.
 
+#include "excel/ApplicationBackend.h"
 #include "excel/Range.h"
 #include "excel/Variant.h"
 #include "excel/Workbook.h"
@@ -15,7 +16,7 @@
 
 namespace excel {
 
-class Application {
+class Application : public ApplicationBackend {
 public:
     virtual ~Application() = default;
 
@@ -77,12 +78,6 @@ public:
     void setRangeInputHandler(RangeInputHandler handler) { m_rangeInput = std::move(handler); }
     // Whether the host serves the input box already (an office asks in its own window).
     bool hasRangeInputHandler() const { return bool(m_rangeInput); }
-
-    // Hooks each backend supplies.
-    // An open workbook by name, without regard to case; null when there is none.
-    virtual std::shared_ptr<Workbook> workbookNamed(const QString& name) const = 0;
-    // The largest number of the range (0 when it holds none); raises an error for error cells.
-    virtual double maxOfRange(const excel::Range& range) = 0;
 
 protected:
     void actionEnded() {

@@ -1,6 +1,7 @@
 #pragma once
 // A workbook as the object model shows it, and the collection of its sheets.
 
+#include "excel/WorkbookBackend.h"
 #include "excel/Worksheet.h"
 
 #include <QString>
@@ -70,7 +71,7 @@ private:
     std::shared_ptr<Workbook> m_book;
 };
 
-class Workbook : public std::enable_shared_from_this<Workbook> {
+class Workbook : public std::enable_shared_from_this<Workbook>, public WorkbookBackend {
 public:
     virtual ~Workbook() = default;
 
@@ -86,20 +87,24 @@ public:
     // The range a defined name refers to; none when there is no such name or it is not a range.
     std::optional<excel::Range> namedRange(const QString& name);
 
-    // Hooks each backend supplies.
-    virtual int sheetCount() const = 0;
-    // index counts from 1 in tab order; null when out of range.
-    virtual std::shared_ptr<Worksheet> sheetAt(int index) const = 0;
-    // A new empty worksheet at index (from 1; the others move right), named name.
-    virtual std::shared_ptr<Worksheet> insertWorksheet(int index, const QString& name) = 0;
-    // Moves a sheet to index (from 1, counted without it).
-    virtual void moveSheet(const Worksheet* sheet, int index) = 0;
-    // Names of tabs that are not worksheets (chart sheets); they take names too.
-    virtual QStringList otherSheetNames() const { return {}; }
-    // The standard font of the workbook: its name (empty where the host does not say) and its
-    // size in points (0 likewise).
-    virtual QString standardFontName() const { return {}; }
-    virtual double standardFontSize() const { return 0; }
+    // Saving, as the spreadsheet's File menu does: over the workbook's own file, or as fileName
+    // (a workbook file). Raise excel::Error with the sentence for the user when the workbook
+    // cannot be saved; the file on disk is then as it was.
+    virtual void Save() = 0;
+    virtual void SaveAs(const QString& fileName) = 0;
+    // Whether nothing changed since the workbook was opened or last saved.
+    virtual bool Saved() const = 0;
+    // Whether Save needs a name first (a workbook read from a file of another kind, or never
+    // saved), and the name Save As proposes: the workbook's own file, or the workbook file
+    // beside it under a name not taken.
+    virtual bool needsSaveName() const { return false; }
+    virtual QString proposedSaveName() const { return {}; }
+    // Who has the workbook's file open in another program, in words ("Ann Lee on host3"); empty
+    // when nobody does. Such a workbook is saved only under another name.
+    virtual QString openElsewhereBy() const { return {}; }
+    // A window of this program shows the workbook for editing (or no longer does): other programs
+    // are told, where the host does not tell them itself.
+    virtual void setOpenForEditing(bool) {}
 
 private:
     std::vector<DefinedName> m_names;

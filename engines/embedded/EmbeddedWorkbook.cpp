@@ -1,6 +1,7 @@
 #include "engines/embedded/EmbeddedWorkbook.h"
 
 #include "engines/embedded/EmbeddedApplication.h"
+#include "engines/embedded/xlsx/XlsxWriter.h"
 #include "excel/Error.h"
 
 #include <QFileInfo>
@@ -127,6 +128,27 @@ WorkbookSnapshot EmbeddedWorkbook::snapshot() const {
     }
     s.changed = s.changed || s.names != m_storedNames;
     return s;
+}
+
+void EmbeddedWorkbook::Save() {
+    SaveAs({});
+}
+
+void EmbeddedWorkbook::SaveAs(const QString& fileName) {
+    const auto app = m_app.lock();
+    if (!app)
+        throw excel::Error(QStringLiteral("Save"),
+                           QStringLiteral("The workbook \"%1\" is no longer open.").arg(m_name));
+    app->save(*this, fileName);
+}
+
+bool EmbeddedWorkbook::needsSaveName() const {
+    return EmbeddedApplication::needsName(*this);
+}
+
+QString EmbeddedWorkbook::proposedSaveName() const {
+    // A workbook read from a .csv goes to the .xlsx beside it, under a name not taken.
+    return needsSaveName() ? xlsxBeside(m_path) : m_path;
 }
 
 void EmbeddedWorkbook::holdEditLock(bool hold) {

@@ -27,6 +27,14 @@ public:
     std::shared_ptr<excel::Worksheet> insertWorksheet(int index, const QString& name) override;
     void moveSheet(const excel::Worksheet* sheet, int index) override;
     QStringList otherSheetNames() const override { return m_otherSheetNames; }
+    // Saved by the engine (EmbeddedApplication::save): over its own .xlsx, or as a new one.
+    void Save() override;
+    void SaveAs(const QString& fileName) override;
+    bool Saved() const override { return !m_unsaved; }
+    bool needsSaveName() const override;
+    QString proposedSaveName() const override;
+    QString openElsewhereBy() const override { return m_lockedBy; }
+    void setOpenForEditing(bool open) override { holdEditLock(open); }
 
     // The .xlsx file the workbook was read from; empty when it came from elsewhere (.csv).
     const QString& packagePath() const { return m_packagePath; }

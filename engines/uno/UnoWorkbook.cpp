@@ -8,12 +8,14 @@
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/frame/XTitle.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/util/Date.hpp>
+#include <com/sun/star/util/XModifiable.hpp>
 
 #include <QDate>
 #include <QFileInfo>
@@ -33,6 +35,40 @@ QString UnoWorkbook::filePath() const {
         const Reference<css::frame::XModel> model(m_document, UNO_QUERY_THROW);
         const QUrl url(fromOffice(model->getURL()));
         return url.isLocalFile() ? url.toLocalFile() : QString();
+    });
+}
+
+void UnoWorkbook::Save() {
+    if (filePath().isEmpty())
+        throw excel::Error(QStringLiteral("Save"),
+                           QStringLiteral("The workbook \"%1\" has no file yet; save it under a "
+                                          "name with Save As.")
+                               .arg(Name()));
+    guarded(*m_connection, "Save",
+            [&] { Reference<css::frame::XStorable>(m_document, UNO_QUERY_THROW)->store(); });
+}
+
+void UnoWorkbook::SaveAs(const QString& fileName) {
+    const QFileInfo target(fileName);
+    const QString suffix = target.suffix().toLower();
+    const char* filter = suffix == QLatin1String("ods")   ? "calc8"
+                         : suffix == QLatin1String("csv") ? "Text - txt - csv (StarCalc)"
+                                                          : "Calc Office Open XML";
+    guarded(*m_connection, "SaveAs", [&] {
+        Sequence<css::beans::PropertyValue> arguments(2);
+        arguments.getArray()[0] =
+            property("FilterName", Any(rtl::OUString::createFromAscii(filter)));
+        arguments.getArray()[1] = property("Overwrite", Any(true));
+        Reference<css::frame::XStorable>(m_document, UNO_QUERY_THROW)
+            ->storeAsURL(toOffice(QUrl::fromLocalFile(target.absoluteFilePath()).toString()),
+                         arguments);
+    });
+}
+
+bool UnoWorkbook::Saved() const {
+    return guarded(*m_connection, "Saved", [&] {
+        const Reference<css::util::XModifiable> modifiable(m_document, UNO_QUERY);
+        return !modifiable.is() || !modifiable->isModified();
     });
 }
 

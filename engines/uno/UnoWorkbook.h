@@ -36,6 +36,13 @@ public:
     void moveSheet(const excel::Worksheet* sheet, int index) override;
     QString standardFontName() const override;
     double standardFontSize() const override;
+    // Stored by the office: over the document's own file (in its format), or as a workbook file
+    // (.xlsx; .ods and .csv by their extension).
+    void Save() override;
+    void SaveAs(const QString& fileName) override;
+    bool Saved() const override;
+    bool needsSaveName() const override { return filePath().isEmpty(); }
+    QString proposedSaveName() const override { return filePath(); }
 
     const Reference<css::sheet::XSpreadsheetDocument>& document() const { return m_document; }
     // The local file the document was loaded from or stored as; empty for a new document.

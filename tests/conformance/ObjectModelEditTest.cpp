@@ -9,11 +9,13 @@
 #include "excel/ListObjects.h"
 #include "excel/RunningApplications.h"
 #include "excel/Sort.h"
+#include "engines/embedded/EmbeddedApplication.h"
 #include "support/AnalysisFixture.h"
 #include "support/Backends.h"
 #include "support/TestFiles.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using excel::Variant;
@@ -48,6 +50,47 @@ protected:
     QString path;
     std::shared_ptr<excel::Application> app;
 };
+
+// Saving through the object model, as the workbook window does: Saved says whether an action
+// changed the workbook; SaveAs writes a workbook file that opens again with the change, and the
+// workbook is that file from then on; Save writes over it.
+TEST_P(ObjectModelEdits, SavesThroughTheObjectModel) {
+    auto book = app->ActiveWorkbook();
+    EXPECT_TRUE(book->Saved());
+    EXPECT_FALSE(book->needsSaveName());
+    EXPECT_EQ(QFileInfo(book->proposedSaveName()).canonicalFilePath(),
+              QFileInfo(path).canonicalFilePath());
+    auto added = app->Worksheets().Add();
+    added->Move(app->Sheets()(app->Sheets().Count())); // new sheets go last, as the report's
+    added->setName("Saved");
+    added->setCellValue(1, 1, Variant("kept"));
+    app->completeAction();
+    EXPECT_FALSE(book->Saved());
+
+    const QString copy = testsupport::scratchDir("saved-as") + "/copy.xlsx";
+    book->SaveAs(copy);
+    EXPECT_TRUE(book->Saved());
+    EXPECT_EQ(book->Name(), "copy.xlsx");
+    EXPECT_EQ(QFileInfo(book->proposedSaveName()).canonicalFilePath(),
+              QFileInfo(copy).canonicalFilePath());
+    const auto sheetNamed = [](const QString& file, const QString& name) -> Variant {
+        for (const auto& sheet : embedded::readWorkbookFile(file).sheets)
+            if (sheet.name == name)
+                return sheet.cells->value(1, 1);
+        return Variant("no such sheet");
+    };
+    EXPECT_EQ(sheetNamed(copy, "Saved"), Variant("kept"));
+
+    auto again = app->Worksheets().Add();
+    again->Move(app->Sheets()(app->Sheets().Count()));
+    again->setName("Again");
+    again->setCellValue(1, 1, Variant("also"));
+    app->completeAction();
+    book->Save();
+    EXPECT_TRUE(book->Saved());
+    EXPECT_EQ(sheetNamed(copy, "Again"), Variant("also"));
+    testsupport::releaseBackend(GetParam(), copy);
+}
 
 TEST_P(ObjectModelEdits, AddsNamesAndMovesSheets) {
     auto added = app->Worksheets().Add(); // before the active sheet "Other", and active

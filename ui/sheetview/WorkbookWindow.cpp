@@ -3,8 +3,6 @@
 #include "ui/sheetview/ChartWidget.h"
 #include "excel/Error.h"
 #include "excel/Workbook.h"
-#include "engines/embedded/EmbeddedApplication.h"
-#include "engines/embedded/xlsx/XlsxWriter.h"
 #include "excel/Worksheet.h"
 #include "ui/platform/SheetGridModel.h"
 
@@ -65,8 +63,6 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
     , m_tabs(new QTabBar(this))
     , m_model(new platform::SheetGridModel(this, platform::SheetGridModel::Extent::WholeSheet)) {
     setObjectName(QStringLiteral("WorkbookWindow"));
-    m_host = std::dynamic_pointer_cast<embedded::EmbeddedApplication>(m_app);
-    m_hosted = dynamic_cast<embedded::EmbeddedWorkbook*>(m_book.get());
     askFileName = [this](const QString& proposed) {
         return QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), proposed,
                                             QStringLiteral("Workbook (*.xlsx)"));
@@ -83,7 +79,7 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
         return QFileDialog::getOpenFileName(this, QStringLiteral("Open a workbook"), QString(),
                                             QStringLiteral("Workbooks (*.xlsx *.xlsm *.csv)"));
     };
-    if (m_host && m_hosted) {
+    {
         QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
         file->addAction(QStringLiteral("&Open..."), QKeySequence::Open, this, [this] {
             const QString path = askOpenFile();
@@ -95,11 +91,11 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
                         [this] { saveAs(); });
         file->addSeparator();
         file->addAction(QStringLiteral("&Close"), QKeySequence::Close, this, &QWidget::close);
-        if (!m_hosted->lockedBy().isEmpty())
+        if (!m_book->openElsewhereBy().isEmpty())
             statusBar()->showMessage(
                 QStringLiteral("%1 is open in another program (by %2): it is shown for analysis "
                                "and saved only under another name (File > Save As).")
-                    .arg(m_hosted->Name(), m_hosted->lockedBy()));
+                    .arg(m_book->Name(), m_book->openElsewhereBy()));
     }
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -145,8 +141,8 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
             &WorkbookWindow::placeCharts);
     // Other programs are told that the workbook is open for editing here (not when another
     // program has it: its lock stays theirs).
-    if (m_hosted && m_hosted->lockedBy().isEmpty())
-        m_hosted->holdEditLock(true);
+    if (m_book->openElsewhereBy().isEmpty())
+        m_book->setOpenForEditing(true);
     // The window may close before the host ends: it listens only while it is there.
     QPointer<WorkbookWindow> self(this);
     m_app->addActionListener([self] {
@@ -157,18 +153,17 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
 }
 
 WorkbookWindow::~WorkbookWindow() {
-    if (m_hosted)
-        m_hosted->holdEditLock(false);
+    m_book->setOpenForEditing(false);
 }
 
 void WorkbookWindow::sync() {
-    const bool readOnly = m_hosted && !m_hosted->lockedBy().isEmpty();
+    const bool readOnly = !m_book->openElsewhereBy().isEmpty();
     setWindowTitle(m_book->Name() + QStringLiteral("[*]") +
                    (readOnly ? QStringLiteral(" (read-only)") : QString()) +
                    QStringLiteral(" - Tallyvane"));
-    if (!readOnly && m_hosted)
+    if (!readOnly)
         statusBar()->clearMessage();
-    setWindowModified(m_hosted && m_hosted->hasUnsavedChanges());
+    setWindowModified(!m_book->Saved());
     m_syncing = true;
     const auto active = m_book->ActiveSheet();
     // Tabs in workbook order for the sheets the user can see, named as they are ("&" is no
@@ -281,36 +276,29 @@ void WorkbookWindow::applyColumnWidths() {
 }
 
 bool WorkbookWindow::save() {
-    if (!m_host || !m_hosted)
-        return false;
-    if (embedded::EmbeddedApplication::needsName(*m_hosted))
+    if (m_book->needsSaveName())
         return saveAs();
     try {
-        m_host->save(*m_hosted);
+        m_book->Save();
     } catch (const excel::Error& e) {
         showMessage(e.message());
         // Said, and Save As offered: a report never replaces a file someone is editing.
         sync();
-        return !m_hosted->lockedBy().isEmpty() && saveAs();
+        return !m_book->openElsewhereBy().isEmpty() && saveAs();
     }
     sync();
     return true;
 }
 
 bool WorkbookWindow::saveAs() {
-    if (!m_host || !m_hosted)
-        return false;
     // A workbook read from a .csv is proposed as the .xlsx beside it, under a name not taken.
-    const QString proposed = embedded::EmbeddedApplication::needsName(*m_hosted)
-                                 ? embedded::xlsxBeside(m_hosted->path())
-                                 : m_hosted->path();
-    QString name = askFileName(proposed);
+    QString name = askFileName(m_book->proposedSaveName());
     if (name.isEmpty())
         return false;
     if (QFileInfo(name).suffix().isEmpty())
         name += QStringLiteral(".xlsx");
     try {
-        m_host->save(*m_hosted, name);
+        m_book->SaveAs(name);
     } catch (const excel::Error& e) {
         showMessage(e.message());
         return false;
@@ -326,17 +314,16 @@ void WorkbookWindow::changeEvent(QEvent* event) {
 }
 
 void WorkbookWindow::closeEvent(QCloseEvent* event) {
-    if (m_hosted && m_hosted->hasUnsavedChanges()) {
+    if (!m_book->Saved()) {
         const int answer = askSaveChanges(
-            QStringLiteral("Save changes to \"%1\"?").arg(m_hosted->Name()));
+            QStringLiteral("Save changes to \"%1\"?").arg(m_book->Name()));
         if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !save())) {
             event->ignore();
             return;
         }
     }
     QMainWindow::closeEvent(event);
-    if (m_hosted)
-        m_hosted->holdEditLock(false);
+    m_book->setOpenForEditing(false);
     emit closed();
 }
 

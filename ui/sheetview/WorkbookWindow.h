@@ -1,5 +1,5 @@
 #pragma once
-// The embedded host's workbook window: the workbook on screen as the spreadsheet shows it, with
+// The workbook window of this program's own host: the workbook on screen as the spreadsheet shows it, with
 // a tab for each sheet the user can see, the grid of the sheet (cells read only as they come into
 // view), and what the analysis does drawn as it happens: after every action the window shows the
 // workbook's active sheet again and repaints the cells in view, so that a highlight appears in
@@ -19,11 +19,6 @@ class QTableView;
 namespace platform {
 class SheetGridModel;
 }
-namespace embedded {
-class EmbeddedApplication;
-class EmbeddedWorkbook;
-} // namespace embedded
-
 namespace sheetview {
 
 class ChartWidget;
@@ -46,8 +41,8 @@ public:
     // Shows the workbook as it is now: its sheets, its active sheet, the cells in view.
     void sync();
 
-    // Saving, when the workbook is the embedded host's. Each gives whether the workbook is saved
-    // (a failure is said to the user, and the file on disk stays as it was).
+    // Saving, through the object model. Each gives whether the workbook is saved (a failure is
+    // said to the user, and the file on disk stays as it was).
     bool save();
     bool saveAs();
 
@@ -81,8 +76,6 @@ private:
     std::shared_ptr<excel::Application> m_app;
     std::shared_ptr<excel::Workbook> m_book;
     double m_points = 11; // the size of the standard font
-    std::shared_ptr<embedded::EmbeddedApplication> m_host;
-    embedded::EmbeddedWorkbook* m_hosted = nullptr;
     QTableView* m_grid;
     QTabBar* m_tabs;
     platform::SheetGridModel* m_model;
