@@ -369,17 +369,16 @@ int main(int argc, char** argv) {
         QByteArray out;
         switch (options.format) {
         case Format::Tsv:
-            out = report::listText(results).toUtf8();
+            out = report::resultText(table.Result).toUtf8();
             break;
         case Format::Csv:
-            out = report::listCsv(results).toUtf8();
+            out = report::resultCsv(table.Result).toUtf8();
             break;
         case Format::Json: {
             const excel::Range analysed = *table.AnalysedRange;
-            out = report::listJson(results, source->Name(),
-                                   excel::quotedSheetName(analysed.Worksheet()->Name()) +
-                                       QLatin1Char('!') + analysed.Address(false, false),
-                                   table.TotalCount);
+            out = report::resultJson(table.Result, source->Name(),
+                                     excel::quotedSheetName(analysed.Worksheet()->Name()) +
+                                         QLatin1Char('!') + analysed.Address(false, false));
             break;
         }
         }

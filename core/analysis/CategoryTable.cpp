@@ -16,10 +16,6 @@ namespace {
 
 const QString kBlank = QStringLiteral("<blank>");
 
-QString plainNumber(double value) {
-    return QString::number(qint64(std::llround(value)));
-}
-
 } // namespace
 
 QString criterionForLabel(const QString& label) {
@@ -38,11 +34,6 @@ QString criterionForLabel(const QString& label) {
     return criterion;
 }
 
-QString formatPercent(double fraction, const QLocale& locale) {
-    const double tenths = std::round(fraction * 1000.0); // halves away from zero
-    return locale.toString(tenths / 10.0, 'f', 1) + QLatin1Char('%');
-}
-
 CategoryTable::CategoryTable(std::shared_ptr<excel::Application> app,
                              platform::ListViewModel& included, platform::ListViewModel& main,
                              AnalysisUi& ui)
@@ -54,11 +45,10 @@ CategoryTable::CategoryTable(std::shared_ptr<excel::Application> app,
 void CategoryTable::prepareLists() {
     if (m_main.columns() == 0) {
         // Widths in twips, filling the list's width.
-        m_main.addColumn(QStringLiteral("Category"), 2400);
-        m_main.addColumn(QStringLiteral("Count"), 900);
-        m_main.addColumn(QStringLiteral("Count(%)"), 1000);
-        m_main.addColumn(QStringLiteral("Cum(%)"), 1000);
-        m_main.addColumn(QStringLiteral("Bar chart of Count(%)"), 3200);
+        const QStringList captions = resultCaptions();
+        const int widths[] = {2400, 900, 1000, 1000, 3200};
+        for (int c = 0; c < captions.size(); ++c)
+            m_main.addColumn(captions[c], widths[c]);
     }
     if (m_included.columns() == 0)
         m_included.addColumn(QStringLiteral("Categories to include"), 4000,
@@ -274,24 +264,33 @@ void CategoryTable::CountDiscrete() {
     TotalCount = 0;
     for (double c : CountValues)
         TotalCount += c;
+    Result = {};
     if (TotalCount == 0)
         return;
 
-    QVector<excel::Variant> counted;
+    QVector<excel::Variant> values;
     for (double c : CountValues)
-        counted.push_back(excel::Variant(c));
-    const double largest = m_app->Max(counted);
+        values.push_back(excel::Variant(c));
+    Result.total = TotalCount;
+    Result.largest = m_app->Max(values);
+    // The categories in the order counted; the row with key "K<n>" stands for the n-th.
+    std::vector<ParetoCategory> counted;
     const QLocale locale;
     for (int k = 0; k < CountValues.size(); ++k) {
-        const int row = m_main.add(1, QStringLiteral("K%1").arg(k + 1), CountLabels[k]);
-        const double count = CountValues[k];
-        m_main.setSubItem(row, 1, plainNumber(count));
-        m_main.setSubItem(row, 2, formatPercent(count / TotalCount, locale));
-        m_main.setSubItem(row, 4, QString(int(std::floor(30 * count / largest)), QLatin1Char('*')));
+        ParetoCategory category{CountLabels[k], QStringLiteral("K%1").arg(k + 1), CountValues[k],
+                                CountValues[k] / TotalCount, 0};
+        const QStringList texts = rowTexts(category, Result.largest, locale);
+        const int row = m_main.add(1, category.key, texts[0]);
+        for (int c : {1, 2, 4})
+            m_main.setSubItem(row, c, texts[c]);
+        counted.push_back(std::move(category));
     }
     m_main.clearSelection();
-    m_ui.setTotalText(QStringLiteral("Total of count: ") + plainNumber(TotalCount));
+    m_ui.setTotalText(QStringLiteral("Total of count: ") + countText(TotalCount));
     SortByColumn(m_main, 2, 1, NumberSort, m_ui);
+    // The list's order is the ranking.
+    for (int row = 0; row < m_main.count(); ++row)
+        Result.categories.push_back(counted[size_t(m_main.key(row).mid(1).toInt() - 1)]);
     AddToListView();
 }
 
@@ -299,9 +298,11 @@ void CategoryTable::AddToListView() {
     m_main.setSorted(false);
     const QLocale locale;
     double running = 0;
-    for (int row = 0; row < m_main.count(); ++row) {
-        running += m_main.subItem(row, 1).toDouble();
-        m_main.setSubItem(row, 3, formatPercent(running / TotalCount, locale));
+    for (int row = 0; row < m_main.count() && size_t(row) < Result.categories.size(); ++row) {
+        ParetoCategory& category = Result.categories[size_t(row)];
+        running += category.count;
+        category.cumulative = running / TotalCount;
+        m_main.setSubItem(row, 3, formatPercent(category.cumulative, locale));
     }
 }
 

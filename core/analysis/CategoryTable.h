@@ -4,6 +4,7 @@
 // The analysis window owns one; the batch command drives the same one without a window.
 
 #include "core/analysis/AnalysisUi.h"
+#include "core/analysis/ParetoResult.h"
 #include "excel/Application.h"
 #include "core/platform/ListViewModel.h"
 
@@ -22,9 +23,6 @@ enum class RangeProblem { None, NoValues, AnotherWorkbook, SeveralAreas, ErrorCe
 // The criterion that counts exactly the cells holding label: "~" before each "*", "?" and "~",
 // and "=" before a label that begins with a comparison operator or "=".
 QString criterionForLabel(const QString& label);
-// "0.0%": one decimal and a percent sign, the locale's decimal separator, halves rounded away
-// from zero.
-QString formatPercent(double fraction, const QLocale& locale = QLocale());
 
 class CategoryTable {
 public:
@@ -71,6 +69,8 @@ public:
     QStringList CountLabels;
     QVector<double> CountValues;
     double TotalCount = 0;
+    // The last count as values, ranked as the result list was sorted; what the list shows.
+    ParetoResult Result;
 
 private:
     double countOf(const QString& label) const;

@@ -12,40 +12,25 @@ namespace {
 
 const QString kBlank = QStringLiteral("<blank>");
 
-// The count as a plain decimal reading that ignores the locale: the longest number at the start
-// of the text, blanks skipped, 0 when there is none.
-double plainValue(const QString& text) {
-    QString compact = text;
-    compact.remove(QLatin1Char(' '));
-    for (qsizetype n = compact.size(); n > 0; --n) {
-        double value = 0;
-        if (excel::parsePlainNumber(QStringView(compact).left(n), value))
-            return value;
-    }
-    return 0;
-}
-
 QString threeDecimals(double value) {
     return QLocale().toString(value, 'f', 3);
 }
 
 } // namespace
 
-std::optional<QString> statisticsCaption(const platform::ListViewModel& results) {
+std::optional<QString> statisticsCaption(const ParetoResult& result) {
     const QLocale locale;
     struct Entry {
         std::optional<double> x; // none for "<blank>"
         double c;
     };
     std::vector<Entry> table;
-    for (int row = 0; row < results.count(); ++row) {
-        const QString label = results.text(row);
+    for (const ParetoCategory& category : result.categories) {
         bool numeric = false;
-        const double x = locale.toDouble(label, &numeric);
-        if (!numeric && label != kBlank)
+        const double x = locale.toDouble(category.label, &numeric);
+        if (!numeric && category.label != kBlank)
             return std::nullopt;
-        table.push_back(
-            {numeric ? std::optional(x) : std::nullopt, plainValue(results.subItem(row, 1))});
+        table.push_back({numeric ? std::optional(x) : std::nullopt, category.count});
     }
     double sumWeighted = 0;
     double sumWeights = 0;

@@ -4,6 +4,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <vector>
 
 namespace report {
 
@@ -15,28 +16,60 @@ QString quoted(const QString& text) {
     return QLatin1Char('"') + inner + QLatin1Char('"');
 }
 
-// The list's captions and rows, fields set apart by separator, each line ended by CR LF; a
-// field is written through field. The header's captions may each be followed by the separator.
+// Captions and rows, fields set apart by separator, each line ended by CR LF; a field is written
+// through field. The header's captions may each be followed by the separator.
 template <typename Field>
-QString lines(const platform::ListViewModel& list, QChar separator, bool separatorAfterCaptions,
-              Field&& field) {
+QString lines(const QStringList& captions, const std::vector<QStringList>& rows, QChar separator,
+              bool separatorAfterCaptions, Field&& field) {
     const QString crlf = QStringLiteral("\r\n");
     QString text;
-    for (int c = 0; c < list.columns(); ++c) {
+    for (qsizetype c = 0; c < captions.size(); ++c) {
         if (c > 0 && !separatorAfterCaptions)
             text += separator;
-        text += field(list.column(c).caption);
+        text += field(captions[c]);
         if (separatorAfterCaptions)
             text += separator;
     }
     text += crlf;
-    for (int row = 0; row < list.count(); ++row) {
-        text += field(list.text(row));
-        for (int c = 1; c < list.columns(); ++c)
-            text += separator + field(list.subItem(row, c));
+    for (const QStringList& row : rows) {
+        for (qsizetype c = 0; c < row.size(); ++c)
+            text += (c ? QString(separator) : QString()) + field(row[c]);
         text += crlf;
     }
     return text;
+}
+
+QString tabField(const QString& given) {
+    // The apostrophe that marks text is doubled where the text has one of its own, which the
+    // paste takes away again.
+    const QString text = readsAsFormula(given) || given.startsWith(QLatin1Char('\''))
+                             ? QLatin1Char('\'') + given
+                             : given;
+    const bool plain = !text.contains(QLatin1Char('\t')) && !text.contains(QLatin1Char('\r')) &&
+                       !text.contains(QLatin1Char('\n')) && !text.startsWith(QLatin1Char('"')) &&
+                       !text.startsWith(QLatin1Char('='));
+    return plain ? text : quoted(text);
+}
+
+QString commaField(const QString& given) {
+    const QString text = readsAsFormula(given) ? QLatin1Char('\'') + given : given;
+    const bool plain = !text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
+                       !text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n'));
+    return plain ? text : quoted(text);
+}
+
+std::vector<QStringList> rowsOf(const analysis::ParetoResult& result) {
+    std::vector<QStringList> rows;
+    const QLocale locale;
+    for (const analysis::ParetoCategory& category : result.categories)
+        rows.push_back(analysis::rowTexts(category, result.largest, locale));
+    return rows;
+}
+
+// A value in JSON's own spelling (strings escaped, numbers in their shortest exact form).
+QByteArray json(const QJsonValue& value) {
+    const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2);
 }
 
 } // namespace
@@ -51,54 +84,41 @@ bool readsAsFormula(const QString& text) {
 }
 
 QString listText(const platform::ListViewModel& list) {
-    const auto field = [](const QString& given) {
-        // The apostrophe that marks text is doubled where the text has one of its own, which
-        // the paste takes away again.
-        const QString text = readsAsFormula(given) || given.startsWith(QLatin1Char('\''))
-                                 ? QLatin1Char('\'') + given
-                                 : given;
-        const bool plain = !text.contains(QLatin1Char('\t')) && !text.contains(QLatin1Char('\r')) &&
-                           !text.contains(QLatin1Char('\n')) && !text.startsWith(QLatin1Char('"')) &&
-                           !text.startsWith(QLatin1Char('='));
-        return plain ? text : quoted(text);
-    };
-    return lines(list, QLatin1Char('\t'), true, field) + QStringLiteral("\r\n");
-}
-
-QString listCsv(const platform::ListViewModel& list) {
-    const auto field = [](const QString& given) {
-        const QString text = readsAsFormula(given) ? QLatin1Char('\'') + given : given;
-        const bool plain = !text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
-                           !text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n'));
-        return plain ? text : quoted(text);
-    };
-    return lines(list, QLatin1Char(','), false, field);
-}
-
-namespace {
-
-// A value in JSON's own spelling (strings escaped, numbers in their shortest exact form).
-QByteArray json(const QJsonValue& value) {
-    const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
-    return array.mid(1, array.size() - 2);
-}
-
-} // namespace
-
-QByteArray listJson(const platform::ListViewModel& list, const QString& workbook,
-                    const QString& range, double total) {
-    QByteArray out = "{\n  \"workbook\": " + json(workbook) + ",\n  \"range\": " + json(range) +
-                     ",\n  \"total\": " + json(total) + ",\n  \"categories\": [";
-    double running = 0;
+    QStringList captions;
+    for (int c = 0; c < list.columns(); ++c)
+        captions << list.column(c).caption;
+    std::vector<QStringList> rows;
     for (int row = 0; row < list.count(); ++row) {
-        const double count = list.subItem(row, 1).toDouble();
-        running += count;
-        out += row ? ",\n    " : "\n    ";
-        out += "{\"label\": " + json(list.text(row)) + ", \"count\": " + json(count) +
-               ", \"share\": " + json(total > 0 ? count / total : 0.0) +
-               ", \"cumulative\": " + json(total > 0 ? running / total : 0.0) + "}";
+        QStringList fields{list.text(row)};
+        for (int c = 1; c < list.columns(); ++c)
+            fields << list.subItem(row, c);
+        rows.push_back(fields);
     }
-    out += list.count() ? "\n  ]\n}\n" : "]\n}\n";
+    return lines(captions, rows, QLatin1Char('\t'), true, tabField) + QStringLiteral("\r\n");
+}
+
+QString resultText(const analysis::ParetoResult& result) {
+    return lines(analysis::resultCaptions(), rowsOf(result), QLatin1Char('\t'), true, tabField) +
+           QStringLiteral("\r\n");
+}
+
+QString resultCsv(const analysis::ParetoResult& result) {
+    return lines(analysis::resultCaptions(), rowsOf(result), QLatin1Char(','), false, commaField);
+}
+
+QByteArray resultJson(const analysis::ParetoResult& result, const QString& workbook,
+                      const QString& range) {
+    QByteArray out = "{\n  \"workbook\": " + json(workbook) + ",\n  \"range\": " + json(range) +
+                     ",\n  \"total\": " + json(result.total) + ",\n  \"categories\": [";
+    bool first = true;
+    for (const analysis::ParetoCategory& category : result.categories) {
+        out += first ? "\n    " : ",\n    ";
+        first = false;
+        out += "{\"label\": " + json(category.label) + ", \"count\": " + json(category.count) +
+               ", \"share\": " + json(category.share) +
+               ", \"cumulative\": " + json(category.cumulative) + "}";
+    }
+    out += result.empty() ? "]\n}\n" : "\n  ]\n}\n";
     return out;
 }
 

@@ -1,10 +1,14 @@
 #pragma once
-// The result list as tab-separated text, as the report puts it on the clipboard and the batch
-// command prints it: a header line of captions each followed by a tab, one line per row, CR LF
-// after each line and once more at the end.
+// The analysis's result as text. The tab-separated text is the result list as the report puts it
+// on the clipboard and the batch command prints it: a header line of captions each followed by a
+// tab, one line per row, CR LF after each line and once more at the end. The batch's other
+// outputs are comma-separated values and JSON. The list's text is made from the result itself
+// (ParetoResult), so that a new column or row of the result is a new field of every output.
 
+#include "core/analysis/ParetoResult.h"
 #include "core/platform/ListViewModel.h"
 
+#include <QByteArray>
 #include <QString>
 
 namespace report {
@@ -14,21 +18,23 @@ namespace report {
 // nothing, and the paste of the report takes the mark away again. A field holding a tab, a line
 // break or beginning with a double quote is then quoted as spreadsheets read quoted
 // tab-separated text (inner quotes doubled), so that it stays one field on one line.
+// The list as it stands in the window (its order, as the user sorted it):
 QString listText(const platform::ListViewModel& list);
+// The result in its ranked order, the same text as the list the analysis filled:
+QString resultText(const analysis::ParetoResult& result);
 
-// The same rows as comma-separated values (RFC 4180): the captions, then one line per row, CR LF
-// after each; a field that reads as a formula gets a leading apostrophe, and a field holding a
+// The result's rows as comma-separated values (RFC 4180): the captions, then one line per row, CR
+// LF after each; a field that reads as a formula gets a leading apostrophe, and a field holding a
 // comma, a quote or a line break is quoted.
-QString listCsv(const platform::ListViewModel& list);
+QString resultCsv(const analysis::ParetoResult& result);
+
+// The result as JSON for programs: {"workbook", "range", "total", "categories": [{"label",
+// "count", "share", "cumulative"}]} in the ranked order, shares as fractions from 0 to 1.
+QByteArray resultJson(const analysis::ParetoResult& result, const QString& workbook,
+                      const QString& range);
 
 // Whether a spreadsheet opening or pasting the text would take it as a formula: it starts with
 // "=", "+", "-", "@", a tab or a carriage return and is not a plain number (-7 is one).
 bool readsAsFormula(const QString& text);
-
-// The result list as JSON for programs: {"workbook", "range", "total", "categories": [{"label",
-// "count", "share", "cumulative"}]} in the list's order, shares as fractions from 0 to 1 (count
-// over total, and the running sum of the counts over total).
-QByteArray listJson(const platform::ListViewModel& list, const QString& workbook,
-                    const QString& range, double total);
 
 } // namespace report

@@ -151,7 +151,7 @@ void AnalysisForm::selectAll() {
 }
 
 void AnalysisForm::stats() {
-    if (const auto caption = statisticsCaption(m_main))
+    if (const auto caption = statisticsCaption(m_table->Result))
         m_statsLabel->setText(*caption);
 }
 

@@ -9,12 +9,15 @@
 namespace {
 
 std::optional<QString> captionFor(const std::vector<std::pair<QString, QString>>& rows) {
-    platform::ListViewModel list;
-    list.addColumn("Category");
-    list.addColumn("Count");
-    for (const auto& [label, count] : rows)
-        list.setSubItem(list.add(0, QString(), label), 1, count);
-    return analysis::statisticsCaption(list);
+    analysis::ParetoResult result;
+    for (const auto& [label, count] : rows) {
+        analysis::ParetoCategory category;
+        category.label = label;
+        category.count = count.toDouble();
+        result.total += category.count;
+        result.categories.push_back(category);
+    }
+    return analysis::statisticsCaption(result);
 }
 
 TEST(Statistics, WeightedMeanAndSampleDeviation) {

@@ -2,6 +2,8 @@
 
 #include "core/report/ListText.h"
 
+#include "support/AnalysisFixture.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -38,38 +40,67 @@ TEST(ListText, FieldsThatWouldBreakTheTableAreQuoted) {
 // outputs; numbers stay numbers. The tab-separated text also marks a label that starts with an
 // apostrophe of its own, which the report's paste takes away again.
 TEST(ListText, LabelsThatWouldRunAsFormulasAreMarkedAsText) {
+    const struct {
+        const char* label;
+        const char* csv;
+        const char* tsv;
+    } cases[] = {
+        {"=1+1", "'=1+1", "'=1+1"},
+        {"+cmd|' /C calc'!A0", "'+cmd|' /C calc'!A0", "'+cmd|' /C calc'!A0"},
+        {"@SUM(1)", "'@SUM(1)", "'@SUM(1)"},
+        {"-2+3", "'-2+3", "'-2+3"},
+        {"\tlead", "'\tlead", "\"'\tlead\""},
+        {"\rcr", "\"'\rcr\"", "\"'\rcr\""},
+        {"-7", "-7", "-7"},
+        {"+7", "+7", "+7"},
+        {"-1.5e3", "-1.5e3", "-1.5e3"},
+        {"'quoted", "'quoted", "''quoted"},
+        {"plain-", "plain-", "plain-"},
+        {"a@b", "a@b", "a@b"},
+    };
+    analysis::ParetoResult result;
+    for (const auto& c : cases)
+        result.categories.push_back({c.label, {}, 1, 0.5, 1});
+    result.total = 2;
+    result.largest = 1;
+    const QString csv = report::resultCsv(result);
+    const QString tsv = report::resultText(result);
+    for (const auto& c : cases) {
+        EXPECT_TRUE(csv.contains(QStringLiteral("\r\n%1,1,50.0%,100.0%,*****").arg(c.csv)))
+            << c.label;
+        EXPECT_TRUE(tsv.contains(QStringLiteral("\r\n%1\t1\t50.0%\t100.0%\t****").arg(c.tsv)))
+            << c.label;
+    }
     platform::ListViewModel list;
     list.addColumn("Category");
-    list.addColumn("Count");
-    for (const char* label : {"=1+1", "+cmd|' /C calc'!A0", "@SUM(1)", "-2+3", "\tlead", "\rcr",
-                              "-7", "+7", "-1.5e3", "'quoted", "plain-", "a@b"})
-        list.setSubItem(list.add(0, {}, label), 1, "1");
-    EXPECT_EQ(report::listCsv(list), "Category,Count\r\n"
-                                     "'=1+1,1\r\n"
-                                     "'+cmd|' /C calc'!A0,1\r\n"
-                                     "'@SUM(1),1\r\n"
-                                     "'-2+3,1\r\n"
-                                     "'\tlead,1\r\n"
-                                     "\"'\rcr\",1\r\n"
-                                     "-7,1\r\n"
-                                     "+7,1\r\n"
-                                     "-1.5e3,1\r\n"
-                                     "'quoted,1\r\n"
-                                     "plain-,1\r\n"
-                                     "a@b,1\r\n");
-    EXPECT_EQ(report::listText(list), "Category\tCount\t\r\n"
-                                      "'=1+1\t1\r\n"
-                                      "'+cmd|' /C calc'!A0\t1\r\n"
-                                      "'@SUM(1)\t1\r\n"
-                                      "'-2+3\t1\r\n"
-                                      "\"'\tlead\"\t1\r\n"
-                                      "\"'\rcr\"\t1\r\n"
-                                      "-7\t1\r\n"
-                                      "+7\t1\r\n"
-                                      "-1.5e3\t1\r\n"
-                                      "''quoted\t1\r\n"
-                                      "plain-\t1\r\n"
-                                      "a@b\t1\r\n\r\n");
+    for (const auto& c : cases)
+        list.add(0, {}, c.label);
+    QString expected = "Category\t\r\n";
+    for (const auto& c : cases)
+        expected += QString::fromUtf8(c.tsv) + "\r\n";
+    EXPECT_EQ(report::listText(list), expected + "\r\n");
+}
+
+// The result's outputs: the same text as the list the analysis filled, comma-separated values of
+// the same rows, and JSON of the values themselves.
+TEST(ListText, TheResultReadsAsTheListTheAnalysisFilled) {
+    testsupport::Analysis analysis({excel::Variant("Scratch"), excel::Variant("Dent"),
+                                    excel::Variant("scratch"), excel::Variant(),
+                                    excel::Variant(3.0), excel::Variant("Scratch")});
+    analysis.analyse();
+    const analysis::ParetoResult& result = analysis.table.Result;
+    EXPECT_EQ(report::resultText(result), report::listText(analysis.main));
+    EXPECT_EQ(report::resultCsv(result), "Category,Count,Count(%),Cum(%),Bar chart of Count(%)\r\n"
+                                         "Scratch,3,60.0%,60.0%,******************************\r\n"
+                                         "Dent,1,20.0%,80.0%,**********\r\n"
+                                         "3,1,20.0%,100.0%,**********\r\n");
+    EXPECT_EQ(report::resultJson(result, "Book.xlsx", "Data!A1:A6"),
+              "{\n  \"workbook\": \"Book.xlsx\",\n  \"range\": \"Data!A1:A6\",\n  \"total\": 5,\n"
+              "  \"categories\": [\n"
+              "    {\"label\": \"Scratch\", \"count\": 3, \"share\": 0.6, \"cumulative\": 0.6},\n"
+              "    {\"label\": \"Dent\", \"count\": 1, \"share\": 0.2, \"cumulative\": 0.8},\n"
+              "    {\"label\": \"3\", \"count\": 1, \"share\": 0.2, \"cumulative\": 1}\n"
+              "  ]\n}\n");
 }
 
 } // namespace
