@@ -82,7 +82,7 @@ void EmbeddedWorkbook::moveSheet(const excel::Worksheet* sheet, int index) {
 namespace {
 
 bool sameRules(const std::vector<excel::ConditionalFormat>& rules,
-               const std::vector<StoredRuleSpan>& stored) {
+               const std::vector<StoredRule>& stored) {
     if (rules.size() != stored.size())
         return false;
     for (size_t i = 0; i < rules.size(); ++i) {

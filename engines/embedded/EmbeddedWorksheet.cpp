@@ -1,8 +1,8 @@
 #include "engines/embedded/EmbeddedWorksheet.h"
 
 #include "engines/embedded/EmbeddedWorkbook.h"
-#include "engines/embedded/xlsx/ZipPackage.h"
 #include "excel/Error.h"
+#include "excel/FormatConditions.h"
 
 #include <algorithm>
 
@@ -206,16 +206,10 @@ void EmbeddedWorksheet::shiftRows(int at, int count) {
 }
 
 std::vector<std::shared_ptr<excel::ConditionalFormat>>& EmbeddedWorksheet::conditionalFormats() {
-    if (m_rulesLoaded)
-        return m_rules;
-    const auto book = m_book.lock();
-    if (!isNew() && book && !book->packagePath().isEmpty()) {
-        ZipPackage package(book->packagePath(), ReadLimits());
-        const QByteArray xml = readWholePart(package, m_data.partName);
-        m_storedRules = scanSheetPart(package.fileName(), m_data.partName, xml).rules;
+    if (!m_rulesLoaded) {
         setRules(storedRuleState());
+        m_rulesLoaded = true;
     }
-    m_rulesLoaded = true;
     return m_rules;
 }
 
@@ -227,11 +221,24 @@ std::vector<excel::ConditionalFormat> EmbeddedWorksheet::ruleState() const {
 }
 
 std::vector<excel::ConditionalFormat> EmbeddedWorksheet::storedRuleState() const {
+    const std::vector<int>& fills = m_data.cells->context().ruleFills;
     std::vector<excel::ConditionalFormat> rules;
-    for (size_t i = 0; i < m_storedRules.size(); ++i) {
+    for (size_t i = 0; i < m_data.storedRules.size(); ++i) {
+        const StoredRule& stored = m_data.storedRules[i];
         excel::ConditionalFormat rule;
-        rule.ranges = m_storedRules[i].ranges;
+        rule.ranges = stored.ranges;
         rule.storedIndex = int(i);
+        // A "contains" rule is drawn as the program's own: its text and its fill.
+        if (stored.contains) {
+            rule.type = excel::kTextString;
+            rule.textOperator = excel::kContains;
+            rule.text = stored.containsText;
+            rule.fillColor = stored.dxfId >= 0 && size_t(stored.dxfId) < fills.size()
+                                 ? fills[size_t(stored.dxfId)]
+                                 : -1;
+        } else {
+            rule.type = 0; // of a kind this program does not draw
+        }
         rules.push_back(rule);
     }
     return rules;

@@ -44,15 +44,17 @@ public:
     void setColumnWidth(int column, double width) override;
     void shiftRows(int at, int count) override;
     std::vector<std::shared_ptr<excel::ConditionalFormat>>& conditionalFormats() override;
-    bool conditionalFormatsAtHand() const override { return m_rulesLoaded || isNew(); }
+    // The file's rules are read with the sheet: always at hand.
+    bool conditionalFormatsAtHand() const override { return true; }
 
     // Formats by cell (row, column); cells without an entry have the sheet's format.
     using FormatMap = std::map<std::pair<int, int>, excel::CellFormat>;
     const FormatMap& formats() const { return m_formats; }
     const excel::CellFormat& sheetFormat() const { return m_sheetFormat; }
     const std::map<int, double>& columnWidths() const { return m_widths; }
-    // The conditional formats as the file stores them (read when first asked for).
-    const std::vector<StoredRuleSpan>& storedRules() const { return m_storedRules; }
+    // The conditional formats as the file stores them; whether the sheet's rules were taken up
+    // as the object model's (when first asked for).
+    const std::vector<StoredRule>& storedRules() const { return m_data.storedRules; }
     bool rulesLoaded() const { return m_rulesLoaded; }
     // Added in this session, not read from the file.
     bool isNew() const { return m_data.partName.isEmpty(); }
@@ -90,7 +92,6 @@ private:
     excel::CellFormat m_sheetFormat;
     std::map<int, double> m_widths;
     std::vector<std::shared_ptr<excel::ConditionalFormat>> m_rules;
-    std::vector<StoredRuleSpan> m_storedRules;
     bool m_rulesLoaded = false;
     mutable std::vector<CachedIndex> m_indexes;
     mutable quint64 m_uses = 0;

@@ -70,7 +70,8 @@ std::map<QString, Entry> entries(const QString& path) {
 }
 
 void writeRawXlsx(const QString& path, const QByteArray& sheetData,
-                  const QByteArray& sharedStrings) {
+                  const QByteArray& sharedStrings, const QByteArray& afterSheetData,
+                  const QByteArray& styles) {
     const QByteArray rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
     const QByteArray main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
     const QByteArray relationships =
@@ -93,12 +94,18 @@ void writeRawXlsx(const QString& path, const QByteArray& sheetData,
                                 "\"><sheets><sheet name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/>"
                                 "</sheets></workbook>"},
         {"xl/worksheets/sheet1.xml",
-         "<worksheet xmlns=\"" + main + "\"><sheetData>" + sheetData + "</sheetData></worksheet>"}};
+         "<worksheet xmlns=\"" + main + "\"><sheetData>" + sheetData + "</sheetData>" +
+             afterSheetData + "</worksheet>"}};
     if (!sharedStrings.isNull()) {
         bookRels += "<Relationship Id=\"rId2\" Type=\"" + rel +
                     "/sharedStrings\" Target=\"sharedStrings.xml\"/>";
         parts.emplace_back("xl/sharedStrings.xml",
                            "<sst xmlns=\"" + main + "\">" + sharedStrings + "</sst>");
+    }
+    if (!styles.isNull()) {
+        bookRels += "<Relationship Id=\"rId3\" Type=\"" + rel + "/styles\" Target=\"styles.xml\"/>";
+        parts.emplace_back("xl/styles.xml", "<styleSheet xmlns=\"" + main + "\">" + styles +
+                                                "</styleSheet>");
     }
     parts.emplace_back("xl/_rels/workbook.xml.rels", bookRels + "</Relationships>");
     writeZip(path, parts);

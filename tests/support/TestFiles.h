@@ -42,10 +42,12 @@ struct ProgramRun {
 ProgramRun runProgram(const QString& program, const QStringList& arguments);
 // Writes a zip archive of the given parts, in order.
 void writeZip(const QString& path, const std::vector<std::pair<QString, QByteArray>>& parts);
-// A workbook of one sheet "Data" whose <sheetData> content is given as it is, with a shared
-// strings part when sharedStrings (its <si> elements) is not null.
+// A workbook of one sheet "Data" whose <sheetData> content is given as it is (and what follows
+// it in the sheet), with a shared strings part when sharedStrings (its <si> elements) is not
+// null, and a styles part when styles (its content) is not null.
 void writeRawXlsx(const QString& path, const QByteArray& sheetData,
-                  const QByteArray& sharedStrings = {});
+                  const QByteArray& sharedStrings = {}, const QByteArray& afterSheetData = {},
+                  const QByteArray& styles = {});
 // What this program's reader says of a workbook file: "ok", or the sentence it refuses it with.
 QString reopened(const QString& path);
 

@@ -82,6 +82,9 @@ struct BookContext {
     std::vector<excel::CellFormat> styles;
     QString fontName;    // the standard font; empty where the file names none
     double fontSize = 0; // in points; 0 where the file gives none
+    // The fill of each differential format (what a conditional format applies) by index; -1 for
+    // one without a fill.
+    std::vector<int> ruleFills;
 
     const excel::CellFormat* style(quint16 index) const {
         return index > 0 && index < styles.size() ? &styles[index] : nullptr;

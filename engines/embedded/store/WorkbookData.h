@@ -13,6 +13,16 @@
 
 namespace embedded {
 
+// A conditional format as the file stores it: its cells, and what this program can draw of it
+// (a rule that fills cells containing a text). The file keeps it as it is; only its cells may
+// change.
+struct StoredRule {
+    QVector<excel::CellRect> ranges;
+    bool contains = false; // a "contains text" rule: containsText is what it looks for
+    QString containsText;
+    int dxfId = -1; // the differential format it applies, -1 when none
+};
+
 struct SheetData {
     QString name;
     bool hidden = false;
@@ -26,6 +36,8 @@ struct SheetData {
     QString partName; // where the sheet came from in the package; empty for other sources
     // By column, in characters, where the file gives them; the worksheet takes them over.
     std::map<int, double> columnWidths;
+    // The sheet's conditional formats, in the file's order.
+    std::vector<StoredRule> storedRules;
 };
 
 struct WorkbookData {

@@ -4,7 +4,7 @@
 // conditional formats when those were touched) and the workbook's defined names.
 
 #include "engines/embedded/store/CellStore.h"
-#include "engines/embedded/xlsx/SheetPartLayout.h"
+#include "engines/embedded/store/WorkbookData.h"
 #include "excel/CellFormat.h"
 #include "excel/ChartModel.h"
 #include "excel/Worksheet.h"
@@ -32,7 +32,7 @@ struct SheetSnapshot {
     // For sheets from the file: whether their conditional formats differ from the file's.
     bool rulesChanged = false;
     std::vector<excel::ConditionalFormat> rules;
-    std::vector<StoredRuleSpan> storedRules;
+    std::vector<StoredRule> storedRules;
 };
 
 struct WorkbookSnapshot {

@@ -56,6 +56,7 @@ bool SheetXmlReader::read(ZipPackage& package, bool plain) {
         return false;
     m_sheet.cells->finishLoading();
     applySelection();
+    m_sheet.storedRules = std::move(m_rules.rules);
     return true;
 }
 
@@ -145,6 +146,8 @@ void SheetXmlReader::startElement(const char* name, const char** attributes) {
     } else if (std::strcmp(local, "dimension") == 0) {
         if (const char* ref = attribute(attributes, "ref"))
             m_sheet.declaredDimension = QString::fromUtf8(ref);
+    } else {
+        m_rules.start(local, attributes);
     }
 }
 
@@ -250,6 +253,8 @@ void SheetXmlReader::startCell(const char** attributes) {
 }
 
 void SheetXmlReader::characters(const char* data, int length) {
+    if (m_rules.collectsText())
+        m_rules.text(data, length);
     switch (m_collect) {
     case Collect::Value:
         m_value.append(data, size_t(length));
@@ -295,6 +300,11 @@ void SheetXmlReader::endElement(const char* name) {
     case 's':
         if (std::strcmp(local, "sheetView") == 0)
             m_inFirstView = false;
+        break;
+    case 'c':
+    case 'e':
+    case 'f':
+        m_rules.end(local); // conditional formats, their rules and formulas; extensions
         break;
     default:
         break;

@@ -5,6 +5,7 @@
 #include "engines/embedded/store/DistinctTexts.h"
 #include "engines/embedded/ReadLimits.h"
 #include "engines/embedded/store/WorkbookData.h"
+#include "engines/embedded/xlsx/SheetRules.h"
 #include "engines/embedded/xlsx/XmlStream.h"
 
 #include <QVector>
@@ -63,6 +64,7 @@ private:
     ReadLimits m_limits;
     qint64& m_cellBudget;
     std::optional<DistinctTexts> m_watch;
+    SheetRuleReader m_rules;
 
     int m_row = 0;
     int m_column = 0;

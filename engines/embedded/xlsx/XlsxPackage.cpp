@@ -1,6 +1,7 @@
 #include "engines/embedded/xlsx/XlsxPackage.h"
 
 #include "engines/embedded/ReplacementFile.h"
+#include "engines/embedded/xlsx/SheetPartLayout.h"
 #include "excel/Error.h"
 
 #include <QFile>

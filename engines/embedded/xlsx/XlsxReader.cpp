@@ -174,6 +174,15 @@ std::vector<bool> readCellStyles(ZipPackage& package, const QString& partName,
             QString::fromUtf8(pattern.attribute("patternType").value()) == QLatin1String("solid");
         fills.push_back(solid ? colorOf(childNamed(pattern, "fgColor")) : -1);
     });
+    // A conditional format's fill is the pattern's background colour (its foreground where a
+    // producer writes that instead).
+    forEachNamed(childNamed(sheet, "dxfs"), "dxf", [&](const pugi::xml_node& dxf) {
+        const pugi::xml_node pattern = childNamed(childNamed(dxf, "fill"), "patternFill");
+        int rgb = colorOf(childNamed(pattern, "bgColor"));
+        if (rgb < 0)
+            rgb = colorOf(childNamed(pattern, "fgColor"));
+        context.ruleFills.push_back(rgb);
+    });
     forEachNamed(childNamed(sheet, "cellXfs"), "xf", [&](const pugi::xml_node& xf) {
         const int id = xf.attribute("numFmtId").as_int();
         const auto it = custom.constFind(id);

@@ -1,6 +1,7 @@
 #include "engines/embedded/xlsx/XlsxWriter.h"
 
 #include "engines/embedded/ReplacementFile.h"
+#include "engines/embedded/xlsx/SheetPartLayout.h"
 #include "engines/embedded/xlsx/XlsxPackage.h"
 #include "engines/embedded/xlsx/XlsxParts.h"
 #include "engines/embedded/xlsx/XlsxStyles.h"

@@ -413,6 +413,42 @@ TEST(XlsxReader, KeepsEachSharedStringOnceAndCapsTheirNumber) {
     EXPECT_EQ(refusal(path, limits), "");
 }
 
+// The sheet's conditional formats come with it, in the file's order: a "text contains" rule as
+// spreadsheets write it (type containsText, or the SEARCH expression that stands for it, its
+// escapes undone) with the fill of its differential format; other rules only as cells; the rules
+// of an extension are the extension's.
+TEST(XlsxReader, ReadsTheConditionalFormatsItCanDraw) {
+    const QString path = testsupport::scratchDir("rules") + "/rules.xlsx";
+    testsupport::writeRawXlsx(
+        path, "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>Dent</t></is></c></row>", {},
+        "<conditionalFormatting sqref=\"A1:A9\"><cfRule type=\"containsText\" dxfId=\"1\" "
+        "priority=\"1\" operator=\"containsText\" text=\"a_x0001_b &amp; c\"><formula>x</formula>"
+        "</cfRule></conditionalFormatting>"
+        "<conditionalFormatting sqref=\"B1:B3 D4\"><cfRule type=\"cellIs\" dxfId=\"0\" "
+        "priority=\"2\" operator=\"equal\"><formula>3</formula></cfRule></conditionalFormatting>"
+        "<conditionalFormatting sqref=\"C1:C5\"><cfRule type=\"expression\" dxfId=\"0\" "
+        "priority=\"3\"><formula>NOT(ISERROR(SEARCH(\"~*x\"\"y\",C1)))</formula></cfRule>"
+        "</conditionalFormatting>"
+        "<extLst><ext uri=\"{78C0D931-6437-407d-A8EE-F0AAD7539E65}\"><x14:conditionalFormattings "
+        "xmlns:x14=\"urn:x14\"><x14:conditionalFormatting><x14:cfRule type=\"dataBar\"/>"
+        "</x14:conditionalFormatting></x14:conditionalFormattings></ext></extLst>",
+        "<dxfs count=\"2\"><dxf><fill><patternFill><bgColor rgb=\"FFFFFFCC\"/></patternFill></fill>"
+        "</dxf><dxf><fill><patternFill patternType=\"solid\"><fgColor rgb=\"FFC6EFCE\"/>"
+        "</patternFill></fill></dxf></dxfs>");
+    const embedded::WorkbookData book = embedded::readXlsx(path);
+    EXPECT_EQ(book.context->ruleFills, (std::vector<int>{0xFFFFCC, 0xC6EFCE}));
+    const auto& rules = book.sheets[0].storedRules;
+    ASSERT_EQ(rules.size(), 3u);
+    EXPECT_TRUE(rules[0].contains);
+    EXPECT_EQ(rules[0].containsText, QStringLiteral("a\x01" "b & c"));
+    EXPECT_EQ(rules[0].dxfId, 1);
+    EXPECT_FALSE(rules[1].contains);
+    EXPECT_EQ(rules[1].ranges, (QVector<excel::CellRect>{{1, 2, 3, 2}, {4, 4, 4, 4}}));
+    EXPECT_TRUE(rules[2].contains);
+    EXPECT_EQ(rules[2].containsText, QStringLiteral("*x\"y"));
+    EXPECT_EQ(rules[2].dxfId, 0);
+}
+
 // A read for an analysis of column B of the active sheet ends at the fourth different text
 // (without regard to case; shared, inline and formula texts alike), before the broken cell at the
 // end, by either XML reader (a comment sends the part to the full parser).

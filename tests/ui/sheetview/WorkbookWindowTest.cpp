@@ -31,7 +31,9 @@
 #include <QDialog>
 #include <QImage>
 #include <QLabel>
+#include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTimer>
 #include <QScrollBar>
 #include <QTabBar>
@@ -221,6 +223,53 @@ TEST(WorkbookWindow, PaintsTheHighlightAsItIsSetAndCleared) {
                     .isEmpty());
     EXPECT_EQ(paintedAt(w, 2, 1), white);
     EXPECT_EQ(paintedAt(w, 4, 1), white);
+}
+
+// A saved highlight is painted when the workbook is opened again, as this program writes it and
+// as LibreOffice writes it, and "Clear highlight" takes it away as it takes away a new one.
+TEST(WorkbookWindow, AReopenedHighlightIsPaintedAndCleared) {
+    const QString dir = testsupport::scratchDir("reopened-highlight");
+    const QString ours = dir + "/ours.xlsx";
+    QFile::copy(TALLYVANE_SAMPLE, ours);
+    QFile::setPermissions(ours, QFile::ReadOwner | QFile::WriteOwner);
+    {
+        auto app = embedded::EmbeddedApplication::create();
+        app->open(ours);
+        const excel::Range range = app->Range("'Defect log'!C1:C501");
+        ASSERT_TRUE(analysis::runHighlightAction(
+                        *app, [&] { analysis::HighlightCategory(range, "Scratch"); }, "set")
+                        .isEmpty());
+        app->ActiveWorkbook()->Save();
+    }
+    const QString theirs = dir + "/theirs.xlsx";
+    QFile::copy(testsupport::testData("workbooks/libreoffice-report.xlsx"), theirs);
+    const QColor yellow(0xFF, 0xFF, 0xCC);
+    for (const QString& file : {ours, theirs}) {
+        auto app = embedded::EmbeddedApplication::create();
+        app->open(file);
+        app->Worksheets()("Defect log")->Activate();
+        sheetview::WorkbookWindow w(app, app->ActiveWorkbook());
+        w.show();
+        QApplication::processEvents();
+        w.grid()->clearSelection(); // the tint of the saved selection is another test's
+        int scratch = 0, other = 0;
+        for (int row = 2; row < 60; ++row) {
+            const bool contains = shown(w, row, 3).contains("scratch", Qt::CaseInsensitive);
+            if (contains && !scratch)
+                scratch = row;
+            if (!contains && !other)
+                other = row;
+        }
+        ASSERT_TRUE(scratch && other) << file.toStdString();
+        EXPECT_EQ(paintedAt(w, scratch, 3), yellow) << file.toStdString();
+        EXPECT_NE(paintedAt(w, other, 3), yellow) << file.toStdString();
+        const excel::Range range = app->Range("'Defect log'!C1:C501");
+        ASSERT_TRUE(analysis::runHighlightAction(
+                        *app, [&] { analysis::ClearHighlight(range); }, "cleared")
+                        .isEmpty());
+        EXPECT_NE(paintedAt(w, scratch, 3), yellow) << file.toStdString();
+        w.askSaveChanges = [](const QString&) { return int(QMessageBox::Discard); };
+    }
 }
 
 TEST(WorkbookWindow, AReportBringsItsSheetToTheFront) {
