@@ -13,6 +13,8 @@ namespace excel {
 
 // Chart types and positions as the object model numbers them.
 constexpr int kColumnClustered = 51;
+constexpr int kBarClustered = 57;
+constexpr int kLine = 4;
 constexpr int kLineMarkers = 65;
 constexpr int kPrimaryAxis = 1;
 constexpr int kSecondaryAxis = 2;
@@ -40,6 +42,7 @@ struct SeriesModel {
     int labelPosition = -1; // -1: the chart type's default place
     QString labelNumberFormat;
     FillModel fill;
+    bool markers = true; // a line's points are marked
 };
 
 struct AxisModel {
@@ -66,6 +69,11 @@ struct ChartModel {
     FillModel chartAreaFill;
     std::optional<double> plotAreaHeight; // points
     std::vector<TextShapeModel> shapes;
+    QString title;         // the title's text, where the chart has one of its own
+    bool hasLegend = true;
+    // A chart read from a file that is of a kind not drawn here ("pie chart"): shown as a framed
+    // placeholder with its title and kind.
+    QString otherKind;
 
     // The selected part, while the chart is being worked on (not kept in files).
     std::optional<std::pair<int, int>> selectedAxis;

@@ -85,6 +85,8 @@ public:
     ChartShape ChartObjects(int index) { return Shapes(index); }
     int shapeCount() const { return int(m_charts.size()); }
     const std::vector<std::shared_ptr<ChartShapeModel>>& charts() const { return m_charts; }
+    // A chart the workbook file already holds, read with the sheet.
+    void addStoredChart(std::shared_ptr<ChartShapeModel> chart) { m_charts.push_back(std::move(chart)); }
     // The chart that was selected or activated last on this sheet, if any.
     std::shared_ptr<ChartShapeModel> activeChart() const { return m_activeChart; }
     void activateChart(std::shared_ptr<ChartShapeModel> chart);

@@ -182,6 +182,7 @@ QString parseArguments(QCommandLineParser& parser, const QStringList& arguments,
 
 embedded::ReadLimits readLimitsFor(const Options& options) {
     embedded::ReadLimits limits;
+    limits.withCharts = false; // nothing here shows them
     const bool savesCsv = (options.highlightGiven || options.report) &&
                           options.workbook.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
     const auto reference = excel::parseReference(options.range);

@@ -56,7 +56,11 @@ void addRun(QVector<excel::CellRect>& out, int column, int from, int to) {
 EmbeddedWorksheet::EmbeddedWorksheet(std::weak_ptr<EmbeddedWorkbook> book, SheetData data)
     : m_book(std::move(book))
     , m_data(std::move(data))
-    , m_widths(std::move(m_data.columnWidths)) {}
+    , m_widths(std::move(m_data.columnWidths)) {
+    for (excel::ChartShapeModel& chart : m_data.charts)
+        addStoredChart(std::make_shared<excel::ChartShapeModel>(std::move(chart)));
+    m_data.charts.clear();
+}
 
 std::shared_ptr<excel::Workbook> EmbeddedWorksheet::Parent() const {
     return m_book.lock();

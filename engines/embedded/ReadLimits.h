@@ -33,6 +33,8 @@ struct ReadLimits {
     // read ends with TooManyValues: nothing further in the file could make the range acceptable.
     // 0: read to the end whatever the cells hold.
     int mostValues = 0;
+    // Whether the sheets' charts are read (for a window that shows them).
+    bool withCharts = true;
     QString valueSheet;
     excel::CellRect valueArea;
     // Whether the sheet of that name (the active one or not) holds those cells.

@@ -4,6 +4,7 @@
 
 #include "engines/embedded/store/CellStore.h"
 #include "excel/CellRef.h"
+#include "excel/ChartModel.h"
 
 #include <QString>
 #include <QVector>
@@ -38,6 +39,8 @@ struct SheetData {
     std::map<int, double> columnWidths;
     // The sheet's conditional formats, in the file's order.
     std::vector<StoredRule> storedRules;
+    // The charts of the sheet's drawing.
+    std::vector<excel::ChartShapeModel> charts;
 };
 
 struct WorkbookData {

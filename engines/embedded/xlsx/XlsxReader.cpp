@@ -2,6 +2,8 @@
 
 #include "engines/embedded/FileRefusal.h"
 #include "engines/embedded/store/NumberFormats.h"
+#include "engines/embedded/xlsx/PackageRelationships.h"
+#include "engines/embedded/xlsx/XlsxChartReader.h"
 #include "engines/embedded/xlsx/SheetXmlReader.h"
 #include "engines/embedded/xlsx/XmlStream.h"
 #include "engines/embedded/xlsx/ZipPackage.h"
@@ -13,66 +15,6 @@
 namespace embedded {
 
 namespace {
-
-struct Relationship {
-    QString type;   // the last segment of the type URI: "worksheet", "sharedStrings", ...
-    QString target; // the part name it resolves to, without a leading "/"
-};
-
-// "xl/worksheets/../sharedStrings.xml" -> "xl/sharedStrings.xml".
-QString normalizePath(const QString& path) {
-    QStringList out;
-    for (const QString& piece : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        if (piece == QLatin1String("."))
-            continue;
-        if (piece == QLatin1String("..")) {
-            if (!out.isEmpty())
-                out.removeLast();
-            continue;
-        }
-        out.push_back(piece);
-    }
-    return out.join(QLatin1Char('/'));
-}
-
-QString folderOf(const QString& partName) {
-    const qsizetype slash = partName.lastIndexOf(QLatin1Char('/'));
-    return slash < 0 ? QString() : partName.left(slash + 1);
-}
-
-// The relationships of a part, keyed by id. Targets are resolved against the part's folder;
-// absolute targets ("/xl/...") against the package root.
-QHash<QString, Relationship> readRelationships(ZipPackage& package, const QString& partName) {
-    QHash<QString, Relationship> rels;
-    const QString relsName = folderOf(partName) + QStringLiteral("_rels/") +
-                             partName.mid(folderOf(partName).size()) + QStringLiteral(".rels");
-    if (!package.contains(relsName))
-        return rels;
-    const pugi::xml_document doc = loadPart(package, relsName);
-    const pugi::xml_node root = childNamed(doc, "Relationships");
-    for (const pugi::xml_node& rel : root.children()) {
-        if (std::strcmp(localName(rel.name()), "Relationship") != 0)
-            continue;
-        if (QString::fromUtf8(rel.attribute("TargetMode").value()) == QLatin1String("External"))
-            continue;
-        const QString type = QString::fromUtf8(rel.attribute("Type").value());
-        const QString target = QString::fromUtf8(rel.attribute("Target").value());
-        const QString resolved = target.startsWith(QLatin1Char('/'))
-                                     ? normalizePath(target)
-                                     : normalizePath(folderOf(partName) + target);
-        rels.insert(QString::fromUtf8(rel.attribute("Id").value()),
-                    {type.mid(type.lastIndexOf(QLatin1Char('/')) + 1), resolved});
-    }
-    return rels;
-}
-
-QString findByType(const QHash<QString, Relationship>& rels, const char* type) {
-    for (const Relationship& r : rels) {
-        if (r.type == QLatin1String(type))
-            return r.target;
-    }
-    return {};
-}
 
 // The codes of the built-in number formats a file may name by number alone. The short date
 // (14) and date with time (22) follow the user's locale, as the plain text form of dates does.
@@ -312,6 +254,13 @@ WorkbookData readXlsx(const QString& path, const ReadLimits& limits) {
             sheet = blank;
             cellBudget = budget;
             readSheet(false);
+        }
+        if (limits.withCharts) {
+            // What the sheet's drawing holds is shown, never a reason to refuse the workbook.
+            try {
+                sheet.charts = readSheetCharts(package, sheet.partName, sheet.columnWidths);
+            } catch (const excel::Error&) {
+            }
         }
         if (thisTab <= activeTab)
             book.activeSheet = int(book.sheets.size());
