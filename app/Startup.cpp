@@ -20,6 +20,7 @@
 #include <QSettings>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QStatusBar>
 #include <QThread>
 #include <QTimer>
 #include <atomic>
@@ -121,6 +122,15 @@ void Startup::AttachToExcel(const QString& argument) {
         showMessage(QStringLiteral("An Excel instance found but no Activeworkbook"));
         return;
     }
+    // Attached again while the analysis window is open: that window shows again, the workbook
+    // window stays as it is.
+    if (!m_form)
+        showWorkbook(app, book);
+    openAnalysis(app, book);
+}
+
+void Startup::openAnalysis(const std::shared_ptr<excel::Application>& app,
+                           const std::shared_ptr<excel::Workbook>& book) {
     m_session.ExcelApp = app;
     m_session.SourceWorkbook = book;
     // The host's range input box: a window of this program, unless the spreadsheet asks in its
@@ -138,9 +148,9 @@ void Startup::AttachToExcel(const QString& argument) {
         // Attached again: the window that is open shows again, not loaded anew.
         m_form->show();
         m_form->raise();
+        m_form->activateWindow();
         return;
     }
-    showWorkbook(app, book);
     m_form = new analysis::AnalysisForm(m_session);
     m_form->setAttribute(Qt::WA_DeleteOnClose);
     restorePlace(m_form, kAnalysisWindowPlace, false); // the window keeps its own size
@@ -153,6 +163,35 @@ void Startup::AttachToExcel(const QString& argument) {
     });
     connect(m_form, &analysis::AnalysisForm::programEnded, this, &Startup::finished);
     m_form->load();
+}
+
+void Startup::analyseIn(sheetview::WorkbookWindow* window) {
+    // One analysis window at a time: asked again, it comes to the front; on another workbook,
+    // the user is told which one it works on.
+    if (m_form && m_form->isVisible()) {
+        if (m_session.SourceWorkbook != window->workbook())
+            window->statusBar()->showMessage(
+                QStringLiteral("The analysis window works on %1; close it to analyse %2.")
+                    .arg(m_session.SourceWorkbook ? m_session.SourceWorkbook->Name() : QString(),
+                         window->workbook()->Name()));
+        m_form->show();
+        m_form->raise();
+        m_form->activateWindow();
+        return;
+    }
+    m_bookWindow = window;
+    window->workbook()->Activate();
+    openAnalysis(window->application(), window->workbook());
+}
+
+void Startup::quit() {
+    // Each window asks about its own changes; a Cancel keeps it, and the program with it.
+    for (sheetview::WorkbookWindow* w : workbookWindows()) {
+        if (!w->close())
+            return;
+    }
+    if (workbookWindows().isEmpty() && !(m_form && m_form->isVisible()))
+        emit finished();
 }
 
 std::shared_ptr<excel::Application> Startup::readInBackground(const QString& path) {
@@ -238,6 +277,9 @@ void Startup::showWorkbook(const std::shared_ptr<excel::Application>& app,
     connect(window, &sheetview::WorkbookWindow::activated, this,
             [this, window] { m_bookWindow = window; });
     connect(window, &sheetview::WorkbookWindow::openRequested, this, &Startup::openAnother);
+    connect(window, &sheetview::WorkbookWindow::analysisRequested, this,
+            [this, window] { analyseIn(window); });
+    connect(window, &sheetview::WorkbookWindow::quitRequested, this, &Startup::quit);
     m_bookWindows << window;
     m_bookWindow = window;
     window->show();

@@ -59,6 +59,13 @@ private:
     void showWorkbook(const std::shared_ptr<excel::Application>& app,
                       const std::shared_ptr<excel::Workbook>& book);
     void openAnother(const QString& path);
+    // The analysis window on a workbook (the start-up flow), or the one open brought forward.
+    void openAnalysis(const std::shared_ptr<excel::Application>& app,
+                      const std::shared_ptr<excel::Workbook>& book);
+    // Analysis > Pareto analysis in a workbook window.
+    void analyseIn(sheetview::WorkbookWindow* window);
+    // File > Quit: the workbook windows close, each asking about its changes.
+    void quit();
     // Where the user left a window last, kept in the user's settings under key.
     static void savePlace(QWidget* window, const char* key);
     static void restorePlace(QWidget* window, const char* key, bool withSize);

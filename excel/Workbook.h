@@ -77,6 +77,8 @@ public:
 
     // The file name without its folder, as the spreadsheet shows it ("Defects.xlsx").
     virtual QString Name() const = 0;
+    // The file with its folder ("/home/ann/Defects.xlsx"); empty for a workbook without a file.
+    virtual QString FullName() const { return {}; }
     virtual void Activate() = 0;
     virtual std::shared_ptr<Worksheet> ActiveSheet() = 0;
     SheetCollection Worksheets();

@@ -20,6 +20,7 @@ public:
                                                     WorkbookData data);
 
     QString Name() const override { return m_name; }
+    QString FullName() const override { return m_path; }
     void Activate() override;
     std::shared_ptr<excel::Worksheet> ActiveSheet() override;
     int sheetCount() const override { return int(m_sheets.size()); }

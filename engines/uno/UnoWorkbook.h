@@ -28,6 +28,7 @@ public:
     // The file name the document was loaded from or stored as ("Defects.xlsx"); the office's
     // title ("Untitled 1") for a document never stored.
     QString Name() const override;
+    QString FullName() const override { return filePath(); }
     void Activate() override;
     std::shared_ptr<excel::Worksheet> ActiveSheet() override;
     int sheetCount() const override;

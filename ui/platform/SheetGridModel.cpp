@@ -38,6 +38,23 @@ void SheetGridModel::setSheet(std::shared_ptr<excel::Worksheet> sheet) {
     endResetModel();
 }
 
+void SheetGridModel::reach(int row, int column) {
+    if (m_extent != Extent::Growing || !m_sheet)
+        return;
+    const int rows = std::min(excel::kMaxRows, row + 50);
+    if (rows > m_rows) {
+        beginInsertRows({}, m_rows, rows - 1);
+        m_rows = rows;
+        endInsertRows();
+    }
+    const int columns = std::min(excel::kMaxColumns, column + 5);
+    if (columns > m_columns) {
+        beginInsertColumns({}, m_columns, columns - 1);
+        m_columns = columns;
+        endInsertColumns();
+    }
+}
+
 void SheetGridModel::refresh() {
     if (m_rows > 0 && m_columns > 0)
         emit dataChanged(index(0, 0), index(m_rows - 1, m_columns - 1));
@@ -93,6 +110,8 @@ QVariant SheetGridModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         ++m_reads;
         return shownText(row, column);
+    case kEmptyRole:
+        return m_sheet->cellValue(row, column).isEmpty();
     case Qt::TextAlignmentRole: {
         const excel::CellFormat format = m_sheet->cellFormat(row, column);
         int horizontal = Qt::AlignLeft;

@@ -1,6 +1,9 @@
 #include "ui/sheetview/WorkbookWindow.h"
 
 #include "ui/sheetview/ChartWidget.h"
+#include "ui/sheetview/CellDelegate.h"
+#include "ui/sheetview/GridKeys.h"
+#include "ui/sheetview/RecentFiles.h"
 #include "excel/Error.h"
 #include "excel/Workbook.h"
 #include "excel/Worksheet.h"
@@ -11,7 +14,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QMenuBar>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -33,22 +36,6 @@ int widthInPixels(double characters, double points) {
     return int(characters * std::round(7 * points / 11) + 5);
 }
 
-// The selection as the spreadsheet draws it: a light tint over the cells, their fills (a
-// highlight among them) and text still showing through, whether or not the window has the focus.
-class SelectionTint : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
-        QStyleOptionViewItem plain(option);
-        const bool selected = option.state & QStyle::State_Selected;
-        plain.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
-        QStyledItemDelegate::paint(painter, plain, index);
-        if (selected)
-            painter->fillRect(option.rect, QColor(0x21, 0x73, 0x46, 0x38));
-    }
-};
-
 constexpr double kDefaultWidth = 8.43;
 constexpr double kDefaultPoints = 11;
 
@@ -61,7 +48,8 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
     , m_book(std::move(book))
     , m_grid(new QTableView(this))
     , m_tabs(new QTabBar(this))
-    , m_model(new platform::SheetGridModel(this, platform::SheetGridModel::Extent::WholeSheet)) {
+    , m_model(new platform::SheetGridModel(this, platform::SheetGridModel::Extent::Growing))
+    , m_nameBox(new QLineEdit(this)) {
     setObjectName(QStringLiteral("WorkbookWindow"));
     askFileName = [this](const QString& proposed) {
         return QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), proposed,
@@ -79,24 +67,13 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
         return QFileDialog::getOpenFileName(this, QStringLiteral("Open a workbook"), QString(),
                                             QStringLiteral("Workbooks (*.xlsx *.xlsm *.csv)"));
     };
-    {
-        QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-        file->addAction(QStringLiteral("&Open..."), QKeySequence::Open, this, [this] {
-            const QString path = askOpenFile();
-            if (!path.isEmpty())
-                emit openRequested(path);
-        });
-        file->addAction(QStringLiteral("&Save"), QKeySequence::Save, this, [this] { save(); });
-        file->addAction(QStringLiteral("Save &As..."), QKeySequence::SaveAs, this,
-                        [this] { saveAs(); });
-        file->addSeparator();
-        file->addAction(QStringLiteral("&Close"), QKeySequence::Close, this, &QWidget::close);
-        if (!m_book->openElsewhereBy().isEmpty())
-            statusBar()->showMessage(
-                QStringLiteral("%1 is open in another program (by %2): it is shown for analysis "
-                               "and saved only under another name (File > Save As).")
-                    .arg(m_book->Name(), m_book->openElsewhereBy()));
-    }
+    buildMenus();
+    if (!m_book->openElsewhereBy().isEmpty())
+        statusBar()->showMessage(
+            QStringLiteral("%1 is open in another program (by %2): it is shown for analysis "
+                           "and saved only under another name (File > Save As).")
+                .arg(m_book->Name(), m_book->openElsewhereBy()));
+    rememberRecentFile(m_book->FullName());
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -113,7 +90,9 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
     m_grid->setModel(m_model);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setWordWrap(false);
-    m_grid->setItemDelegate(new SelectionTint(m_grid));
+    m_grid->setTextElideMode(Qt::ElideNone); // a spreadsheet cuts a text, it does not shorten it
+    m_grid->setShowGrid(false);              // drawn by each cell, giving way to running text
+    m_grid->setItemDelegate(new CellDelegate(m_grid));
     // Some styles fill a selected row before the cell is drawn: nothing to fill with.
     QPalette palette = m_grid->palette();
     for (const auto group : {QPalette::Active, QPalette::Inactive}) {
@@ -127,6 +106,11 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
     m_grid->verticalHeader()->setDefaultSectionSize(int(std::round(20 * m_points / 11)));
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_grid->horizontalHeader()->setDefaultSectionSize(widthInPixels(kDefaultWidth, m_points));
+    // The name box: where the cursor is; a reference typed there is gone to (Ctrl+G).
+    m_nameBox->setObjectName(QStringLiteral("NameBox"));
+    m_nameBox->setFixedWidth(m_nameBox->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 14);
+    m_nameBox->setToolTip(QStringLiteral("Go to a cell or range (Ctrl+G)"));
+    layout->addWidget(m_nameBox);
     layout->addWidget(m_grid, 1);
     m_tabs->setObjectName(QStringLiteral("SheetTabs"));
     m_tabs->setShape(QTabBar::RoundedSouth);
@@ -134,7 +118,41 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
     layout->addWidget(m_tabs);
     setCentralWidget(central);
     resize(960, 640);
-    connect(m_tabs, &QTabBar::currentChanged, this, &WorkbookWindow::showTab);
+    connect(m_tabs, &QTabBar::currentChanged, this, [this](int tab) {
+        // A tab the user clicks is the active sheet, as in a spreadsheet.
+        if (!m_syncing && tab >= 0 && tab < int(m_sheetOfTab.size())) {
+            try {
+                m_sheetOfTab[size_t(tab)]->Activate();
+            } catch (const excel::Error&) {
+            }
+        }
+        showTab(tab);
+    });
+    m_keys = new GridKeys(
+        m_grid, m_model, m_nameBox,
+        [this](const QString& text) { statusBar()->showMessage(text, 8000); },
+        [this](const QString& name) {
+            for (size_t i = 0; i < m_sheetOfTab.size(); ++i) {
+                if (m_sheetOfTab[i]->Name().compare(name, Qt::CaseInsensitive) == 0) {
+                    m_tabs->setCurrentIndex(int(i));
+                    return true;
+                }
+            }
+            return false;
+        });
+    connect(m_grid->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &WorkbookWindow::selectionChanged);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, m_keys,
+            &GridKeys::showPlace);
+    // The scroll range follows the data; at its end it grows, as a spreadsheet's does.
+    connect(m_grid->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (value > 0 && value == m_grid->verticalScrollBar()->maximum())
+            m_model->reach(m_model->rowCount() + 50, 1);
+    });
+    connect(m_grid->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (value > 0 && value == m_grid->horizontalScrollBar()->maximum())
+            m_model->reach(1, m_model->columnCount() + 5);
+    });
     connect(m_grid->horizontalScrollBar(), &QScrollBar::valueChanged, this,
             &WorkbookWindow::placeCharts);
     connect(m_grid->verticalScrollBar(), &QScrollBar::valueChanged, this,
@@ -203,15 +221,55 @@ void WorkbookWindow::sync() {
 void WorkbookWindow::showTab(int tab) {
     if (m_syncing || tab < 0 || tab >= int(m_sheetOfTab.size()))
         return;
+    // Each sheet keeps where it was scrolled to; one shown for the first time opens at A1.
+    if (m_model->sheet())
+        m_scrollOf[m_model->sheet().get()] = {m_grid->horizontalScrollBar()->value(),
+                                              m_grid->verticalScrollBar()->value()};
+    m_applying = true;
     m_model->setSheet(m_sheetOfTab[size_t(tab)]);
     applyColumnWidths();
     showCharts();
-    // The sheet's own selection, as the workbook saved it or the analysis left it.
+    // The sheet's own selection, as the workbook saved it or the analysis left it; a whole
+    // column is every row the grid has.
+    const QVector<excel::CellRect> areas = m_model->sheet()->selection();
+    for (const excel::CellRect& r : areas)
+        m_model->reach(r.top, r.left);
     QItemSelection selection;
-    for (const excel::CellRect& r : m_model->sheet()->selection())
+    for (const excel::CellRect& r : areas)
         selection.select(m_model->index(r.top - 1, r.left - 1),
-                         m_model->index(r.bottom - 1, r.right - 1));
+                         m_model->index(std::min(r.bottom, m_model->rowCount()) - 1,
+                                        std::min(r.right, m_model->columnCount()) - 1));
     m_grid->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    const auto it = m_scrollOf.find(m_model->sheet().get());
+    const QPoint scroll = it == m_scrollOf.end() ? QPoint(0, 0) : it->second;
+    m_grid->horizontalScrollBar()->setValue(scroll.x());
+    m_grid->verticalScrollBar()->setValue(scroll.y());
+    m_applying = false;
+    m_keys->showPlace();
+}
+
+void WorkbookWindow::selectionChanged() {
+    if (m_applying || m_syncing || !m_model->sheet())
+        return;
+    m_keys->showPlace();
+    // What the user selects is the sheet's selection, which the analysis starts from; a block
+    // over every row (column) the grid has is the whole column (row).
+    QVector<excel::CellRect> areas;
+    for (const QItemSelectionRange& r : m_grid->selectionModel()->selection()) {
+        excel::CellRect rect{r.top() + 1, r.left() + 1, r.bottom() + 1, r.right() + 1};
+        if (r.top() == 0 && r.bottom() == m_model->rowCount() - 1)
+            rect.bottom = excel::kMaxRows;
+        if (r.left() == 0 && r.right() == m_model->columnCount() - 1)
+            rect.right = excel::kMaxColumns;
+        areas.push_back(rect);
+    }
+    if (areas.isEmpty())
+        return;
+    try {
+        m_model->sheet()->select(areas);
+    } catch (const excel::Error&) {
+        // A sheet that is not the active one keeps its own selection.
+    }
 }
 
 void WorkbookWindow::showCharts() {
@@ -303,6 +361,7 @@ bool WorkbookWindow::saveAs() {
         showMessage(e.message());
         return false;
     }
+    rememberRecentFile(m_book->FullName());
     sync();
     return true;
 }

@@ -9,10 +9,13 @@
 #include "excel/Application.h"
 
 #include <QMainWindow>
+#include <QPoint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
+class QLineEdit;
 class QTabBar;
 class QTableView;
 
@@ -22,6 +25,7 @@ class SheetGridModel;
 namespace sheetview {
 
 class ChartWidget;
+class GridKeys;
 
 class WorkbookWindow : public QMainWindow {
     Q_OBJECT
@@ -32,6 +36,8 @@ public:
     ~WorkbookWindow() override;
 
     QTableView* grid() const { return m_grid; }
+    QLineEdit* nameBox() const { return m_nameBox; }
+    GridKeys* keys() const { return m_keys; }
     QTabBar* tabs() const { return m_tabs; }
     platform::SheetGridModel* model() const { return m_model; }
     // The charts of the sheet shown, over its cells.
@@ -59,15 +65,22 @@ signals:
     void closed();
     // The window became the active one.
     void activated();
-    // File > Open chose another workbook: it opens in a window of its own.
+    // File > Open (or Recent files) chose another workbook: it opens in a window of its own.
     void openRequested(const QString& path);
+    // Analysis > Pareto analysis: the analysis window on this workbook, with its selection.
+    void analysisRequested();
+    // File > Quit: every workbook window closes (each asking about its changes), then the
+    // program ends.
+    void quitRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
+    void buildMenus();
     void showTab(int tab);
+    void selectionChanged();
     void applyColumnWidths();
     void showCharts();
     void placeCharts();
@@ -81,7 +94,11 @@ private:
     platform::SheetGridModel* m_model;
     std::vector<std::shared_ptr<excel::Worksheet>> m_sheetOfTab;
     std::vector<ChartWidget*> m_charts;
+    QLineEdit* m_nameBox;
+    GridKeys* m_keys = nullptr;
+    std::map<const excel::Worksheet*, QPoint> m_scrollOf;
     bool m_syncing = false;
+    bool m_applying = false; // the window itself sets the grid's selection
 };
 
 } // namespace sheetview

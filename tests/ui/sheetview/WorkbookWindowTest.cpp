@@ -5,6 +5,7 @@
 #include "ui/sheetview/WorkbookWindow.h"
 
 #include "ui/sheetview/ChartWidget.h"
+#include "ui/sheetview/GridKeys.h"
 
 #include "core/analysis/Highlight.h"
 #include "excel/TextForm.h"
@@ -92,6 +93,10 @@ TEST(WorkbookWindow, ShowsTheVisibleSheetsAndTheirCellsAsTheSpreadsheetDoes) {
     EXPECT_EQ(w.grid()->columnWidth(1), 64);
     EXPECT_EQ(w.grid()->columnWidth(2), 92);
     EXPECT_EQ(w.grid()->columnWidth(3), 92);
+    // The grid spans the data and a margin, and grows as far as the user goes.
+    EXPECT_LT(w.model()->rowCount(), 1000);
+    EXPECT_LT(w.model()->columnCount(), 100);
+    w.keys()->goTo(excel::kMaxRows, excel::kMaxColumns);
     EXPECT_EQ(w.model()->rowCount(), 1048576);
     EXPECT_EQ(w.model()->columnCount(), 16384);
     EXPECT_EQ(w.model()->headerData(16383, Qt::Horizontal, Qt::DisplayRole), "XFD");
