@@ -9,6 +9,9 @@
 #include "ui/platform/Twips.h"
 
 #include <QCheckBox>
+#include <QGuiApplication>
+#include <QScreen>
+#include <algorithm>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -66,8 +69,17 @@ void messageLabel(QLabel* l) {
 void AnalysisForm::buildControls() {
     const QColor lavender(192, 192, 255);
     const QColor charcoal(64, 64, 64);
+    // On a screen too small for the window as designed (a small one, or a large scale factor),
+    // the whole layout is drawn smaller, so that every control stays on the screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect room = screen->availableGeometry();
+        const double scale = std::min({1.0, room.width() / (9240.0 * logicalDpiX() / 1440),
+                                       room.height() / (9564.0 * logicalDpiY() / 1440)});
+        if (scale < 1)
+            setProperty("twipsScale", scale);
+    }
     QFont tahoma(QStringLiteral("Tahoma"));
-    tahoma.setPointSizeF(7.8);
+    tahoma.setPointSizeF(7.8 * platform::twipsScale(this));
     setFont(tahoma);
     setFixedSize(platform::twipsToPixels(this, 9240), platform::twipsToPixelsY(this, 9564));
 
@@ -119,7 +131,9 @@ void AnalysisForm::buildControls() {
     m_progress->setBorderDefault(false);
     m_progress->setBorderColor(0);
     m_progress->setForeColor(controls::rgbValue(255, 255, 255));
-    m_progress->setFontProperty(QFont(QStringLiteral("MS Sans Serif"), 8));
+    QFont progressFont(QStringLiteral("MS Sans Serif"));
+    progressFont.setPointSizeF(8 * platform::twipsScale(this));
+    m_progress->setFontProperty(progressFont);
     m_progress->hide();
 
     label(this, "Label5",

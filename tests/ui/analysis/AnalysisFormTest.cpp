@@ -22,6 +22,8 @@
 #include <QMouseEvent>
 #include <QMessageBox>
 #include <QMovie>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTabBar>
 #include <QPointer>
 #include <gtest/gtest.h>
@@ -243,6 +245,36 @@ TEST(AnalysisForm, ADoubleClickHighlightOfAControlCharacterSavesAWellFormedWorkb
     ASSERT_TRUE(w.startup.workbookWindow()->save());
     EXPECT_EQ(testsupport::firstMalformedPart(w.path), QString());
     EXPECT_TRUE(testsupport::partText(w.path, "xl/worksheets/sheet1.xml").contains("text=\"a_x0001_b\""));
+}
+
+// On whatever screen the test runs (ctest runs it again on a 1600 x 900 screen at the scale
+// factors 1.5 and 2), the whole window is on the screen and every control inside it, drawn
+// smaller where the screen is too small for the window as designed.
+TEST(AnalysisForm, FitsTheScreenWithEveryControlInside) {
+    Window w(defects());
+    w.form->show();
+    QApplication::processEvents();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(w.form->width(), screen.width());
+    EXPECT_LE(w.form->height(), screen.height());
+    const QRect inside = w.form->rect();
+    for (QWidget* child : w.form->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!child->isVisibleTo(w.form) || child->objectName().isEmpty() ||
+            child->objectName().startsWith("Shadow"))
+            continue;
+        // A label's box may run past the edge as designed; its text may not.
+        QRect used = child->geometry();
+        if (auto* label = qobject_cast<QLabel*>(child); label && !label->text().isEmpty())
+            used.setWidth(std::min(used.width(),
+                                   label->fontMetrics().horizontalAdvance(label->text()) + 2));
+        EXPECT_TRUE(inside.contains(used))
+            << child->objectName().toStdString() << " at "
+            << child->geometry().x() << "," << child->geometry().y() << " "
+            << child->geometry().width() << "x" << child->geometry().height();
+    }
+    const QString picture = qEnvironmentVariable("TALLYVANE_SCALE_PICTURE");
+    if (!picture.isEmpty())
+        w.form->grab().save(picture);
 }
 
 // The report is written into the workbook on screen and the analysis window unloads; the
