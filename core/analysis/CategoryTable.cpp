@@ -185,7 +185,8 @@ bool CategoryTable::DetectUniqueCategories() {
     }
     for (int row = 0; row < m_included.count(); ++row)
         m_included.setChecked(row, m_included.text(row) != kBlank);
-    m_ui.setCategoriesText(QStringLiteral("%1 categories selected").arg(CategoryCount));
+    // The categories ticked, as Refresh counts them: "<blank>" starts unticked.
+    m_ui.setCategoriesText(QStringLiteral("%1 categories selected").arg(tickedCount()));
     return true;
 }
 

@@ -33,7 +33,13 @@ TEST(CategoryTable, CaseVariantsAreOneCategoryShownAsFirstMet) {
 
 TEST(CategoryTable, BlankCellsAreOneUntickedCategoryCountedWhenTicked) {
     Analysis a({"Defect", "Dent", Variant(), "Dent", Variant(), "Crack"});
+    // The categories counted, the same on detection as after a count: "<blank>" is not ticked.
+    a.table.takeRange(a.app->Range("A1:A6"), a.app->ActiveWorkbook(), true);
+    a.table.CollectUniqueValues();
+    ASSERT_TRUE(a.table.DetectUniqueCategories());
+    EXPECT_EQ(a.ui.categoriesText, "3 categories selected");
     a.analyse();
+    EXPECT_EQ(a.ui.categoriesText, "3 categories selected");
     const int blank = a.rowOf("<blank>");
     ASSERT_GE(blank, 0);
     EXPECT_FALSE(a.included.checked(blank));
