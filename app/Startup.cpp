@@ -9,11 +9,11 @@
 #include "excel/RunningApplications.h"
 #include "ui/forms/About.h"
 #include "core/platform/ProductAddresses.h"
+#include "ui/platform/FileDialogs.h"
 #include "ui/platform/RangeInputDialog.h"
 #include "ui/platform/Shell.h"
 
 #include <QEventLoop>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
@@ -23,7 +23,9 @@
 #include <QStatusBar>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
+#include <limits>
 #include <optional>
 
 Startup::Startup(QObject* parent)
@@ -34,10 +36,7 @@ Startup::Startup(QObject* parent)
         box.exec();
     })
     , openAddress(&platform::openAddress)
-    , askWorkbookFile([] {
-        return QFileDialog::getOpenFileName(nullptr, QStringLiteral("Open a workbook"), QString(),
-                                            QStringLiteral("Workbooks (*.xlsx *.xlsm *.csv)"));
-    }) {}
+    , askWorkbookFile([] { return platform::askWorkbookToOpen(nullptr); }) {}
 
 void Startup::Main(const QString& argument) {
     if (argument == QLatin1String("/612")) {
@@ -295,10 +294,31 @@ void Startup::savePlace(QWidget* window, const char* key) {
 
 void Startup::restorePlace(QWidget* window, const char* key, bool withSize) {
     const QSettings settings;
-    const QRect place = settings.value(QLatin1String(key)).toRect();
-    // Only where a screen still shows the window's caption: screens come and go.
-    if (!place.isValid() || !QGuiApplication::screenAt(place.topLeft() + QPoint(40, 10)))
+    QRect place = settings.value(QLatin1String(key)).toRect();
+    if (!place.isValid())
         return;
+    // Screens come and go: the place is moved onto the screen nearest to it (the whole screen
+    // where it is smaller), so that the caption can always be reached.
+    QScreen* screen = QGuiApplication::screenAt(place.center());
+    if (!screen) {
+        int nearest = std::numeric_limits<int>::max();
+        for (QScreen* s : QGuiApplication::screens()) {
+            const QPoint d = s->availableGeometry().center() - place.center();
+            if (d.manhattanLength() < nearest) {
+                nearest = d.manhattanLength();
+                screen = s;
+            }
+        }
+    }
+    if (!screen)
+        return;
+    const QRect room = screen->availableGeometry();
+    const QSize size = withSize ? place.size().boundedTo(room.size()) : window->size();
+    place.setSize(size);
+    place.moveLeft(std::clamp(place.left(), room.left(),
+                              std::max(room.left(), room.right() - size.width() + 1)));
+    place.moveTop(std::clamp(place.top(), room.top(),
+                             std::max(room.top(), room.bottom() - size.height() + 1)));
     if (withSize)
         window->setGeometry(place);
     else

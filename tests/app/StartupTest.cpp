@@ -18,6 +18,8 @@
 #include <QLineEdit>
 #include <QAction>
 #include <QProgressDialog>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSettings>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -265,14 +267,23 @@ TEST(Startup, WindowsOpenWhereTheUserLeftThem) {
         ASSERT_TRUE(s.startup.analysisForm() && s.startup.workbookWindow());
         EXPECT_EQ(s.startup.analysisForm()->pos(), QPoint(140, 90));
         EXPECT_EQ(s.startup.workbookWindow()->geometry(), workbookPlace);
-        // A place no screen shows any more is not used.
+        // A place no screen shows any more (a screen since unplugged), and a window larger
+        // than the screen.
         s.startup.analysisForm()->move(-5000, -5000);
         s.startup.analysisForm()->close();
+        s.startup.workbookWindow()->setGeometry(4000, 3000, 5000, 4000);
+        s.startup.workbookWindow()->close();
     }
     Started s;
     s.startup.Main(book);
     ASSERT_TRUE(s.startup.analysisForm());
-    EXPECT_NE(s.startup.analysisForm()->pos(), QPoint(-5000, -5000));
+    // Moved onto the screen, whole.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(s.startup.analysisForm()->pos()));
+    const QRect place = s.startup.workbookWindow()->geometry();
+    EXPECT_TRUE(screen.contains(place.topLeft())) << place.x() << "," << place.y();
+    EXPECT_LE(place.width(), screen.width());
+    EXPECT_LE(place.height(), screen.height());
     EXPECT_TRUE(QSettings().fileName().contains(".qttest")) << "never the user's own settings";
 }
 

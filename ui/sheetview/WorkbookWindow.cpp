@@ -4,6 +4,7 @@
 #include "ui/sheetview/CellDelegate.h"
 #include "ui/sheetview/GridKeys.h"
 #include "ui/sheetview/RecentFiles.h"
+#include "ui/platform/FileDialogs.h"
 #include "excel/Error.h"
 #include "excel/Workbook.h"
 #include "excel/Worksheet.h"
@@ -11,7 +12,6 @@
 
 #include <QCloseEvent>
 #include <cmath>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -52,8 +52,7 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
     , m_nameBox(new QLineEdit(this)) {
     setObjectName(QStringLiteral("WorkbookWindow"));
     askFileName = [this](const QString& proposed) {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), proposed,
-                                            QStringLiteral("Workbook (*.xlsx)"));
+        return platform::askWorkbookToSave(this, proposed);
     };
     askSaveChanges = [this](const QString& question) {
         return int(QMessageBox::question(
@@ -63,10 +62,7 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
     showMessage = [this](const QString& text) {
         QMessageBox::warning(this, QStringLiteral("Tallyvane"), text);
     };
-    askOpenFile = [this] {
-        return QFileDialog::getOpenFileName(this, QStringLiteral("Open a workbook"), QString(),
-                                            QStringLiteral("Workbooks (*.xlsx *.xlsm *.csv)"));
-    };
+    askOpenFile = [this] { return platform::askWorkbookToOpen(this); };
     buildMenus();
     if (!m_book->openElsewhereBy().isEmpty())
         statusBar()->showMessage(
