@@ -184,13 +184,12 @@ void Startup::analyseIn(sheetview::WorkbookWindow* window) {
 }
 
 void Startup::quit() {
-    // Each window asks about its own changes; a Cancel keeps it, and the program with it.
+    // Each window asks about its own changes; a Cancel keeps it, and the program with it. The
+    // last one to close ends the program (see windowClosed).
     for (sheetview::WorkbookWindow* w : workbookWindows()) {
         if (!w->close())
             return;
     }
-    if (workbookWindows().isEmpty() && !(m_form && m_form->isVisible()))
-        emit finished();
 }
 
 std::shared_ptr<excel::Application> Startup::readInBackground(const QString& path) {

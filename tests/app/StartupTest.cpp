@@ -11,11 +11,19 @@
 #include "engines/embedded/EmbeddedHost.h"
 #include "ui/forms/About.h"
 #include "support/TestFiles.h"
+#include "excel/Workbook.h"
+#include "excel/Worksheet.h"
+#include "excel/Range.h"
+#include "core/analysis/Highlight.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QFileInfo>
 #include <QAction>
 #include <QProgressDialog>
 #include <QGuiApplication>
@@ -285,6 +293,121 @@ TEST(Startup, WindowsOpenWhereTheUserLeftThem) {
     EXPECT_LE(place.width(), screen.width());
     EXPECT_LE(place.height(), screen.height());
     EXPECT_TRUE(QSettings().fileName().contains(".qttest")) << "never the user's own settings";
+}
+
+QAction* actionNamed(QWidget* window, const QString& text) {
+    for (QAction* action : window->findChildren<QAction*>()) {
+        if (action->text() == text || action->objectName() == text)
+            return action;
+    }
+    return nullptr;
+}
+
+// Analysis > Pareto analysis works in every workbook window: the one the program opened, one
+// opened by File > Open, a text file's; one analysis window at a time, asked again it comes back.
+TEST(Startup, TheAnalysisMenuAnalysesTheWorkbookOfItsWindow) {
+    QSettings().clear();
+    Started s;
+    s.startup.Main(sampleBook());
+    analysis::AnalysisForm* first = s.startup.analysisForm();
+    ASSERT_TRUE(first);
+    sheetview::WorkbookWindow* one = s.startup.workbookWindow();
+    first->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(s.startup.analysisForm()) << "the analysis window is gone";
+    EXPECT_EQ(s.finished, 0);
+
+    QAction* pareto = actionNamed(one, "ParetoAnalysis");
+    ASSERT_TRUE(pareto);
+    EXPECT_EQ(pareto->shortcut(), QKeySequence("Ctrl+Shift+P"));
+    pareto->trigger();
+    ASSERT_TRUE(s.startup.analysisForm()) << "analysed again";
+    EXPECT_EQ(s.startup.analysisForm()->mainListView().count(), 4);
+    analysis::AnalysisForm* again = s.startup.analysisForm();
+    pareto->trigger();
+    EXPECT_EQ(s.startup.analysisForm(), again) << "the open one, not a second";
+    again->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // A text file opened from the File menu, with the user's selection of its column.
+    const QString csv = testsupport::scratchDir("csv") + "/codes.csv";
+    testsupport::writeFile(csv, "Code\nE12\nE7\nE12\nE3\nE12\n");
+    one->askOpenFile = [&] { return csv; };
+    actionNamed(one, "&Open...")->trigger();
+    ASSERT_EQ(s.startup.workbookWindows().size(), 2);
+    sheetview::WorkbookWindow* two = s.startup.workbookWindows().back();
+    two->workbook()->ActiveSheet()->Range("A1:A6").Select();
+    actionNamed(two, "ParetoAnalysis")->trigger();
+    analysis::AnalysisForm* form = s.startup.analysisForm();
+    ASSERT_TRUE(form);
+    EXPECT_EQ(s.startup.session().SourceWorkbook, two->workbook());
+    EXPECT_EQ(form->findChild<QLineEdit*>("InputRange")->text(), "[codes.csv]codes!$A$1:$A$6");
+    EXPECT_EQ(form->mainListView().count(), 4) << "Code, E12, E7, E3";
+
+    // Asked in the other window while it is open: the same window, and a word on which workbook
+    // it works on.
+    actionNamed(one, "ParetoAnalysis")->trigger();
+    EXPECT_EQ(s.startup.analysisForm(), form);
+    EXPECT_EQ(s.startup.session().SourceWorkbook, two->workbook());
+    EXPECT_TRUE(one->statusBar()->currentMessage().contains("codes.csv"))
+        << one->statusBar()->currentMessage().toStdString();
+}
+
+// File > Quit closes every workbook window, each asking about its changes; a Cancel keeps the
+// program running. Recent files offers what was opened, newest first.
+TEST(Startup, QuitAsksEachWindowAndRecentFilesOffersWhatWasOpened) {
+    QSettings().clear();
+    Started s;
+    const QString first = sampleBook();
+    s.startup.Main(first);
+    s.startup.analysisForm()->close();
+    sheetview::WorkbookWindow* one = s.startup.workbookWindow();
+    const QString second = testsupport::scratchDir("second") + "/second.xlsx";
+    testsupport::writeXlsx(second, {testsupport::sheetSpec("Other", {{"A1", "x"}})});
+    one->askOpenFile = [&] { return second; };
+    actionNamed(one, "&Open...")->trigger();
+    ASSERT_EQ(s.startup.workbookWindows().size(), 2);
+    sheetview::WorkbookWindow* two = s.startup.workbookWindows().back();
+
+    QMenu* recent = one->findChild<QMenu*>("RecentFiles");
+    ASSERT_TRUE(recent);
+    emit recent->aboutToShow();
+    QStringList offered;
+    for (QAction* a : recent->actions())
+        offered << a->toolTip();
+    ASSERT_GE(offered.size(), 2);
+    EXPECT_EQ(offered[0], QFileInfo(second).absoluteFilePath());
+    EXPECT_EQ(offered[1], QFileInfo(first).absoluteFilePath());
+    EXPECT_EQ(recent->actions()[0]->text(), "&1 second.xlsx");
+
+    // Both windows hold changes; the second one's Cancel stops the quit.
+    for (sheetview::WorkbookWindow* w : {one, two}) {
+        excel::Application& app = *w->application();
+        const excel::Range cell = app.Range("A1");
+        ASSERT_TRUE(analysis::runHighlightAction(
+                        app, [&] { analysis::HighlightCategory(cell, "x"); }, "set")
+                        .isEmpty());
+    }
+    QStringList asked;
+    one->askSaveChanges = [&](const QString& q) {
+        asked << q;
+        return int(QMessageBox::Discard);
+    };
+    two->askSaveChanges = [&](const QString& q) {
+        asked << q;
+        return int(QMessageBox::Cancel);
+    };
+    QAction* quit = actionNamed(two, "&Quit");
+    ASSERT_TRUE(quit);
+    EXPECT_EQ(quit->shortcut(), QKeySequence("Ctrl+Q"));
+    quit->trigger();
+    EXPECT_EQ(asked.size(), 2);
+    EXPECT_EQ(s.finished, 0) << "cancelled";
+    ASSERT_EQ(s.startup.workbookWindows().size(), 1);
+    two->askSaveChanges = [&](const QString&) { return int(QMessageBox::Discard); };
+    quit->trigger();
+    EXPECT_TRUE(s.startup.workbookWindows().isEmpty());
+    EXPECT_EQ(s.finished, 1);
 }
 
 } // namespace
