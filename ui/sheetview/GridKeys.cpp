@@ -71,11 +71,12 @@ void GridKeys::goTo(int row, int column, bool extend) {
     if (extend) {
         const QModelIndex anchor = selection->currentIndex().isValid() ? selection->currentIndex()
                                                                        : m_model->index(0, 0);
-        // The anchor stays where the selection began: its first block's far corner from here.
+        // The anchor stays where the selection began: the corner of its first block across
+        // from the cursor.
         const QItemSelection now = selection->selection();
         const QItemSelectionRange first = now.isEmpty() ? QItemSelectionRange(anchor) : now.front();
-        const int anchorRow = first.top() == anchor.row() ? first.top() : first.bottom();
-        const int anchorColumn = first.left() == anchor.column() ? first.left() : first.right();
+        const int anchorRow = first.top() == anchor.row() ? first.bottom() : first.top();
+        const int anchorColumn = first.left() == anchor.column() ? first.right() : first.left();
         const QModelIndex from = m_model->index(anchorRow, anchorColumn);
         selection->select(QItemSelection(from, target), QItemSelectionModel::ClearAndSelect);
         selection->setCurrentIndex(target, QItemSelectionModel::NoUpdate);

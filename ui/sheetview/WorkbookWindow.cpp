@@ -236,6 +236,11 @@ void WorkbookWindow::showTab(int tab) {
                          m_model->index(std::min(r.bottom, m_model->rowCount()) - 1,
                                         std::min(r.right, m_model->columnCount()) - 1));
     m_grid->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    // The cursor on the selection's first cell, as the spreadsheet puts its active cell.
+    if (!areas.isEmpty())
+        m_grid->selectionModel()->setCurrentIndex(
+            m_model->index(areas.front().top - 1, areas.front().left - 1),
+            QItemSelectionModel::NoUpdate);
     const auto it = m_scrollOf.find(m_model->sheet().get());
     const QPoint scroll = it == m_scrollOf.end() ? QPoint(0, 0) : it->second;
     m_grid->horizontalScrollBar()->setValue(scroll.x());
