@@ -109,9 +109,25 @@ ChartWidget::ChartWidget(const excel::ChartShapeModel& shape, const ValuesOf& va
         m_merged = int(count) - fit + 1;
         labels = labels.mid(0, fit - 1);
         labels << QStringLiteral("Other (%1 categories)").arg(m_merged);
+        for (std::vector<double>& v : values)
+            v.resize(count, 0.0);
+        // A Pareto chart's curve is the running sum of its shares: what it climbs over the rest
+        // is their share, exactly, where the cells hold the shares rounded (the report's table
+        // does; 30,000 shares rounded to 0.0 % would sum to nothing).
+        const std::vector<double>* curve = nullptr;
+        for (size_t i = 0; i < values.size(); ++i) {
+            const std::vector<double>& v = values[i];
+            const int type = model.series[i].chartType ? model.series[i].chartType
+                                                       : model.chartType;
+            if (isLine(type) && std::is_sorted(v.begin(), v.end()) &&
+                std::abs(v.back() - 1.0) < 0.01 && v.front() >= 0)
+                curve = &v;
+        }
+        // What the curve climbs over the rest; negative without a curve.
+        const double restOfCurve = curve ? curve->back() - (*curve)[size_t(fit - 2)] : -1.0;
+        const double curveStart = curve ? curve->front() : 0.0;
         for (size_t i = 0; i < values.size(); ++i) {
             std::vector<double>& v = values[i];
-            v.resize(count, 0.0);
             const int type = model.series[i].chartType ? model.series[i].chartType
                                                        : model.chartType;
             // Bars add up; a line (the cumulative share) keeps where it ends.
@@ -119,6 +135,9 @@ ChartWidget::ChartWidget(const excel::ChartShapeModel& shape, const ValuesOf& va
             if (!isLine(type)) {
                 for (size_t k = size_t(fit - 1); k < count; ++k)
                     rest += v[k];
+                // The shares the curve sums (it starts at the first one) take its word.
+                if (restOfCurve >= 0 && std::abs(v.front() - curveStart) < 1e-3)
+                    rest = std::max(rest, restOfCurve);
             }
             v.resize(size_t(fit - 1));
             v.push_back(rest);

@@ -164,6 +164,29 @@ TEST(ChartWidget, ManyCategoriesStayAParetoChart) {
             EXPECT_FALSE(boxes[i].intersects(boxes[j])) << i << " " << j;
 }
 
+// The report's table holds its shares rounded to 0.0 %: most of a long tail reads 0. The last bar
+// is then what the curve climbs over the rest, not the sum of the rounded zeros.
+TEST(ChartWidget, TheLastBarOfRoundedSharesIsWhatTheCurveClimbs) {
+    std::vector<double> counts;
+    for (int i = 0; i < 32767; ++i)
+        counts.push_back(1 + std::floor(200 / std::pow(1 + i, 0.7)));
+    Pareto p(counts, {});
+    const auto rounded = [](std::vector<excel::Variant>& values) {
+        for (excel::Variant& v : values)
+            v = std::round(v.number() * 1000) / 1000;
+    };
+    rounded(p.shares);
+    rounded(p.cumulative);
+    sheetview::ChartWidget chart(p.shape, p.values());
+    drawn(chart, "pareto-rounded.png");
+    const int shown = int(chart.categoryAxis()->categories().size());
+    QBarSet* bars = chart.columns()->barSets().front();
+    const double climbed = 1.0 - p.cumulative[size_t(shown - 2)].number();
+    EXPECT_GT(climbed, 0.9) << "the tail is most of the data";
+    EXPECT_NEAR(bars->at(shown - 1), climbed, 1e-9);
+    EXPECT_GE(chart.valueAxis(excel::kPrimaryAxis)->max(), climbed);
+}
+
 TEST(ChartWidget, AChartOfAnotherKindIsAFramedPlaceholder) {
     excel::ChartShapeModel shape;
     shape.chart.otherKind = "pie chart";
