@@ -1,5 +1,12 @@
 #include "support/AnalysisFixture.h"
 
+#include "core/report/ReportAction.h"
+#include "excel/Workbook.h"
+#include "excel/Worksheet.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
 namespace testsupport {
 
 std::shared_ptr<embedded::EmbeddedApplication> hostColumn(const QVector<excel::Variant>& values) {
@@ -58,6 +65,22 @@ int Analysis::rowOf(const QString& label) const {
             return row;
     }
     return -1;
+}
+
+excel::ChartShapeModel saveSampleReport(const QString& sample, const QString& path) {
+    QFile::remove(path);
+    EXPECT_TRUE(QFile::copy(sample, path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    auto app = embedded::EmbeddedApplication::create();
+    app->open(path);
+    Analysis analysis(app, QStringLiteral("'Defect log'!C1:C501"));
+    analysis.analyse();
+    EXPECT_EQ(report::runReport(*app, app->ActiveWorkbook(), analysis.main, true).outcome,
+              report::ReportResult::Outcome::Written);
+    const auto charts = app->ActiveSheet()->charts();
+    const excel::ChartShapeModel made = charts.empty() ? excel::ChartShapeModel() : *charts.front();
+    app->ActiveWorkbook()->Save();
+    return made;
 }
 
 } // namespace testsupport

@@ -6,6 +6,7 @@
 #include "core/analysis/CategoryTable.h"
 #include "engines/embedded/EmbeddedApplication.h"
 #include "core/platform/ListViewModel.h"
+#include "excel/ChartModel.h"
 
 #include <QStringList>
 #include <memory>
@@ -60,5 +61,9 @@ struct Analysis {
     int rows;
     QString reference;
 };
+
+// The sample workbook copied to path (writable), its column of defects analysed, the report with
+// its chart written and the workbook saved; gives the chart as the report made it.
+excel::ChartShapeModel saveSampleReport(const QString& sample, const QString& path);
 
 } // namespace testsupport

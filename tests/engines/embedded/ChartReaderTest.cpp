@@ -25,17 +25,7 @@ const excel::ChartShapeModel* chartOf(const embedded::WorkbookData& book, const 
 // The report of the sample's column C, made and saved; what the session made, and the file.
 std::pair<excel::ChartShapeModel, QString> savedReport() {
     const QString path = testsupport::scratchDir("report") + "/defects.xlsx";
-    QFile::copy(TALLYVANE_SAMPLE, path);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    auto app = embedded::EmbeddedApplication::create();
-    app->open(path);
-    testsupport::Analysis analysis(app, "'Defect log'!C1:C501");
-    analysis.analyse();
-    EXPECT_EQ(report::runReport(*app, app->ActiveWorkbook(), analysis.main, true).outcome,
-              report::ReportResult::Outcome::Written);
-    const excel::ChartShapeModel made = *app->ActiveSheet()->charts().front();
-    app->ActiveWorkbook()->Save();
-    return {made, path};
+    return {testsupport::saveSampleReport(TALLYVANE_SAMPLE, path), path};
 }
 
 } // namespace

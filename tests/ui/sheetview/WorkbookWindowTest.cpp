@@ -349,17 +349,7 @@ TEST(WorkbookWindow, DrawsTheReportsChartFromItsModel) {
 // read from the file, with the table's values, the secondary axis to 100 % and the signature.
 TEST(WorkbookWindow, AReopenedReportShowsItsChart) {
     const QString path = testsupport::scratchDir("reopened-report") + "/defects.xlsx";
-    QFile::copy(TALLYVANE_SAMPLE, path);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    {
-        auto app = embedded::EmbeddedApplication::create();
-        app->open(path);
-        testsupport::Analysis analysis(app, "'Defect log'!C1:C501");
-        analysis.analyse();
-        ASSERT_EQ(report::runReport(*app, app->ActiveWorkbook(), analysis.main, true).outcome,
-                  report::ReportResult::Outcome::Written);
-        app->ActiveWorkbook()->Save();
-    }
+    testsupport::saveSampleReport(TALLYVANE_SAMPLE, path);
     auto app = embedded::EmbeddedApplication::create();
     app->open(path);
     app->Worksheets()("Tallyvane1")->Activate();
