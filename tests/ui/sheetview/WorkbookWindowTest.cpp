@@ -216,12 +216,14 @@ TEST(WorkbookWindow, PaintsTheHighlightAsItIsSetAndCleared) {
     EXPECT_EQ(paintedAt(w, 3, 1), white);
     EXPECT_EQ(paintedAt(w, 5, 1), white);
     EXPECT_EQ(paintedAt(w, 2, 2), white) << "outside the range";
-    // Selected, the highlighted cell shows its fill through the selection's light tint.
-    w.grid()->selectionModel()->select(w.model()->index(1, 0), QItemSelectionModel::ClearAndSelect);
-    const QColor selected = paintedAt(w, 2, 1);
-    EXPECT_GT(selected.red(), 200) << selected.name().toStdString();
-    EXPECT_GT(selected.green(), 200) << selected.name().toStdString();
-    EXPECT_LT(selected.blue(), selected.green()) << "yellow under the tint, not the style's blue";
+    // Selected (the whole analysed column, as after the analysis), the highlighted cells keep
+    // their yellow inside the selection's frame; the tint is for the cells without a fill.
+    w.grid()->selectionModel()->select(
+        QItemSelection(w.model()->index(0, 0), w.model()->index(4, 0)),
+        QItemSelectionModel::ClearAndSelect);
+    EXPECT_EQ(paintedAt(w, 2, 1), yellow) << paintedAt(w, 2, 1).name().toStdString();
+    EXPECT_EQ(paintedAt(w, 4, 1), yellow);
+    EXPECT_NE(paintedAt(w, 3, 1), white) << "a selected cell without a fill is tinted";
     w.grid()->clearSelection();
     ASSERT_TRUE(analysis::runHighlightAction(
                     *app, [&] { analysis::ClearHighlight(range); }, "cleared")
