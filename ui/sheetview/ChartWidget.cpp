@@ -83,7 +83,10 @@ ChartWidget::ChartWidget(const excel::ChartShapeModel& shape, const ValuesOf& va
     chart->setMargins(QMargins(6, 6, 6, 6));
     if (model.hasTitle && !model.title.isEmpty())
         chart->setTitle(model.title);
+    // The view gives up the chart it made itself without deleting it.
+    QChart* own = QChartView::chart();
     setChart(chart);
+    delete own;
     if (!model.otherKind.isEmpty() || model.series.empty()) {
         showPlaceholder();
         return;
