@@ -32,7 +32,8 @@ corpus="$build/corpus"
 mkdir -p "$corpus" "$build/findings"
 books=(examples/*.xlsx tests/data/workbooks/*.xlsx tests/data/findings/*.xlsx tests/data/findings-3/*.xlsx)
 mkdir -p "$corpus/xlsx_reader_fuzz" "$corpus/sheet_xml_fuzz" "$corpus/csv_reader_fuzz" \
-         "$corpus/criteria_fuzz" "$corpus/reference_fuzz" "$corpus/plain_xml_fuzz"
+         "$corpus/criteria_fuzz" "$corpus/reference_fuzz" "$corpus/plain_xml_fuzz" \
+         "$corpus/chart_xml_fuzz"
 for b in "${books[@]}"; do
     [[ -f "$b" ]] && cp -n "$b" "$corpus/xlsx_reader_fuzz/" || true
 done
@@ -64,13 +65,15 @@ cp -n tests/fuzz/seeds/plain_xml/* "$corpus/plain_xml_fuzz/"
 cp -n tests/fuzz/seeds/csv/* "$corpus/csv_reader_fuzz/"
 cp -n tests/fuzz/seeds/criteria/* "$corpus/criteria_fuzz/"
 cp -n tests/fuzz/seeds/reference/* "$corpus/reference_fuzz/"
+cp -n tests/fuzz/seeds/chart_xml/* "$corpus/chart_xml_fuzz/"
 
 declare -A dict=([xlsx_reader_fuzz]=tests/fuzz/xml.dict [sheet_xml_fuzz]=tests/fuzz/xml.dict
                  [csv_reader_fuzz]=tests/fuzz/csv.dict [criteria_fuzz]=tests/fuzz/criteria.dict
-                 [reference_fuzz]=tests/fuzz/reference.dict [plain_xml_fuzz]=tests/fuzz/xml.dict)
+                 [reference_fuzz]=tests/fuzz/reference.dict [plain_xml_fuzz]=tests/fuzz/xml.dict
+                 [chart_xml_fuzz]=tests/fuzz/xml.dict)
 targets=("$@")
 ((${#targets[@]})) || targets=(xlsx_reader_fuzz sheet_xml_fuzz plain_xml_fuzz csv_reader_fuzz criteria_fuzz
-                               reference_fuzz)
+                               reference_fuzz chart_xml_fuzz)
 export ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 failed=0
