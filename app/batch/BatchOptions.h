@@ -2,6 +2,7 @@
 // tallyvane-batch's command line: the options as values, read from the arguments with the errors
 // said in the program's words, and what they ask of the workbook reader.
 
+#include "core/analysis/ParetoOptions.h"
 #include "engines/embedded/ReadLimits.h"
 
 #include <QCommandLineParser>
@@ -13,7 +14,8 @@ namespace batch {
 enum class Format { Tsv, Csv, Json };
 
 struct Options {
-    QString workbook;
+    QString workbook;      // the first (or only) workbook
+    QStringList workbooks; // every workbook named, in their order
     bool office = false;
     QString document;
     QString range;
@@ -25,6 +27,10 @@ struct Options {
     bool chart = false;
     Format format = Format::Tsv;
     QString output; // empty: standard output
+    analysis::ParetoOptions pareto;
+    QString chartImage; // .png, .svg or .pdf; empty: none
+    int chartWidth = 1200;
+    int chartHeight = 675;
     bool help = false;
     bool version = false;
 };

@@ -9,14 +9,27 @@
 namespace batch {
 
 QByteArray formatResult(Format format, const analysis::ParetoResult& result,
-                        const QString& workbook, const QString& range) {
+                        const report::ResultSource& source) {
     switch (format) {
     case Format::Tsv:
         return report::resultText(result).toUtf8();
     case Format::Csv:
         return report::resultCsv(result).toUtf8();
     case Format::Json:
-        return report::resultJson(result, workbook, range);
+        return report::resultJson(result, source);
+    }
+    return {};
+}
+
+QByteArray formatGroups(Format format, const std::vector<analysis::ParetoGroup>& groups,
+                        const report::ResultSource& source) {
+    switch (format) {
+    case Format::Tsv:
+        return report::groupsText(groups).toUtf8();
+    case Format::Csv:
+        return report::groupsCsv(groups).toUtf8();
+    case Format::Json:
+        return report::groupsJson(groups, source);
     }
     return {};
 }

@@ -2,21 +2,28 @@
 
 #include "app/batch/BatchOutput.h"
 #include "core/analysis/CategoryTable.h"
+#include "core/analysis/ParetoColumns.h"
 #include "core/analysis/HeadlessUi.h"
 #include "core/analysis/Highlight.h"
 #include "core/platform/ListViewModel.h"
 #include "core/report/ReportAction.h"
 #include "engines/embedded/EmbeddedApplication.h"
+#include "engines/embedded/FileRefusal.h"
 #include "excel/CellRef.h"
 #include "excel/Error.h"
+#include "excel/TextForm.h"
 #include "excel/Worksheet.h"
 #ifdef TALLYVANE_WITH_UNO
 #include "engines/uno/UnoHost.h"
 #endif
 
+#include <atomic>
 #include <cstdio>
+#include <exception>
 #include <memory>
 #include <optional>
+#include <thread>
+#include <vector>
 
 namespace batch {
 
@@ -52,6 +59,7 @@ struct Analysis {
     platform::ListViewModel results;
     analysis::HeadlessUi ui;
     analysis::CategoryTable table;
+    QString header; // with --skip-header
 };
 
 // --range, or the selection saved in the workbook (more than one value).
@@ -87,9 +95,21 @@ int rowOf(const platform::ListViewModel& list, const QString& label) {
 void count(Analysis& a, excel::Application& app, const std::shared_ptr<excel::Workbook>& source,
            const Options& options) {
     const excel::Range range = rangeToAnalyse(app, *source, options);
-    const auto problem = a.table.takeRange(range, source, !options.range.isEmpty());
+    auto problem = a.table.takeRange(range, source, !options.range.isEmpty());
     if (problem != analysis::RangeProblem::None)
         throw Stop{problemText(problem, range.Address(false, false, true))};
+    if (options.pareto.skipHeader) {
+        const excel::Range withHeader = *a.table.AnalysedRange;
+        const excel::CellRect block = withHeader.rects().front();
+        a.header = excel::textForm(withHeader.Cells(1, 1).Value());
+        if (block.rows() < 2)
+            throw Stop{QStringLiteral("The range %1 holds nothing below its header.")
+                           .arg(withHeader.Address(false, false, true))};
+        problem = a.table.takeRange(withHeader.Offset(1, 0).Resize(block.rows() - 1, block.columns()),
+                                    source, true);
+        if (problem != analysis::RangeProblem::None)
+            throw Stop{problemText(problem, withHeader.Address(false, false, true))};
+    }
     a.table.CollectUniqueValues();
     if (!a.table.DetectUniqueCategories())
         throw Stop{a.ui.messages.join(QLatin1Char(' '))};
@@ -134,7 +154,186 @@ void act(Analysis& a, excel::Application& app, const std::shared_ptr<excel::Work
 
 } // namespace
 
+namespace {
+
+// One workbook's count with what the Pareto options read beside it.
+struct Counted {
+    QString workbook;
+    QString range; // 'Defect log'!C2:C500
+    QString by;    // the group column's address, with --by
+    analysis::ParetoResult result;
+    QVector<excel::Variant> values, weights, groups;
+    analysis::Weighing weighing;
+};
+
+QString sheetAddress(const excel::Range& range) {
+    return excel::quotedSheetName(range.Worksheet()->Name()) + QLatin1Char('!') +
+           range.Address(false, false);
+}
+
+// The weight and group columns on the analysed rows, and each category's weight.
+void readBeside(Counted& c, Analysis& a, excel::Application& app, const Options& options) {
+    const analysis::ParetoOptions& p = options.pareto;
+    c.result.header = a.header;
+    if (p.weightRange.isEmpty() && p.groupRange.isEmpty())
+        return;
+    const excel::Range analysed = *a.table.AnalysedRange;
+    c.values = a.table.flattenedValues();
+    QString error;
+    if (!p.weightRange.isEmpty()) {
+        const auto column =
+            analysis::columnOnRowsOf(app, p.weightRange, analysed, QStringLiteral("--weight"), error);
+        if (!column)
+            throw Stop{error, 2};
+        c.weights = analysis::columnValues(*column);
+        c.weighing = analysis::weighCategories(c.result, c.values, c.weights, *column);
+    }
+    if (!p.groupRange.isEmpty()) {
+        const auto column =
+            analysis::columnOnRowsOf(app, p.groupRange, analysed, QStringLiteral("--by"), error);
+        if (!column)
+            throw Stop{error, 2};
+        c.groups = analysis::columnValues(*column);
+        c.by = sheetAddress(*column);
+    }
+}
+
+void warn(const Counted& c, bool nameTheWorkbook) {
+    const QString warning = analysis::weighingWarning(c.weighing);
+    if (!warning.isEmpty())
+        std::fprintf(stderr, "tallyvane-batch: %s%s\n",
+                     qPrintable(nameTheWorkbook ? c.workbook + QStringLiteral(": ") : QString()),
+                     qPrintable(warning));
+}
+
+// The counts of several workbooks as one: categories told apart as the analysis does, the first
+// form seen standing for each (in the workbooks' order), ranked by the summed counts.
+Counted merge(const std::vector<Counted>& books) {
+    Counted all;
+    std::unordered_map<QString, size_t, excel::FoldedTextHash, excel::FoldedTextEqual> index;
+    std::vector<double> weights;
+    for (const Counted& book : books) {
+        for (size_t i = 0; i < book.result.categories.size(); ++i) {
+            const analysis::ParetoCategory& category = book.result.categories[i];
+            auto [at, added] = index.emplace(category.label, all.result.categories.size());
+            if (added) {
+                analysis::ParetoCategory first = category;
+                first.count = 0;
+                first.key = QStringLiteral("K%1").arg(all.result.categories.size() + 1);
+                all.result.categories.push_back(first);
+                weights.push_back(0);
+            }
+            all.result.categories[at->second].count += category.count;
+            if (!book.weighing.weights.empty())
+                weights[at->second] += book.weighing.weights[i];
+        }
+        all.values += book.values;
+        all.weights += book.weights;
+        all.groups += book.groups;
+        all.result.header = all.result.header.isEmpty() ? book.result.header : all.result.header;
+    }
+    std::vector<size_t> order(all.result.categories.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t x, size_t y) {
+        return all.result.categories[x].count > all.result.categories[y].count;
+    });
+    analysis::ParetoResult ranked = all.result;
+    all.weighing.weights.resize(order.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        ranked.categories[i] = all.result.categories[order[i]];
+        all.weighing.weights[i] = analysis::withoutNoise(weights[order[i]]);
+    }
+    analysis::measureResult(ranked);
+    all.result = std::move(ranked);
+    return all;
+}
+
+// The result shaped by the options and written in the format asked for.
+void output(const Counted& c, const Options& options, const QStringList& workbooks) {
+    const analysis::ParetoOptions& p = options.pareto;
+    const bool weighted = !p.weightRange.isEmpty();
+    report::ResultSource source{workbooks, workbooks.size() > 1 ? options.range : c.range, {}};
+    if (!p.groupRange.isEmpty()) {
+        source.by = workbooks.size() > 1 ? p.groupRange : c.by;
+        const auto groups = analysis::groupResults(c.result, c.values, c.groups,
+                                                   weighted ? &c.weights : nullptr, p);
+        deliver(formatGroups(options.format, groups, source), options.output);
+        return;
+    }
+    analysis::ParetoResult shaped =
+        analysis::shapeResult(c.result, p, weighted ? &c.weighing.weights : nullptr);
+    deliver(formatResult(options.format, shaped, source), options.output);
+}
+
+// Reads every workbook, in parallel on every core, each into an engine of its own; the first
+// that cannot be read (in the workbooks' order) ends the run.
+std::vector<std::shared_ptr<embedded::EmbeddedApplication>> openAll(const Options& options) {
+    const auto& files = options.workbooks;
+    std::vector<embedded::WorkbookData> data(size_t(files.size()));
+    std::vector<std::exception_ptr> failures(size_t(files.size()));
+    std::atomic<size_t> next{0};
+    const embedded::ReadLimits limits = readLimitsFor(options);
+    const auto work = [&] {
+        for (size_t i = next++; i < data.size(); i = next++) {
+            try {
+                data[i] = embedded::readWorkbookFile(files[qsizetype(i)], limits);
+            } catch (...) {
+                failures[i] = std::current_exception();
+            }
+        }
+    };
+    std::vector<std::thread> workers;
+    const size_t threads =
+        std::min<size_t>(data.size(), std::max(1u, std::thread::hardware_concurrency()));
+    for (size_t t = 1; t < threads; ++t)
+        workers.emplace_back(work);
+    work();
+    for (std::thread& worker : workers)
+        worker.join();
+    std::vector<std::shared_ptr<embedded::EmbeddedApplication>> apps;
+    for (size_t i = 0; i < data.size(); ++i) {
+        if (failures[i]) {
+            try {
+                std::rethrow_exception(failures[i]);
+            } catch (const embedded::TooManyValues&) {
+                throw Stop{QStringLiteral("%1: %2").arg(files[qsizetype(i)],
+                                                        analysis::CategoryTable::tooManyValuesText())};
+            } catch (const excel::Error& e) {
+                throw Stop{QStringLiteral("%1 could not be read: %2").arg(files[qsizetype(i)],
+                                                                         e.message())};
+            }
+        }
+        auto app = embedded::EmbeddedApplication::create();
+        app->host(std::move(data[i]), files[qsizetype(i)]);
+        apps.push_back(std::move(app));
+    }
+    return apps;
+}
+
+void runMany(const Options& options) {
+    std::vector<Counted> books;
+    QStringList names;
+    for (const auto& app : openAll(options)) {
+        const auto source = app->ActiveWorkbook();
+        Analysis analysis(app);
+        count(analysis, *app, source, options);
+        Counted c;
+        c.workbook = source->Name();
+        c.result = analysis.table.Result;
+        readBeside(c, analysis, *app, options);
+        warn(c, true);
+        names << c.workbook;
+        books.push_back(std::move(c));
+    }
+    output(merge(books), options, names);
+}
+
+} // namespace
+
 void runBatch(const Options& options) {
+    if (options.workbooks.size() > 1)
+        return runMany(options);
     std::shared_ptr<excel::Application> app;
     std::shared_ptr<embedded::EmbeddedApplication> host;
 #ifdef TALLYVANE_WITH_UNO
@@ -149,17 +348,19 @@ void runBatch(const Options& options) {
     const auto source = app->ActiveWorkbook();
     Analysis analysis(app);
     count(analysis, *app, source, options);
+    Counted counted;
+    counted.workbook = source->Name();
+    counted.range = sheetAddress(*analysis.table.AnalysedRange);
+    counted.result = analysis.table.Result;
+    readBeside(counted, analysis, *app, options);
     act(analysis, *app, source, options);
     app->endSession();
     if (host) {
         for (const QString& saved : host->savedFiles())
             std::fprintf(stderr, "tallyvane-batch: saved %s\n", qPrintable(saved));
     }
-    const excel::Range analysed = *analysis.table.AnalysedRange;
-    deliver(formatResult(options.format, analysis.table.Result, source->Name(),
-                         excel::quotedSheetName(analysed.Worksheet()->Name()) + QLatin1Char('!') +
-                             analysed.Address(false, false)),
-            options.output);
+    warn(counted, false);
+    output(counted, options, {counted.workbook});
 }
 
 } // namespace batch

@@ -278,8 +278,11 @@ void CategoryTable::CountDiscrete() {
     std::vector<ParetoCategory> counted;
     const QLocale locale;
     for (int k = 0; k < CountValues.size(); ++k) {
-        ParetoCategory category{CountLabels[k], QStringLiteral("K%1").arg(k + 1), CountValues[k],
-                                CountValues[k] / TotalCount, 0};
+        ParetoCategory category;
+        category.label = CountLabels[k];
+        category.key = QStringLiteral("K%1").arg(k + 1);
+        category.count = CountValues[k];
+        category.share = CountValues[k] / TotalCount;
         const QStringList texts = rowTexts(category, Result.largest, locale);
         const int row = m_main.add(1, category.key, texts[0]);
         for (int c : {1, 2, 4})

@@ -27,4 +27,31 @@ QStringList rowTexts(const ParetoCategory& category, double largest, const QLoca
             formatPercent(category.cumulative, locale), barText(category.count, largest)};
 }
 
+QStringList resultCaptions(const ParetoResult& result) {
+    QStringList captions = resultCaptions();
+    if (result.weighted)
+        captions << QStringLiteral("Weight") << QStringLiteral("Weight(%)")
+                 << QStringLiteral("Cum weight(%)");
+    if (result.classed)
+        captions << QStringLiteral("Class");
+    return captions;
+}
+
+QStringList rowTexts(const ParetoResult& result, const ParetoCategory& category,
+                     const QLocale& locale) {
+    QStringList texts = rowTexts(category, result.largest, locale);
+    if (result.weighted)
+        texts << weightText(category.weight, locale) << formatPercent(category.weightShare, locale)
+              << formatPercent(category.weightCumulative, locale);
+    if (result.classed)
+        texts << category.rankClass;
+    return texts;
+}
+
+QString weightText(double weight, const QLocale& locale) {
+    QLocale plain = locale;
+    plain.setNumberOptions(plain.numberOptions() | QLocale::OmitGroupSeparator);
+    return plain.toString(weight, 'f', QLocale::FloatingPointShortest);
+}
+
 } // namespace analysis

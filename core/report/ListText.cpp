@@ -62,7 +62,7 @@ std::vector<QStringList> rowsOf(const analysis::ParetoResult& result) {
     std::vector<QStringList> rows;
     const QLocale locale;
     for (const analysis::ParetoCategory& category : result.categories)
-        rows.push_back(analysis::rowTexts(category, result.largest, locale));
+        rows.push_back(analysis::rowTexts(result, category, locale));
     return rows;
 }
 
@@ -98,28 +98,107 @@ QString listText(const platform::ListViewModel& list) {
 }
 
 QString resultText(const analysis::ParetoResult& result) {
-    return lines(analysis::resultCaptions(), rowsOf(result), QLatin1Char('\t'), true, tabField) +
+    return lines(analysis::resultCaptions(result), rowsOf(result), QLatin1Char('\t'), true,
+                 tabField) +
            QStringLiteral("\r\n");
 }
 
 QString resultCsv(const analysis::ParetoResult& result) {
-    return lines(analysis::resultCaptions(), rowsOf(result), QLatin1Char(','), false, commaField);
+    return lines(analysis::resultCaptions(result), rowsOf(result), QLatin1Char(','), false,
+                 commaField);
+}
+
+QString groupsText(const std::vector<analysis::ParetoGroup>& groups) {
+    QString text;
+    for (const analysis::ParetoGroup& group : groups)
+        text += tabField(QStringLiteral("Group: ") + group.name) + QStringLiteral("\r\n") +
+                resultText(group.result);
+    return text;
+}
+
+QString groupsCsv(const std::vector<analysis::ParetoGroup>& groups) {
+    QString text;
+    for (const analysis::ParetoGroup& group : groups)
+        text += commaField(QStringLiteral("Group: ") + group.name) + QStringLiteral("\r\n") +
+                resultCsv(group.result);
+    return text;
 }
 
 QByteArray resultJson(const analysis::ParetoResult& result, const QString& workbook,
                       const QString& range) {
-    QByteArray out = "{\n  \"workbook\": " + json(workbook) + ",\n  \"range\": " + json(range) +
-                     ",\n  \"total\": " + json(result.total) + ",\n  \"categories\": [";
+    return resultJson(result, ResultSource{{workbook}, range, {}});
+}
+
+namespace {
+
+QByteArray sourceJson(const ResultSource& source) {
+    QByteArray out;
+    if (source.workbooks.size() == 1) {
+        out += "  \"workbook\": " + json(source.workbooks.front()) + ",\n";
+    } else {
+        out += "  \"workbooks\": [";
+        for (qsizetype i = 0; i < source.workbooks.size(); ++i)
+            out += (i ? ", " : "") + json(source.workbooks[i]);
+        out += "],\n";
+    }
+    out += "  \"range\": " + json(source.range) + ",\n";
+    if (!source.by.isEmpty())
+        out += "  \"by\": " + json(source.by) + ",\n";
+    return out;
+}
+
+QByteArray categoryJson(const analysis::ParetoResult& result, const analysis::ParetoCategory& c) {
+    QByteArray out = "{\"label\": " + json(c.label) + ", \"count\": " + json(c.count) +
+                     ", \"share\": " + json(c.share) + ", \"cumulative\": " + json(c.cumulative);
+    if (result.weighted)
+        out += ", \"weight\": " + json(c.weight) + ", \"weight_share\": " + json(c.weightShare) +
+               ", \"weight_cumulative\": " + json(c.weightCumulative);
+    if (result.classed)
+        out += ", \"class\": " + json(c.rankClass);
+    if (c.merged > 0)
+        out += ", \"other\": " + json(c.merged);
+    return out + "}";
+}
+
+// The categories' array, its lines indented by indent.
+QByteArray categoriesJson(const analysis::ParetoResult& result, const QByteArray& indent) {
+    QByteArray out = "[";
     bool first = true;
     for (const analysis::ParetoCategory& category : result.categories) {
+        out += (first ? "\n" : ",\n") + indent + "  ";
+        first = false;
+        out += categoryJson(result, category);
+    }
+    return out + (result.empty() ? "]" : "\n" + indent + "]");
+}
+
+} // namespace
+
+QByteArray resultJson(const analysis::ParetoResult& result, const ResultSource& source) {
+    QByteArray out = "{\n" + sourceJson(source);
+    if (!result.header.isEmpty())
+        out += "  \"header\": " + json(result.header) + ",\n";
+    out += "  \"total\": " + json(result.total) + ",\n";
+    if (result.weighted)
+        out += "  \"total_weight\": " + json(result.totalWeight) + ",\n";
+    return out + "  \"categories\": " + categoriesJson(result, "  ") + "\n}\n";
+}
+
+QByteArray groupsJson(const std::vector<analysis::ParetoGroup>& groups, const ResultSource& source) {
+    QByteArray out = "{\n" + sourceJson(source);
+    if (!groups.empty() && !groups.front().result.header.isEmpty())
+        out += "  \"header\": " + json(groups.front().result.header) + ",\n";
+    out += "  \"groups\": [";
+    bool first = true;
+    for (const analysis::ParetoGroup& group : groups) {
         out += first ? "\n    " : ",\n    ";
         first = false;
-        out += "{\"label\": " + json(category.label) + ", \"count\": " + json(category.count) +
-               ", \"share\": " + json(category.share) +
-               ", \"cumulative\": " + json(category.cumulative) + "}";
+        out += "{\"group\": " + json(group.name) + ", \"total\": " + json(group.result.total);
+        if (group.result.weighted)
+            out += ", \"total_weight\": " + json(group.result.totalWeight);
+        out += ", \"categories\": " + categoriesJson(group.result, "    ") + "}";
     }
-    out += result.empty() ? "]\n}\n" : "\n  ]\n}\n";
-    return out;
+    return out + (groups.empty() ? "]\n}\n" : "\n  ]\n}\n");
 }
 
 } // namespace report

@@ -5,6 +5,7 @@
 // outputs are comma-separated values and JSON. The list's text is made from the result itself
 // (ParetoResult), so that a new column or row of the result is a new field of every output.
 
+#include "core/analysis/ParetoColumns.h"
 #include "core/analysis/ParetoResult.h"
 #include "core/platform/ListViewModel.h"
 
@@ -29,9 +30,26 @@ QString resultText(const analysis::ParetoResult& result);
 QString resultCsv(const analysis::ParetoResult& result);
 
 // The result as JSON for programs: {"workbook", "range", "total", "categories": [{"label",
-// "count", "share", "cumulative"}]} in the ranked order, shares as fractions from 0 to 1.
+// "count", "share", "cumulative"}]} in the ranked order, shares as fractions from 0 to 1. A shaped
+// result adds "header", "total_weight", and per category "weight", "weight_share",
+// "weight_cumulative", "class", and "other" (how many categories the row "Other" merges).
 QByteArray resultJson(const analysis::ParetoResult& result, const QString& workbook,
                       const QString& range);
+
+// Where a result comes from: one workbook or several ("workbooks" then), the range, and the
+// column that groups it.
+struct ResultSource {
+    QStringList workbooks;
+    QString range;
+    QString by;
+};
+QByteArray resultJson(const analysis::ParetoResult& result, const ResultSource& source);
+
+// One result per group: tab-separated or comma-separated, each group's table after a line
+// "Group: VALUE"; JSON {"workbook", "range", "by", "groups": [{"group", "total", "categories"}]}.
+QString groupsText(const std::vector<analysis::ParetoGroup>& groups);
+QString groupsCsv(const std::vector<analysis::ParetoGroup>& groups);
+QByteArray groupsJson(const std::vector<analysis::ParetoGroup>& groups, const ResultSource& source);
 
 // Whether a spreadsheet opening or pasting the text would take it as a formula: it starts with
 // "=", "+", "-", "@", a tab or a carriage return and is not a plain number (-7 is one).
