@@ -13,9 +13,12 @@
 #include "excel/Error.h"
 
 #include <QCommandLineParser>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLocale>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -24,10 +27,28 @@ int fail(const QString& message, int code) {
     return code;
 }
 
+// The batch speaks in its own sentences on standard error: Qt's notes about the off-screen
+// platform (no runtime folder, no size hints) are not for its user.
+void quietNotes(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "tallyvane-batch: %s\n", qPrintable(message));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication qapp(argc, argv);
+    // A chart image is drawn by the window's chart widget, which needs a graphical application;
+    // it draws off screen, without a display.
+    bool drawsChart = false;
+    for (int i = 1; i < argc; ++i)
+        drawsChart = drawsChart || std::strncmp(argv[i], "--chart-image", 13) == 0;
+    if (drawsChart && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (drawsChart)
+        qInstallMessageHandler(quietNotes);
+    std::unique_ptr<QCoreApplication> qapp =
+        drawsChart ? std::make_unique<QApplication>(argc, argv)
+                   : std::make_unique<QCoreApplication>(argc, argv);
     // The system's locale by name: numbers and dates in its forms, without asking the system again
     // for every number formatted.
     QLocale::setDefault(QLocale(QLocale::system().name()));

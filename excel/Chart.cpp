@@ -154,6 +154,16 @@ FillFormat Series::Fill() const {
     return FillFormat(m_owner, &model().fill);
 }
 
+Point Series::Points(int index) const {
+    if (index < 1 || index > 1000000)
+        throw Error(QStringLiteral("Points"), QStringLiteral("there is no point %1").arg(index));
+    return Point(m_owner, &model().pointFills[index - 1]);
+}
+
+void Series::setMarkerStyle(int style) {
+    model().markers = style != kMarkerNone;
+}
+
 Axis::Axis(std::shared_ptr<ChartShapeModel> owner, int type, int group)
     : m_owner(std::move(owner))
     , m_type(type)
@@ -245,6 +255,15 @@ void Chart::setGapWidth(int group, int width) {
     if (width < 0 || width > 500)
         throw Error(QStringLiteral("GapWidth"), QStringLiteral("the gap width must lie in 0..500"));
     m_owner->chart.gapWidth = width;
+}
+
+void Chart::setHasTitle(bool has) {
+    m_owner->chart.hasTitle = has;
+}
+
+void Chart::setTitleText(const QString& text) {
+    m_owner->chart.hasTitle = true;
+    m_owner->chart.title = text;
 }
 
 void Chart::SetElement(int element) {

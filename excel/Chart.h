@@ -56,6 +56,20 @@ private:
     int m_series;
 };
 
+// One point of a series (Points(n)): its own fill.
+class Point {
+public:
+    Point(std::shared_ptr<ChartShapeModel> owner, FillModel* fill)
+        : m_owner(std::move(owner))
+        , m_fill(fill) {}
+    // Format.Fill of the point.
+    FillFormat Fill() const { return FillFormat(m_owner, m_fill); }
+
+private:
+    std::shared_ptr<ChartShapeModel> m_owner;
+    FillModel* m_fill;
+};
+
 class Series {
 public:
     Series(std::shared_ptr<ChartShapeModel> owner, int index);
@@ -70,6 +84,10 @@ public:
     excel::DataLabels DataLabels() const;
     // Format.Fill of the series.
     FillFormat Fill() const;
+    // The index-th point, from 1.
+    excel::Point Points(int index) const;
+    // MarkerStyle: kMarkerNone leaves a line's points unmarked.
+    void setMarkerStyle(int style);
 
 private:
     SeriesModel& model() const;
@@ -126,6 +144,9 @@ public:
     void setGapWidth(int group, int width);
     // 0 (or an empty argument) removes the title; other element codes are not offered.
     void SetElement(int element = 0);
+    // HasTitle and ChartTitle.Text.
+    void setHasTitle(bool has);
+    void setTitleText(const QString& text);
     TextShape AddLabel(int orientation, double left, double top, double width, double height);
     // Hyperlinks.Add with Anchor and Address.
     void addHyperlink(const TextShape& anchor, const QString& address);

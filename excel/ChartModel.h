@@ -21,6 +21,7 @@ constexpr int kSecondaryAxis = 2;
 constexpr int kCategoryAxis = 1;
 constexpr int kValueAxis = 2;
 constexpr int kLabelPositionAbove = 0;
+constexpr int kMarkerNone = -4142; // MarkerStyle
 
 struct FillModel {
     int rgb = -1;       // 0xRRGGBB, -1 when unset
@@ -43,6 +44,7 @@ struct SeriesModel {
     QString labelNumberFormat;
     FillModel fill;
     bool markers = true; // a line's points are marked
+    std::map<int, FillModel> pointFills; // the points' own fills, by point from 0
 };
 
 struct AxisModel {

@@ -249,10 +249,9 @@ QString checkCombinations(const QCommandLineParser& parser, const OptionSet& set
         if (options.range.isEmpty())
             return QStringLiteral("Name the range to analyse in every workbook with --range.");
     }
-    if (options.report && !options.pareto.isDefault())
-        return QStringLiteral("--report writes the analysis's own report; the Pareto options "
-                              "(--weight, --top, --classes, --by ...) go to the printed result "
-                              "and --chart-image.");
+    if (options.report && !options.pareto.groupRange.isEmpty())
+        return QStringLiteral("--report does not take --by yet: one report holds one Pareto. "
+                              "Draw the groups with --chart-image.");
     if (options.chart && !options.report)
         return QStringLiteral("--chart goes with --report.");
     if (parser.isSet(set.document) && !options.office)

@@ -8,7 +8,9 @@
 #include "core/platform/ListViewModel.h"
 #include "core/report/ReportAction.h"
 #include "engines/embedded/EmbeddedApplication.h"
+#include "engines/embedded/store/CellStore.h"
 #include "engines/embedded/FileRefusal.h"
+#include "ui/sheetview/ChartPicture.h"
 #include "excel/CellRef.h"
 #include "excel/Error.h"
 #include "excel/TextForm.h"
@@ -130,7 +132,7 @@ void count(Analysis& a, excel::Application& app, const std::shared_ptr<excel::Wo
 
 // The highlight and the report, through the window's own actions.
 void act(Analysis& a, excel::Application& app, const std::shared_ptr<excel::Workbook>& source,
-         const Options& options) {
+         const Options& options, const analysis::ParetoResult* shaped = nullptr) {
     if (options.highlightGiven) {
         const excel::Range analysed = *a.table.AnalysedRange;
         if (rowOf(a.included, options.highlight) < 0)
@@ -144,7 +146,8 @@ void act(Analysis& a, excel::Application& app, const std::shared_ptr<excel::Work
             throw Stop{error};
     }
     if (options.report) {
-        const auto written = report::runReport(app, source, a.results, options.chart);
+        const auto written = shaped ? report::runReport(app, source, *shaped, options.chart)
+                                    : report::runReport(app, source, a.results, options.chart);
         if (written.outcome != report::ReportResult::Outcome::Written)
             throw Stop{written.message};
         std::fprintf(stderr, "tallyvane-batch: wrote the report sheet %s\n",
@@ -249,6 +252,38 @@ Counted merge(const std::vector<Counted>& books) {
     return all;
 }
 
+// The report's chart of each result, drawn into the image file: each report is written into a
+// workbook of its own in memory (nothing is saved), and its chart drawn by the window's widget.
+void drawCharts(const std::vector<analysis::ParetoResult>& results, const Options& options) {
+    std::vector<sheetview::ChartToDraw> charts;
+    std::vector<std::shared_ptr<embedded::EmbeddedApplication>> scratch;
+    for (const analysis::ParetoResult& result : results) {
+        if (result.empty())
+            continue;
+        embedded::WorkbookData data;
+        data.name = QStringLiteral("Chart.xlsx");
+        embedded::SheetData sheet;
+        sheet.name = QStringLiteral("Data");
+        sheet.cells = std::make_shared<embedded::CellStore>(data.context);
+        data.sheets.push_back(std::move(sheet));
+        auto app = embedded::EmbeddedApplication::create();
+        app->host(std::move(data));
+        const auto book = app->ActiveWorkbook();
+        const auto written = report::runReport(*app, book, result, true);
+        if (written.outcome != report::ReportResult::Outcome::Written)
+            throw Stop{written.message};
+        const auto reportSheet = book->Worksheets()(written.sheetName);
+        if (reportSheet->charts().empty())
+            throw Stop{QStringLiteral("The report drew no chart.")};
+        charts.push_back({*reportSheet->charts().front(), sheetview::valuesIn(book, reportSheet)});
+        scratch.push_back(std::move(app));
+    }
+    const QString error = sheetview::writeChartPicture(
+        charts, options.chartImage, QSize(options.chartWidth, options.chartHeight));
+    if (!error.isEmpty())
+        throw Stop{error};
+}
+
 // The result shaped by the options and written in the format asked for.
 void output(const Counted& c, const Options& options, const QStringList& workbooks) {
     const analysis::ParetoOptions& p = options.pareto;
@@ -258,11 +293,19 @@ void output(const Counted& c, const Options& options, const QStringList& workboo
         source.by = workbooks.size() > 1 ? p.groupRange : c.by;
         const auto groups = analysis::groupResults(c.result, c.values, c.groups,
                                                    weighted ? &c.weights : nullptr, p);
+        if (!options.chartImage.isEmpty()) {
+            std::vector<analysis::ParetoResult> results;
+            for (const analysis::ParetoGroup& group : groups)
+                results.push_back(group.result);
+            drawCharts(results, options);
+        }
         deliver(formatGroups(options.format, groups, source), options.output);
         return;
     }
     analysis::ParetoResult shaped =
         analysis::shapeResult(c.result, p, weighted ? &c.weighing.weights : nullptr);
+    if (!options.chartImage.isEmpty())
+        drawCharts({shaped}, options);
     deliver(formatResult(options.format, shaped, source), options.output);
 }
 
@@ -353,7 +396,14 @@ void runBatch(const Options& options) {
     counted.range = sheetAddress(*analysis.table.AnalysedRange);
     counted.result = analysis.table.Result;
     readBeside(counted, analysis, *app, options);
-    act(analysis, *app, source, options);
+    // The report of a shaped result is its own table; without options it is the list's.
+    std::optional<analysis::ParetoResult> shaped;
+    if (!options.pareto.isDefault() && options.pareto.groupRange.isEmpty())
+        shaped = analysis::shapeResult(counted.result, options.pareto,
+                                       options.pareto.weightRange.isEmpty()
+                                           ? nullptr
+                                           : &counted.weighing.weights);
+    act(analysis, *app, source, options, shaped ? &*shaped : nullptr);
     app->endSession();
     if (host) {
         for (const QString& saved : host->savedFiles())

@@ -72,11 +72,14 @@ void mergeTail(ParetoResult& result, const ParetoOptions& options) {
 
 void giveClasses(ParetoResult& result, const ParetoOptions& options) {
     const double total = options.rankBy == RankBy::Weight ? result.totalWeight : result.total;
+    // With the A limit alone, the rest is B.
+    const double limits[2] = {options.classes.front(),
+                              options.classes.size() > 1 ? options.classes[1] : 100.0};
     double before = 0;
     for (ParetoCategory& c : result.categories) {
         c.rankClass = QStringLiteral("C");
-        for (size_t k = 0; k < options.classes.size() && k < 2; ++k) {
-            if (before * 100 < options.classes[k] * total) {
+        for (size_t k = 0; k < 2; ++k) {
+            if (before * 100 < limits[k] * total) {
                 c.rankClass = QString(QChar(u'A' + int(k)));
                 break;
             }
@@ -84,6 +87,7 @@ void giveClasses(ParetoResult& result, const ParetoOptions& options) {
         before += keyOf(c, options.rankBy);
     }
     result.classed = true;
+    result.cutOff = options.classes.front() / 100.0;
 }
 
 } // namespace
@@ -106,6 +110,7 @@ ParetoResult shapeResult(const ParetoResult& counted, const ParetoOptions& optio
     }
     if (!weights && !options.mergesOther() && options.classes.empty())
         return result; // the analysis's own order and shares, untouched
+    result.rankedByWeight = options.rankBy == RankBy::Weight;
     if (options.rankBy == RankBy::Weight)
         std::stable_sort(result.categories.begin(), result.categories.end(),
                          [](const ParetoCategory& a, const ParetoCategory& b) {

@@ -18,7 +18,8 @@ struct ParetoOptions {
     RankBy rankBy = RankBy::Count;
     int top = 0;              // keep the first N, merge the rest; 0: not asked
     double otherAfter = 0;    // keep while the share before is below this percent; 0: not asked
-    std::vector<double> classes; // the A and B limits in percent, ascending; empty: no classes
+    std::vector<double> classes; // the A and B limits in percent, ascending (A alone: the rest
+                                 // is B); empty: no classes
     QString groupRange;       // one analysis per distinct value of this column; empty: one
 
     bool isDefault() const {

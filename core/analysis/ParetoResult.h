@@ -34,6 +34,8 @@ struct ParetoResult {
     bool weighted = false;
     double totalWeight = 0;
     bool classed = false;
+    double cutOff = 0; // with classes: the A limit, as a fraction
+    bool rankedByWeight = false; // the order, classes and "Other" follow the weights
     QString header; // the range's header cell, when it has one
 
     bool empty() const { return categories.empty(); }

@@ -103,6 +103,17 @@ QString resultText(const analysis::ParetoResult& result) {
            QStringLiteral("\r\n");
 }
 
+QString reportTableText(const analysis::ParetoResult& result) {
+    QStringList captions = analysis::resultCaptions(result);
+    std::vector<QStringList> rows = rowsOf(result);
+    if (result.classed) {
+        captions << QStringLiteral("Cut-off(%)");
+        for (QStringList& row : rows)
+            row << analysis::formatPercent(result.cutOff);
+    }
+    return lines(captions, rows, QLatin1Char('\t'), true, tabField) + QStringLiteral("\r\n");
+}
+
 QString resultCsv(const analysis::ParetoResult& result) {
     return lines(analysis::resultCaptions(result), rowsOf(result), QLatin1Char(','), false,
                  commaField);

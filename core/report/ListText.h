@@ -24,6 +24,10 @@ QString listText(const platform::ListViewModel& list);
 // The result in its ranked order, the same text as the list the analysis filled:
 QString resultText(const analysis::ParetoResult& result);
 
+// The table the report pastes for a shaped result: its text as above, and with classes a last
+// column "Cut-off(%)" holding the A limit on every row, which the chart draws as a line.
+QString reportTableText(const analysis::ParetoResult& result);
+
 // The result's rows as comma-separated values (RFC 4180): the captions, then one line per row, CR
 // LF after each; a field that reads as a formula gets a leading apostrophe, and a field holding a
 // comma, a quote or a line break is quoted.

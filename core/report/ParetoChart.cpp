@@ -13,6 +13,8 @@ void hideFormatPane(excel::Application& app) {
 
 constexpr int kDarkBlue = 0 + 32 * 256 + 96 * 65536;   // RGB(0, 32, 96)
 constexpr int kLinkBlue = 0 + 112 * 256 + 192 * 65536; // RGB(0, 112, 192)
+constexpr int kLightBlue = 143 + 170 * 256 + 220 * 65536; // RGB(143, 170, 220)
+constexpr int kCutOffRed = 192 + 0 * 256 + 0 * 65536;   // RGB(192, 0, 0)
 
 // The object model's RGB() packs red first; the chart model keeps 0xRRGGBB.
 constexpr int toRrggbb(int rgb) {
@@ -76,9 +78,38 @@ void ReportSteps::DrawChart() {
     chart.selectChartArea();
     chart.SetElement();
     chart.SetElement();
+    if (m_result)
+        DrawOptions();
 
     ResizeChart();
     CreateHyperlink();
+}
+
+void ReportSteps::DrawOptions() {
+    excel::Chart chart = m_app.ActiveChart();
+    if (m_result->rankedByWeight)
+        chart.FullSeriesCollection(1).setName(QStringLiteral("=\"Weight(%)\""));
+    if (!m_result->header.isEmpty())
+        chart.setTitleText(QStringLiteral("Pareto chart of ") + m_result->header);
+    if (!m_result->classed)
+        return;
+    // The vital few in the report's dark blue, the rest lighter; the cut-off as a red line.
+    for (size_t i = 0; i < m_result->categories.size(); ++i) {
+        if (m_result->categories[i].rankClass != QLatin1String("A"))
+            chart.FullSeriesCollection(1).Points(int(i) + 1).Fill().ForeColor().setRGB(
+                toRrggbb(kLightBlue));
+    }
+    chart.NewSeries();
+    excel::Series cut = chart.FullSeriesCollection(3);
+    cut.setName(QStringLiteral("=\"Cut-off %1\"")
+                    .arg(analysis::formatPercent(m_result->cutOff).replace(QStringLiteral(".0%"),
+                                                                           QStringLiteral("%"))));
+    cut.setValues(referenceTo(kCutOffName));
+    cut.setXValues(referenceTo(kLabelsName));
+    cut.setChartType(excel::kLineMarkers);
+    cut.setAxisGroup(excel::kSecondaryAxis);
+    cut.setMarkerStyle(excel::kMarkerNone);
+    cut.Fill().ForeColor().setRGB(toRrggbb(kCutOffRed));
 }
 
 void ReportSteps::ResizeChart() {

@@ -63,8 +63,12 @@ bool ReportSteps::CreateNewSheet() {
     return true;
 }
 
+void ReportSteps::setResult(const analysis::ParetoResult& result) {
+    m_result = result;
+}
+
 void ReportSteps::CopyListViewToClipboard(const platform::ListViewModel& list) {
-    const QString text = listText(list);
+    const QString text = m_result ? reportTableText(*m_result) : listText(list);
     excel::clearClipboard();
     excel::setClipboardText(text);
 }
@@ -94,11 +98,16 @@ void ReportSteps::NameIt() {
     const excel::Range used = m_app.ActiveSheet()->UsedRange();
     const int rows = int(used.Rows().Count());
     auto names = m_app.ActiveWorkbook()->Names();
+    // A Pareto of weights charts the weights' shares (the table's Weight(%) and Cum weight(%)).
+    const bool weights = m_result && m_result->rankedByWeight;
     const std::pair<const char*, int> columns[] = {
-        {kLabelsName, 1}, {kShareName, 3}, {kCumulativeName, 4}};
+        {kLabelsName, 1}, {kShareName, weights ? 7 : 3}, {kCumulativeName, weights ? 8 : 4}};
     for (const auto& [name, column] : columns)
         names.Add(QString::fromLatin1(name),
                   used.Columns()(column).Offset(1, 0).Resize(rows - 1, 1));
+    if (m_result && m_result->classed)
+        names.Add(QString::fromLatin1(kCutOffName),
+                  used.Columns()(int(used.Columns().Count())).Offset(1, 0).Resize(rows - 1, 1));
 }
 
 void ReportSteps::SortRange() {
@@ -124,6 +133,8 @@ void ReportSteps::DeleteNames() {
     auto names = m_app.ActiveWorkbook()->Names();
     for (const char* name : {kLabelsName, kShareName, kCumulativeName})
         names(QString::fromLatin1(name)).Delete();
+    if (m_result && m_result->classed)
+        names(QString::fromLatin1(kCutOffName)).Delete();
 }
 
 ReportResult runReport(excel::Application& app, const std::shared_ptr<excel::Workbook>& source,
@@ -133,11 +144,20 @@ ReportResult runReport(excel::Application& app, const std::shared_ptr<excel::Wor
     return runReport(app, steps, list, includeChart, hooks);
 }
 
+ReportResult runReport(excel::Application& app, const std::shared_ptr<excel::Workbook>& source,
+                       const analysis::ParetoResult& shaped, bool includeChart,
+                       const ReportHooks& hooks, const QString& webSite) {
+    ReportSteps steps(app, source, webSite);
+    steps.setResult(shaped);
+    platform::ListViewModel none;
+    return runReport(app, steps, none, includeChart, hooks);
+}
+
 ReportResult runReport(excel::Application& app, ReportSteps& steps,
                        const platform::ListViewModel& list, bool includeChart,
                        const ReportHooks& hooks) {
     ReportResult result;
-    if (list.count() == 0)
+    if (list.count() == 0 && !steps.keepsOrder())
         return result;
     const auto busy = [&](bool on) {
         if (hooks.setBusyVisible)
@@ -164,7 +184,8 @@ ReportResult runReport(excel::Application& app, ReportSteps& steps,
         if (includeChart) {
             app.setScreenUpdating(false);
             step("naming the table's columns", [&] { steps.NameIt(); });
-            step("sorting the table", [&] { steps.SortRange(); });
+            if (!steps.keepsOrder())
+                step("sorting the table", [&] { steps.SortRange(); });
             step("drawing the Pareto chart", [&] { steps.DrawChart(); });
             step("removing the temporary names", [&] {
                 app.ActiveSheet()->Cells(1, 1).Select();

@@ -3,12 +3,14 @@
 // as a formatted table and, on request, a Pareto chart of it. The steps are the window's members
 // of the same names; runReport() runs them in order, as the report button does.
 
+#include "core/analysis/ParetoResult.h"
 #include "excel/Application.h"
 #include "core/platform/ListViewModel.h"
 
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace report {
 
@@ -16,6 +18,7 @@ namespace report {
 inline constexpr const char* kLabelsName = "LabelsPareto";
 inline constexpr const char* kShareName = "Y1_Pareto";
 inline constexpr const char* kCumulativeName = "Y2_Pareto";
+inline constexpr const char* kCutOffName = "Y3_Pareto";
 
 class ReportSteps {
 public:
@@ -34,11 +37,19 @@ public:
     virtual void NameIt();
     virtual void SortRange();
     virtual void DrawChart();
+    // What a shaped result adds to the chart: the title of its header, and with classes the
+    // vital few set apart and the cut-off line.
+    void DrawOptions();
     virtual void ResizeChart();
     virtual void CreateHyperlink();
     virtual void DeleteNames();
 
     QString sheetName() const { return m_sheetName; }
+
+    // A shaped result (weights, "Other", classes) is written as its own table in its own order:
+    // its text replaces the list's, and the table is not sorted again.
+    void setResult(const analysis::ParetoResult& result);
+    bool keepsOrder() const { return m_result.has_value(); }
 
 private:
     QString referenceTo(const char* name);
@@ -47,6 +58,7 @@ private:
     std::shared_ptr<excel::Workbook> m_source;
     QString m_webSite;
     QString m_sheetName;
+    std::optional<analysis::ParetoResult> m_result;
 };
 
 struct ReportHooks {
@@ -66,6 +78,11 @@ struct ReportResult {
 // what the unfinished action changed. A written report is a completed action.
 ReportResult runReport(excel::Application& app, const std::shared_ptr<excel::Workbook>& source,
                        const platform::ListViewModel& list, bool includeChart,
+                       const ReportHooks& hooks = {}, const QString& webSite = {});
+// The report of a shaped result: its table with the columns the options add, in its order (the
+// "Other" row last), and the chart of it.
+ReportResult runReport(excel::Application& app, const std::shared_ptr<excel::Workbook>& source,
+                       const analysis::ParetoResult& result, bool includeChart,
                        const ReportHooks& hooks = {}, const QString& webSite = {});
 // The same with steps of the caller's (a step may be replaced).
 ReportResult runReport(excel::Application& app, ReportSteps& steps,

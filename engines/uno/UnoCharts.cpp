@@ -15,6 +15,7 @@
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/chart/ChartAxisAssign.hpp>
 #include <com/sun/star/chart/ChartDataCaption.hpp>
+#include <com/sun/star/chart/ChartSymbolType.hpp>
 #include <com/sun/star/chart/XAxisYSupplier.hpp>
 #include <com/sun/star/chart/XChartDocument.hpp>
 #include <com/sun/star/chart/XDiagram.hpp>
@@ -58,7 +59,12 @@ QString fingerprint(const excel::ChartShapeModel& shape) {
                  .arg(s.smooth)
                  .arg(s.dataLabels)
                  .arg(s.labelNumberFormat)
-                 .arg(s.fill.rgb);
+                 .arg(s.fill.rgb) +
+             QStringLiteral("%1;").arg(s.markers);
+    for (const auto& s : shape.chart.series)
+        for (const auto& [point, fill] : s.pointFills)
+            f += QStringLiteral("%1:%2;").arg(point).arg(fill.rgb);
+    f += shape.chart.title + QLatin1Char('|');
     for (const auto& t : shape.chart.shapes)
         f += QStringLiteral("%1;%2;%3;%4;%5;%6;%7|")
                  .arg(t.left)
@@ -213,8 +219,12 @@ void UnoWorksheet::placeChart(const Reference<css::table::XTableCharts>& tableCh
     diagramProps->setPropertyValue("HasSecondaryYAxis", Any(secondary));
     if (smooth)
         diagramProps->setPropertyValue("SplineType", Any(sal_Int32(1)));
+    const bool titled = shape.chart.hasTitle && !shape.chart.title.isEmpty();
     Reference<css::beans::XPropertySet>(chart, UNO_QUERY_THROW)
-        ->setPropertyValue("HasMainTitle", Any(false));
+        ->setPropertyValue("HasMainTitle", Any(titled));
+    if (titled)
+        Reference<css::beans::XPropertySet>(chart->getTitle(), UNO_QUERY_THROW)
+            ->setPropertyValue("String", Any(toOffice(shape.chart.title)));
     for (size_t i = 0; i < series.size(); ++i) {
         const auto& s = series[i];
         const auto props = diagram->getDataRowProperties(sal_Int32(i));
@@ -226,6 +236,18 @@ void UnoWorksheet::placeChart(const Reference<css::table::XTableCharts>& tableCh
         }
         if (s.fill.rgb >= 0)
             props->setPropertyValue("Color", Any(sal_Int32(s.fill.rgb)));
+        if (!s.markers) {
+            try {
+                props->setPropertyValue("SymbolType", Any(css::chart::ChartSymbolType::NONE));
+            } catch (const css::uno::Exception&) {
+                // An office without the property marks the points; the line is still drawn.
+            }
+        }
+        for (const auto& [point, fill] : s.pointFills) {
+            if (fill.rgb >= 0)
+                diagram->getDataPointProperties(sal_Int32(point), sal_Int32(i))
+                    ->setPropertyValue("Color", Any(sal_Int32(fill.rgb)));
+        }
     }
     for (const auto& [key, axis] : shape.chart.axes) {
         if (key.first != excel::kValueAxis)

@@ -106,7 +106,7 @@ def shaped(cats, by_weight=False, top=0, after=0, classes=()):
     for r in rows:
         if classes:
             r["class"] = "C"
-            for name, limit in zip("AB", classes):
+            for name, limit in zip("AB", list(classes) + ([100] if len(classes) == 1 else [])):
                 if before * 100 < limit * total:
                     r["class"] = name
                     break

@@ -216,6 +216,21 @@ void ChartWidget::addSeries(const excel::SeriesModel& s, const std::vector<doubl
             set->append(v);
         set->setColor(colorOf(s.fill, QColor(0x4472C4)));
         set->setBorderColor(set->color());
+        // Points of a colour of their own (the vital few, or the rest): drawn as the set's
+        // selected bars, which take one colour; points of a third colour keep the set's.
+        QList<int> own;
+        QColor ownColor;
+        for (const auto& [point, fill] : s.pointFills) {
+            const QColor c = colorOf(fill, set->color());
+            if (point >= set->count() || c == set->color() || (ownColor.isValid() && c != ownColor))
+                continue;
+            ownColor = c;
+            own << point;
+        }
+        if (!own.isEmpty()) {
+            set->setSelectedColor(ownColor);
+            set->selectBars(own);
+        }
         QAbstractBarSeries* bars = horizontal ? static_cast<QAbstractBarSeries*>(new QHorizontalBarSeries)
                                               : static_cast<QAbstractBarSeries*>(new QBarSeries);
         bars->append(set);

@@ -1,5 +1,7 @@
 #include "ui/sheetview/WorkbookWindow.h"
 
+#include "ui/sheetview/ChartPicture.h"
+
 #include "ui/sheetview/ChartWidget.h"
 #include "ui/sheetview/CellDelegate.h"
 #include "ui/sheetview/GridKeys.h"
@@ -302,23 +304,7 @@ void WorkbookWindow::placeCharts() {
 }
 
 std::vector<excel::Variant> WorkbookWindow::valuesOf(const QString& reference) const {
-    std::vector<excel::Variant> out;
-    const auto parsed = excel::parseReference(reference);
-    if (!parsed)
-        return out;
-    try {
-        const auto sheet = parsed->sheet.isEmpty() ? m_model->sheet()
-                                                   : m_book->Worksheets()(parsed->sheet);
-        for (excel::CellRect r : parsed->areas) {
-            r.bottom = std::min(r.bottom, r.top + 99999); // a chart shows no more
-            excel::VariantArray values(r.rows(), r.columns());
-            sheet->readValues(r, values);
-            out.insert(out.end(), values.values().begin(), values.values().end());
-        }
-    } catch (const excel::Error&) {
-        // A series on a sheet that is gone shows nothing.
-    }
-    return out;
+    return valuesIn(m_book, m_model->sheet())(reference);
 }
 
 void WorkbookWindow::applyColumnWidths() {

@@ -129,11 +129,18 @@ QByteArray series(const excel::SeriesModel& s, int index, bool line,
                                      ? solidFill(s.fill)
                                      : "<a:solidFill><a:srgbClr val=\"ED7D31\"/></a:solidFill>";
         x += "<c:spPr><a:ln w=\"28575\" cap=\"rnd\">" + color + "<a:round/></a:ln></c:spPr>";
-        x += "<c:marker><c:symbol val=\"circle\"/><c:size val=\"5\"/><c:spPr>" + color +
-             "</c:spPr></c:marker>";
+        x += s.markers ? "<c:marker><c:symbol val=\"circle\"/><c:size val=\"5\"/><c:spPr>" + color +
+                             "</c:spPr></c:marker>"
+                       : QByteArray("<c:marker><c:symbol val=\"none\"/></c:marker>");
     } else {
         x += "<c:spPr>" + (s.fill.isSet() ? solidFill(s.fill) : QByteArray()) + "</c:spPr>";
         x += val("invertIfNegative", "0");
+        for (const auto& [point, fill] : s.pointFills) {
+            if (fill.isSet())
+                x += "<c:dPt>" + val("idx", QByteArray::number(point)) +
+                     val("invertIfNegative", "0") + val("bubble3D", "0") + "<c:spPr>" +
+                     solidFill(fill) + "</c:spPr></c:dPt>";
+        }
     }
     x += dataLabels(s, line);
     if (!s.xValues.isEmpty())
@@ -197,7 +204,12 @@ QByteArray chartXml(const excel::ChartShapeModel& shape, const ReferenceValues& 
          "\" xmlns:r=\"" + kRelNs + "\">";
     x += val("date1904", "0") + val("lang", "en-US") + val("roundedCorners", "0");
     x += "<c:chart>";
-    if (!chart.hasTitle)
+    if (chart.hasTitle && !chart.title.isEmpty())
+        x += "<c:title><c:tx><c:rich><a:bodyPr/><a:lstStyle/><a:p><a:pPr><a:defRPr sz=\"1400\" "
+             "b=\"0\"/></a:pPr><a:r><a:rPr lang=\"en-US\" sz=\"1400\" b=\"0\"/><a:t>" +
+             xmlEscape(chart.title) + "</a:t></a:r></a:p></c:rich></c:tx>" + val("overlay", "0") +
+             "</c:title>" + val("autoTitleDeleted", "0");
+    else if (!chart.hasTitle)
         x += val("autoTitleDeleted", "1");
     x += "<c:plotArea>";
     if (chart.plotAreaHeight && shape.height > 0) {

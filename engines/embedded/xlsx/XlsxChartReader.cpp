@@ -131,6 +131,16 @@ excel::SeriesModel seriesOf(const pugi::xml_node& ser, bool line) {
         s.fill = fillOf(childNamed(shape, "solidFill"));
     s.smooth = valOf(ser, "smooth") == QLatin1String("1");
     s.markers = valOf(childNamed(ser, "marker"), "symbol") != QLatin1String("none");
+    // Points with fills of their own (a few; a point number beyond any chart's is left out).
+    for (const pugi::xml_node& point : ser.children()) {
+        if (is(point, "dPt") && s.pointFills.size() < 100000) {
+            bool ok = false;
+            const int index = valOf(point, "idx").toInt(&ok);
+            const excel::FillModel fill = fillOf(childNamed(childNamed(point, "spPr"), "solidFill"));
+            if (ok && index >= 0 && index < 1000000 && fill.isSet())
+                s.pointFills[index] = fill;
+        }
+    }
     if (const pugi::xml_node labels = childNamed(ser, "dLbls")) {
         s.dataLabels = valOf(labels, "showVal") == QLatin1String("1") ||
                        valOf(labels, "showVal") == QLatin1String("true");
