@@ -25,7 +25,11 @@ constexpr int toRrggbb(int rgb) {
 
 void ReportSteps::DrawChart() {
     auto sheet = m_app.ActiveSheet();
-    sheet->Cells(1, 7).Select();
+    // Beside the table: after its five columns, or after the columns a shaped result adds.
+    const int beside =
+        m_result ? int(analysis::resultCaptions(*m_result).size()) + (m_result->classed ? 1 : 0) + 2
+                 : 7;
+    sheet->Cells(1, beside).Select();
     sheet->AddChart2(201, excel::kColumnClustered).Select();
     excel::Chart chart = m_app.ActiveChart();
 
