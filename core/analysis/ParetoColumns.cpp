@@ -6,6 +6,7 @@
 #include "excel/Worksheet.h"
 
 #include <algorithm>
+#include <map>
 #include <unordered_map>
 
 namespace analysis {
@@ -177,6 +178,60 @@ std::vector<ParetoGroup> groupResults(const ParetoResult& result,
         return a.result.total > b.result.total;
     });
     return found;
+}
+
+ShapedAnalysis shapeAnalysis(excel::Application& app, const excel::Range& analysed,
+                             const ParetoResult& counted, const ParetoOptions& options) {
+    ShapedAnalysis out;
+    ParetoResult result = counted;
+    const excel::CellRect block = analysed.rects().front();
+    int skip = 0;
+    if (options.skipHeader && block.rows() > 1) {
+        skip = 1;
+        result.header = excel::textForm(analysed.Cells(1, 1).Value());
+        const QString label = categoryLabelOf(analysed.Cells(1, 1).Value());
+        for (auto it = result.categories.begin(); it != result.categories.end(); ++it) {
+            if (excel::FoldedTextEqual()(it->label, label)) {
+                if (--it->count <= 0)
+                    result.categories.erase(it);
+                break;
+            }
+        }
+        measureResult(result);
+    }
+    std::vector<double> weights;
+    if (!options.weightRange.isEmpty()) {
+        const auto column = columnOnRowsOf(app, options.weightRange, analysed,
+                                           QStringLiteral("The weight column"), out.error);
+        if (!column)
+            return out;
+        const excel::Range below = skip ? column->Offset(1, 0).Resize(block.rows() - 1, 1) : *column;
+        const excel::Range values = skip ? analysed.Offset(1, 0).Resize(block.rows() - 1, 1)
+                                         : analysed.Resize(block.rows(), 1);
+        const Weighing w = weighCategories(result, columnValues(values), columnValues(below), below);
+        out.warning = weighingWarning(w);
+        weights = w.weights;
+    }
+    out.result = shapeResult(result, options, options.weightRange.isEmpty() ? nullptr : &weights);
+    return out;
+}
+
+namespace {
+
+std::map<QString, ParetoOptions>& kept() {
+    static std::map<QString, ParetoOptions> options;
+    return options;
+}
+
+} // namespace
+
+ParetoOptions sessionOptions(const QString& workbook) {
+    const auto it = kept().find(workbook);
+    return it == kept().end() ? ParetoOptions() : it->second;
+}
+
+void setSessionOptions(const QString& workbook, const ParetoOptions& options) {
+    kept()[workbook] = options;
 }
 
 } // namespace analysis

@@ -58,4 +58,22 @@ std::vector<ParetoGroup> groupResults(const ParetoResult& result,
                                       const QVector<excel::Variant>* weights,
                                       const ParetoOptions& options);
 
+// The counted result of an analysed range shaped by the options, as a window's report takes it:
+// with a header, the first cell's text names the result and its one count is taken from its
+// category (the range was counted with it); the weight column is read on the rows below it. The
+// group column is not taken here (one result). error says why not, in the user's words; warning
+// what the user should know (weight cells holding text).
+struct ShapedAnalysis {
+    ParetoResult result;
+    QString warning;
+    QString error;
+};
+ShapedAnalysis shapeAnalysis(excel::Application& app, const excel::Range& analysed,
+                             const ParetoResult& counted, const ParetoOptions& options);
+
+// The options chosen for a workbook (by its full name), kept while the program runs; the
+// defaults for one not yet given any.
+ParetoOptions sessionOptions(const QString& workbook);
+void setSessionOptions(const QString& workbook, const ParetoOptions& options);
+
 } // namespace analysis

@@ -7,6 +7,8 @@
 #include "core/platform/ProductAddresses.h"
 #include "ui/platform/Sound.h"
 #include "core/report/ReportAction.h"
+#include "core/analysis/ParetoColumns.h"
+#include "excel/Workbook.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -31,13 +33,37 @@ void AnalysisForm::reportAction() {
     hooks.playSound = [] {
         platform::playWaveFile(platform::programSound(QStringLiteral("copy.wav")));
     };
-    const auto result = report::runReport(*m_session.ExcelApp, m_session.SourceWorkbook, m_main,
-                                          m_includeChart->isChecked(), hooks,
-                                          QString::fromLatin1(platform::kWebSite));
+    // The Pareto options chosen for this workbook shape the report; without them it is the
+    // list's own.
+    const ParetoOptions options = m_session.SourceWorkbook
+                                      ? sessionOptions(m_session.SourceWorkbook->FullName())
+                                      : ParetoOptions();
+    std::optional<ShapedAnalysis> shaped;
+    if (!options.isDefault() && m_table->AnalysedRange && !m_table->Result.empty()) {
+        shaped = shapeAnalysis(*m_session.ExcelApp, *m_table->AnalysedRange, m_table->Result,
+                               options);
+        if (!shaped->error.isEmpty()) {
+            showMessage(shaped->error);
+            return;
+        }
+    }
+    const auto result =
+        shaped ? report::runReport(*m_session.ExcelApp, m_session.SourceWorkbook, shaped->result,
+                                   m_includeChart->isChecked(), hooks,
+                                   QString::fromLatin1(platform::kWebSite))
+               : report::runReport(*m_session.ExcelApp, m_session.SourceWorkbook, m_main,
+                                   m_includeChart->isChecked(), hooks,
+                                   QString::fromLatin1(platform::kWebSite));
     switch (result.outcome) {
     case report::ReportResult::Outcome::NothingToReport:
         return;
     case report::ReportResult::Outcome::Written:
+        if (shaped && !shaped->warning.isEmpty()) {
+            // Written; the window stays so that the user reads what the weights lacked.
+            showMessage(QStringLiteral("The report %1 was written; %2.")
+                            .arg(result.sheetName, shaped->warning));
+            return;
+        }
         close(); // one analysis window gives one report
         return;
     case report::ReportResult::Outcome::NoFreeName:

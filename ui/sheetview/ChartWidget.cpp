@@ -1,5 +1,9 @@
 #include "ui/sheetview/ChartWidget.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
+
 #include "excel/CellFormat.h"
 
 #include <QBarCategoryAxis>
@@ -73,6 +77,7 @@ ChartWidget::ChartWidget(const excel::ChartShapeModel& shape, const ValuesOf& va
     , m_shape(shape) {
     setObjectName(QStringLiteral("Chart"));
     setRenderHint(QPainter::Antialiasing);
+    setFocusPolicy(Qt::ClickFocus); // a chart clicked takes Ctrl+C
     auto* chart = new QChart;
     const excel::ChartModel& model = m_shape.chart;
     chart->legend()->setVisible(model.hasLegend);
@@ -186,6 +191,16 @@ ChartWidget::ChartWidget(const excel::ChartShapeModel& shape, const ValuesOf& va
         item->setData(0, QStringLiteral("shape"));
     }
     connect(chart, &QChart::plotAreaChanged, this, &ChartWidget::layOut);
+}
+
+void ChartWidget::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        // The chart as a picture, for a slide or a mail.
+        QGuiApplication::clipboard()->setImage(grab().toImage());
+        event->accept();
+        return;
+    }
+    QChartView::keyPressEvent(event);
 }
 
 void ChartWidget::addSeries(const excel::SeriesModel& s, const std::vector<double>& values,

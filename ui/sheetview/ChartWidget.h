@@ -57,6 +57,10 @@ public:
     // The placeholder's text, for a chart of another kind (empty otherwise).
     QString placeholderText() const { return m_placeholder; }
 
+protected:
+    // Ctrl+C copies the chart as a picture.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void addSeries(const excel::SeriesModel& s, const std::vector<double>& values, bool horizontal);
     void addValueAxis(int group, double largest, QAbstractSeries* series, bool horizontal);

@@ -5,6 +5,7 @@
 #include "ui/sheetview/ChartWidget.h"
 #include "ui/sheetview/CellDelegate.h"
 #include "ui/sheetview/GridKeys.h"
+#include "ui/sheetview/ParetoOptionsDialog.h"
 #include "ui/sheetview/RecentFiles.h"
 #include "ui/platform/FileDialogs.h"
 #include "excel/Error.h"
@@ -13,6 +14,7 @@
 #include "ui/platform/SheetGridModel.h"
 
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <cmath>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -65,6 +67,20 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<excel::Application> app,
         QMessageBox::warning(this, QStringLiteral("Tallyvane"), text);
     };
     askOpenFile = [this] { return platform::askWorkbookToOpen(this); };
+    askParetoOptions =
+        [this](const analysis::ParetoOptions& options) -> std::optional<analysis::ParetoOptions> {
+        ParetoOptionsDialog dialog(options, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        QString error;
+        return dialog.options(error);
+    };
+    askChartFile = [this] {
+        return QFileDialog::getSaveFileName(
+            this, QStringLiteral("Export chart"),
+            QFileInfo(m_book->FullName()).completeBaseName() + QStringLiteral(".png"),
+            QStringLiteral("PNG image (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"));
+    };
     buildMenus();
     if (!m_book->openElsewhereBy().isEmpty())
         statusBar()->showMessage(

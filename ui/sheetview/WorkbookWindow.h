@@ -6,6 +6,7 @@
 // the sheet and a new report sheet comes to the front. It saves as a spreadsheet does: only when
 // the user says so (File > Save, Save As), and it asks before closing with unsaved changes.
 
+#include "core/analysis/ParetoOptions.h"
 #include "excel/Application.h"
 
 #include <QMainWindow>
@@ -13,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QLineEdit;
@@ -60,6 +62,11 @@ public:
     std::function<void(const QString& text)> showMessage;
     // The workbook file to open from File > Open (empty when the user cancels).
     std::function<QString()> askOpenFile;
+    // Analysis > Pareto options: the options the user chose from these (none: cancelled).
+    std::function<std::optional<analysis::ParetoOptions>(const analysis::ParetoOptions&)>
+        askParetoOptions;
+    // File > Export chart: the picture file (.png, .svg, .pdf); empty when the user cancels.
+    std::function<QString()> askChartFile;
 
 signals:
     void closed();
@@ -79,6 +86,8 @@ protected:
 
 private:
     void buildMenus();
+    // File > Export chart: the charts of the sheet shown, as one picture.
+    void exportCharts();
     void showTab(int tab);
     void selectionChanged();
     void applyColumnWidths();

@@ -2,6 +2,9 @@
 // Analysis (the Pareto analysis of this workbook).
 #include "ui/sheetview/WorkbookWindow.h"
 
+#include "core/analysis/ParetoColumns.h"
+#include "excel/Workbook.h"
+#include "ui/sheetview/ChartPicture.h"
 #include "ui/sheetview/RecentFiles.h"
 
 #include <QFileInfo>
@@ -36,6 +39,9 @@ void WorkbookWindow::buildMenus() {
     file->addAction(QStringLiteral("Save &As..."), QKeySequence::SaveAs, this,
                     [this] { saveAs(); });
     file->addSeparator();
+    file->addAction(QStringLiteral("&Export chart..."), this, [this] { exportCharts(); })
+        ->setObjectName(QStringLiteral("ExportChart"));
+    file->addSeparator();
     file->addAction(QStringLiteral("&Close"), QKeySequence::Close, this, &QWidget::close);
     file->addAction(QStringLiteral("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), this,
                     [this] { emit quitRequested(); });
@@ -45,6 +51,27 @@ void WorkbookWindow::buildMenus() {
                                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), this,
                                           [this] { emit analysisRequested(); });
     pareto->setObjectName(QStringLiteral("ParetoAnalysis"));
+    analysis->addAction(QStringLiteral("Pareto &options..."), this, [this] {
+        const QString book = m_book->FullName();
+        if (const auto chosen = askParetoOptions(analysis::sessionOptions(book)))
+            analysis::setSessionOptions(book, *chosen);
+    })->setObjectName(QStringLiteral("ParetoOptions"));
+}
+
+void WorkbookWindow::exportCharts() {
+    if (m_charts.empty()) {
+        showMessage(QStringLiteral("This sheet has no chart to export."));
+        return;
+    }
+    const QString path = askChartFile();
+    if (path.isEmpty())
+        return;
+    std::vector<ChartToDraw> charts;
+    for (const ChartWidget* chart : m_charts)
+        charts.push_back({chart->shape(), [this](const QString& r) { return valuesOf(r); }});
+    const QString error = writeChartPicture(charts, path, m_charts.front()->size());
+    if (!error.isEmpty())
+        showMessage(error);
 }
 
 } // namespace sheetview

@@ -3,6 +3,10 @@
 // question before many categories and the statistics.
 
 #include "Startup.h"
+#include "core/analysis/ParetoOptions.h"
+#include "excel/Worksheet.h"
+#include "ui/sheetview/ChartWidget.h"
+#include "ui/sheetview/WorkbookWindow.h"
 #include "ui/controls/ProgressBar.h"
 #include "ui/controls/ThemedButton.h"
 #include "ui/controls/TitelBar.h"
@@ -12,7 +16,12 @@
 #include "support/ModalAnswerer.h"
 #include "support/TestFiles.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QImage>
+#include <QKeyEvent>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -442,3 +451,73 @@ TEST(AnalysisForm, WorksFromTheKeyboardAndLooksWhole) {
 }
 
 } // namespace
+
+// Analysis > Pareto options in the workbook window shape the report the analysis window writes:
+// the header left out, the minutes of column D weighing each defect (ranked by them), the tail
+// after the first two merged into Other, classes at 80 %. Worked out by hand: Dent 30 minutes,
+// Scratch 5+4+6 = 15, then Dented 2 and Crack 0 ("n/a" counts 0) merged: 47 in all; A while
+// less than 80 % lies before (Dent 0 %, Scratch 63.8 %), Other B (95.7 %).
+TEST(AnalysisForm, TheWorkbooksParetoOptionsShapeTheReportAndItsChartExports) {
+    testsupport::SheetSpec sheet = defects();
+    sheet.cells.insert(sheet.cells.end(), {{"D1", "Minutes"}, {"D2", 5.0}, {"D3", 30.0},
+                                           {"D4", 4.0}, {"D5", "n/a"}, {"D7", 6.0}, {"D8", 2.0}});
+    Window w(sheet);
+    sheetview::WorkbookWindow* book = w.startup.workbookWindow();
+    ASSERT_TRUE(book && w.form);
+    analysis::ParetoOptions chosen;
+    chosen.skipHeader = true;
+    chosen.weightRange = "D:D";
+    chosen.rankBy = analysis::RankBy::Weight;
+    chosen.top = 2;
+    chosen.classes = {80};
+    analysis::ParetoOptions offered;
+    offered.top = -1;
+    book->askParetoOptions = [&](const analysis::ParetoOptions& now) {
+        offered = now;
+        return std::optional(chosen);
+    };
+    book->findChild<QAction*>("ParetoOptions")->trigger();
+    EXPECT_TRUE(offered.isDefault()) << "a workbook starts with the defaults";
+    book->findChild<QAction*>("ParetoOptions")->trigger();
+    EXPECT_TRUE(offered.skipHeader && offered.top == 2) << "kept for the workbook";
+
+    w.control<QCheckBox>("IncludeChart")->setChecked(true);
+    testsupport::ModalAnswerer ok;
+    w.control<controls::ThemedButton>("CopyPaste")->click();
+    QApplication::processEvents();
+    ASSERT_EQ(ok.texts.size(), 1) << "the weights' warning";
+    EXPECT_TRUE(ok.texts[0].endsWith(
+        "The report Tallyvane1 was written; 1 weight cell holds text and counts 0: D5."))
+        << ok.texts[0].toStdString();
+    ASSERT_TRUE(book->save());
+    const auto saved = embedded::readWorkbookFile(w.path);
+    ASSERT_EQ(saved.sheets.size(), 2u);
+    const auto cell = [&](int r, int c) { return saved.sheets[1].cells->value(r + 1, c + 1); };
+    EXPECT_EQ(cell(0, 5).toString(), "Weight");
+    EXPECT_EQ(cell(0, 8).toString(), "Class");
+    const char* labels[] = {"Dent", "Scratch", "Other"};
+    const double counts[] = {1, 3, 2}, weights[] = {30, 15, 2};
+    const char* classes[] = {"A", "A", "B"};
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(cell(r + 1, 0).toString(), labels[r]);
+        EXPECT_EQ(cell(r + 1, 1).number(), counts[r]);
+        EXPECT_EQ(cell(r + 1, 5).number(), weights[r]);
+        EXPECT_EQ(cell(r + 1, 8).toString(), classes[r]);
+    }
+    ASSERT_EQ(saved.sheets[1].charts.size(), 1u);
+    EXPECT_EQ(saved.sheets[1].charts.front().chart.title, "Pareto chart of Defect");
+
+    // File > Export chart: the report's chart as a picture of the size it is shown at; Ctrl+C on
+    // the chart puts the same picture on the clipboard.
+    w.form->close();
+    QApplication::processEvents();
+    ASSERT_EQ(book->charts().size(), 1u);
+    const QString png = QFileInfo(w.path).absolutePath() + "/chart.png";
+    book->askChartFile = [&] { return png; };
+    book->findChild<QAction*>("ExportChart")->trigger();
+    const QImage exported(png);
+    EXPECT_EQ(exported.size(), book->charts().front()->size());
+    QKeyEvent copy(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
+    QApplication::sendEvent(book->charts().front(), &copy);
+    EXPECT_EQ(QGuiApplication::clipboard()->image().size(), book->charts().front()->size());
+}
