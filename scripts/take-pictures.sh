@@ -4,7 +4,11 @@
 # sample with the help window over it, the About window, the workbook window with the highlight
 # and the report, the report saved and opened again (workbook-reopened.png), a report of 32,767
 # categories (chart-many.png), and the analysis window on a 1600 x 900 screen at scale 2
-# (analysis-at-scale-2.png). Writes them into OUTDIR (default build/pictures). Where the office
+# (analysis-at-scale-2.png); with the Pareto options on the sample (minutes weighing each defect,
+# ranked by them, Other after 95 %, classes at 80 and 95 %): the report in the workbook window
+# (pareto-weighted.png), its chart drawn by tallyvane-batch --chart-image
+# (pareto-weighted-chart.png), and one chart per line (pareto-by-line.png). Writes them into
+# OUTDIR (default build/pictures). Where the office
 # with windows is installed, also
 # Calc with the add-on's analysis window on the sample, after a highlight and after a report with
 # its chart (office-*.png, taken by the add-on's test on a screen of its own).
@@ -61,6 +65,17 @@ PY
 status=0
 on_screen 1280x800 dbus-run-session -- "$build/tools/tallyvane-window-pictures" "$out" \
     "$work/defects.xlsx" --report-of "$work/many.xlsx" || status=$?
+cp examples/defects.xlsx "$work/weighted.xlsx"
+options=(--range "'Defect log'!C:C" --skip-header --weight D:D --rank-by weight --other-after 95
+         --classes 80,95)
+"$build/app/tallyvane-batch" "$work/weighted.xlsx" "${options[@]}" --report --chart >/dev/null
+"$build/app/tallyvane-batch" examples/defects.xlsx "${options[@]}" \
+    --chart-image "$out/pareto-weighted-chart.png" >/dev/null
+"$build/app/tallyvane-batch" examples/defects.xlsx --range "'Defect log'!C:C" --skip-header \
+    --by "'Defect log'!B:B" --classes 80 --chart-image "$out/pareto-by-line.png" \
+    --chart-size 900x506 >/dev/null
+on_screen 1280x800 dbus-run-session -- "$build/tools/tallyvane-window-pictures" "$out" \
+    "$work/defects.xlsx" --report-only "$work/weighted.xlsx" pareto-weighted || status=$?
 cp examples/defects.xlsx "$work/scaled.xlsx"
 on_screen 1600x900 QT_SCALE_FACTOR=2 dbus-run-session -- "$build/tools/tallyvane-window-pictures" \
     "$out" "$work/scaled.xlsx" --analysis-only analysis-at-scale-2 || status=$?

@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
     const QStringList args = QApplication::arguments();
     if (args.size() < 3) {
         std::fprintf(stderr, "usage: tallyvane-window-pictures OUTDIR WORKBOOK "
-                             "[--report-of BOOK] [--analysis-only NAME]\n");
+                             "[--report-of BOOK] [--analysis-only NAME] [--report-only BOOK NAME]\n");
         return 2;
     }
     const QDir out(args[1]);
@@ -92,8 +92,15 @@ int main(int argc, char** argv) {
     const QString workbook = args[2];
     const QString reportBook = args.value(args.indexOf(QStringLiteral("--report-of")) + 1);
     const qsizetype only = args.indexOf(QStringLiteral("--analysis-only"));
+    const qsizetype reportOnly = args.indexOf(QStringLiteral("--report-only"));
     embedded::registerEmbeddedProvider();
     platform::useMetricSubstitutes();
+
+    if (reportOnly > 0)
+        return reportOf(args.value(reportOnly + 1),
+                        out.filePath(args.value(reportOnly + 2) + QStringLiteral(".png")))
+                   ? 0
+                   : 1;
 
     if (only > 0) {
         Startup startup;

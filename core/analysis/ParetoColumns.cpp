@@ -146,6 +146,7 @@ std::vector<ParetoGroup> groupResults(const ParetoResult& result,
     for (size_t g = 0; g < found.size(); ++g) {
         ParetoResult counted;
         counted.header = result.header;
+        counted.group = found[g].name;
         std::vector<double> groupWeights;
         for (size_t c = 0; c < result.categories.size(); ++c) {
             if (counts[g][c] == 0)

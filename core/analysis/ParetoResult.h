@@ -37,6 +37,7 @@ struct ParetoResult {
     double cutOff = 0; // with classes: the A limit, as a fraction
     bool rankedByWeight = false; // the order, classes and "Other" follow the weights
     QString header; // the range's header cell, when it has one
+    QString group;  // the group it is the Pareto of, with a group column
 
     bool empty() const { return categories.empty(); }
 };

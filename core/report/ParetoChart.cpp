@@ -93,8 +93,15 @@ void ReportSteps::DrawOptions() {
     excel::Chart chart = m_app.ActiveChart();
     if (m_result->rankedByWeight)
         chart.FullSeriesCollection(1).setName(QStringLiteral("=\"Weight(%)\""));
+    // "Pareto chart of Defect", and a group's: "Pareto chart of Defect: L2".
+    QString title;
     if (!m_result->header.isEmpty())
-        chart.setTitleText(QStringLiteral("Pareto chart of ") + m_result->header);
+        title = QStringLiteral("Pareto chart of ") + m_result->header;
+    if (!m_result->group.isEmpty())
+        title = (title.isEmpty() ? QStringLiteral("Pareto chart") : title) + QStringLiteral(": ") +
+                m_result->group;
+    if (!title.isEmpty())
+        chart.setTitleText(title);
     if (!m_result->classed)
         return;
     // The vital few in the report's dark blue, the rest lighter; the cut-off as a red line.

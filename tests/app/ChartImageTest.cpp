@@ -103,6 +103,13 @@ TEST(ChartImage, WritesSvgAndPdfAtTheSizeAndAGridForGroups) {
                  dir + "/groups.png", "--chart-size", "400x300"});
     ASSERT_EQ(run.code, 0) << run.err.toStdString();
     EXPECT_EQ(QImage(dir + "/groups.png").size(), QSize(800, 600));
+    run = batch({book, "--range", "A:A", "--skip-header", "--by", "B:B", "--chart-image",
+                 dir + "/groups.svg"});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    const QByteArray groups = readAll(dir + "/groups.svg");
+    for (const char* title : {"Pareto chart of Defect: L1", "Pareto chart of Defect: L2",
+                              "Pareto chart of Defect: L3"})
+        EXPECT_TRUE(groups.contains(title)) << title << ": each chart names its group";
 
     // A folder that cannot be written: said, with status 1, and nothing printed.
     run = batch({book, "--range", "A:A", "--chart-image", dir + "/no/such/folder/c.png"});
