@@ -12,6 +12,7 @@
 // Times are medians of five runs taken by turns.
 //   read_path_bench TALLYVANE_BATCH [DIR]   (DIR: where the files are made and kept, to profile)
 
+#include "bench/BenchRun.h"
 #include "bench/BenchWorkbook.h"
 
 #include <QDir>
@@ -27,71 +28,9 @@
 #include <zip.h>
 #include <zlib.h>
 
-extern char** environ;
-
 using namespace bench;
 
 namespace {
-
-struct Run {
-    double seconds = 0;
-    double megabytes = 0; // peak resident
-    int status = 0;
-};
-
-// Runs a program to its end with its output thrown away; wall time, and peak memory as GNU
-// time reports it (a process started from this large one would inherit its peak).
-Run runProgram(const std::vector<std::string>& program, const std::string& memoryFile) {
-    std::vector<std::string> args = {"/usr/bin/time", "-f", "%M", "-o", memoryFile};
-    args.insert(args.end(), program.begin(), program.end());
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    QElapsedTimer t;
-    t.start();
-    pid_t pid = 0;
-    Run run;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        run.status = -1;
-        return run;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    run.seconds = double(t.nsecsElapsed()) / 1e9;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    posix_spawn_file_actions_destroy(&actions);
-    QFile memory(QString::fromStdString(memoryFile));
-    if (memory.open(QIODevice::ReadOnly)) {
-        // "Command exited with non-zero status N" may come first; the figure is the last line.
-        const QList<QByteArray> lines = memory.readAll().trimmed().split('\n');
-        run.megabytes = lines.back().trimmed().toDouble() / 1024.0;
-    }
-    return run;
-}
-
-// Medians of five runs of each program, taken by turns.
-std::vector<Run> medians(const std::vector<std::vector<std::string>>& programs,
-                         const std::string& memoryFile) {
-    std::vector<std::vector<Run>> runs(programs.size());
-    for (int i = 0; i < 5; ++i) {
-        for (size_t p = 0; p < programs.size(); ++p)
-            runs[p].push_back(runProgram(programs[p], memoryFile));
-    }
-    std::vector<Run> out;
-    for (auto& r : runs) {
-        std::sort(r.begin(), r.end(), [](const Run& a, const Run& b) { return a.seconds < b.seconds; });
-        Run m = r[r.size() / 2];
-        for (const Run& x : r)
-            m.megabytes = std::max(m.megabytes, x.megabytes);
-        out.push_back(m);
-    }
-    return out;
-}
 
 QByteArray label(int k) {
     const excel::Variant v = categoryValue(k);

@@ -309,55 +309,12 @@ void output(const Counted& c, const Options& options, const QStringList& workboo
     deliver(formatResult(options.format, shaped, source), options.output);
 }
 
-// Reads every workbook, in parallel on every core, each into an engine of its own; the first
-// that cannot be read (in the workbooks' order) ends the run.
-std::vector<std::shared_ptr<embedded::EmbeddedApplication>> openAll(const Options& options) {
-    const auto& files = options.workbooks;
-    std::vector<embedded::WorkbookData> data(size_t(files.size()));
-    std::vector<std::exception_ptr> failures(size_t(files.size()));
-    std::atomic<size_t> next{0};
-    const embedded::ReadLimits limits = readLimitsFor(options);
-    const auto work = [&] {
-        for (size_t i = next++; i < data.size(); i = next++) {
-            try {
-                data[i] = embedded::readWorkbookFile(files[qsizetype(i)], limits);
-            } catch (...) {
-                failures[i] = std::current_exception();
-            }
-        }
-    };
-    std::vector<std::thread> workers;
-    const size_t threads =
-        std::min<size_t>(data.size(), std::max(1u, std::thread::hardware_concurrency()));
-    for (size_t t = 1; t < threads; ++t)
-        workers.emplace_back(work);
-    work();
-    for (std::thread& worker : workers)
-        worker.join();
-    std::vector<std::shared_ptr<embedded::EmbeddedApplication>> apps;
-    for (size_t i = 0; i < data.size(); ++i) {
-        if (failures[i]) {
-            try {
-                std::rethrow_exception(failures[i]);
-            } catch (const embedded::TooManyValues&) {
-                throw Stop{QStringLiteral("%1: %2").arg(files[qsizetype(i)],
-                                                        analysis::CategoryTable::tooManyValuesText())};
-            } catch (const excel::Error& e) {
-                throw Stop{QStringLiteral("%1 could not be read: %2").arg(files[qsizetype(i)],
-                                                                         e.message())};
-            }
-        }
+// One workbook read into an engine of its own and counted there; what stops it is kept for the
+// run to say (in the workbooks' order).
+Counted countOne(const QString& file, const Options& options, const embedded::ReadLimits& limits) {
+    try {
         auto app = embedded::EmbeddedApplication::create();
-        app->host(std::move(data[i]), files[qsizetype(i)]);
-        apps.push_back(std::move(app));
-    }
-    return apps;
-}
-
-void runMany(const Options& options) {
-    std::vector<Counted> books;
-    QStringList names;
-    for (const auto& app : openAll(options)) {
+        app->host(embedded::readWorkbookFile(file, limits), file);
         const auto source = app->ActiveWorkbook();
         Analysis analysis(app);
         count(analysis, *app, source, options);
@@ -365,9 +322,47 @@ void runMany(const Options& options) {
         c.workbook = source->Name();
         c.result = analysis.table.Result;
         readBeside(c, analysis, *app, options);
-        warn(c, true);
-        names << c.workbook;
-        books.push_back(std::move(c));
+        return c;
+    } catch (const embedded::TooManyValues&) {
+        throw Stop{QStringLiteral("%1: %2").arg(file, analysis::CategoryTable::tooManyValuesText())};
+    } catch (const excel::Error& e) {
+        throw Stop{QStringLiteral("%1 could not be read: %2").arg(file, e.message())};
+    } catch (const Stop& stop) {
+        throw Stop{QStringLiteral("%1: %2").arg(file, stop.message), stop.code};
+    }
+}
+
+// Every workbook read and counted in parallel, a thread per core, each in an engine of its own
+// (nothing is shared between them but the options); the counts merged in the workbooks' order.
+void runMany(const Options& options) {
+    const QStringList& files = options.workbooks;
+    std::vector<Counted> books(size_t(files.size()));
+    std::vector<std::exception_ptr> failures(books.size());
+    std::atomic<size_t> next{0};
+    const embedded::ReadLimits limits = readLimitsFor(options);
+    const auto work = [&] {
+        for (size_t i = next++; i < books.size(); i = next++) {
+            try {
+                books[i] = countOne(files[qsizetype(i)], options, limits);
+            } catch (...) {
+                failures[i] = std::current_exception();
+            }
+        }
+    };
+    std::vector<std::thread> workers;
+    const size_t threads =
+        std::min<size_t>(books.size(), std::max(1u, std::thread::hardware_concurrency()));
+    for (size_t t = 1; t < threads; ++t)
+        workers.emplace_back(work);
+    work();
+    for (std::thread& worker : workers)
+        worker.join();
+    QStringList names;
+    for (size_t i = 0; i < books.size(); ++i) {
+        if (failures[i])
+            std::rethrow_exception(failures[i]);
+        warn(books[i], true);
+        names << books[i].workbook;
     }
     output(merge(books), options, names);
 }
