@@ -89,6 +89,33 @@ TEST_F(OfficeBatch, WritesTheHighlightAndReportIntoTheDocumentAndLeavesTheFile) 
     EXPECT_TRUE(drawings.contains("<a:hlinkClick")) << drawings.toStdString();
 }
 
+// The Pareto options in the office: the weighted table with Other last and the classes, and its
+// chart with the title, the lighter bars after the vital few and the cut-off line, as the office
+// stores them.
+TEST_F(OfficeBatch, WritesAShapedReportWithItsClassesIntoTheDocument) {
+    const auto run = batch({"--office", "--document", "defects.xlsx", "--range", "C:C",
+                            "--skip-header", "--weight", "D:D", "--rank-by", "weight",
+                            "--other-after", "95", "--classes", "80", "--report", "--chart"});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    const QString stored = dir + "/shaped.xlsx";
+    testsupport::office::storeAs(book, stored);
+    QString sheets, charts;
+    for (const auto& [part, entry] : testsupport::entries(stored)) {
+        if (part.startsWith("xl/charts/chart"))
+            charts += testsupport::partText(stored, part);
+        if (part.startsWith("xl/worksheets/") || part == "xl/sharedStrings.xml")
+            sheets += testsupport::partText(stored, part);
+    }
+    EXPECT_TRUE(sheets.contains("Cum weight(%)") && sheets.contains("Cut-off(%)"));
+    EXPECT_TRUE(charts.contains("Pareto chart of Defect")) << "the title";
+    // The office names each series by its column's caption.
+    EXPECT_TRUE(charts.contains("Cut-off(%)") && charts.toLower().contains("c00000"))
+        << "the cut-off line, in red";
+    EXPECT_TRUE(charts.contains("Weight(%)")) << "charted by weight";
+    EXPECT_TRUE(charts.contains("<c:dPt>")) << "points with colours of their own";
+    EXPECT_TRUE(charts.toLower().contains("8faadc")) << "the bars after the vital few, lighter";
+}
+
 TEST_F(OfficeBatch, SaysWhatIsMissingInWordsTheUserCanActOn) {
     const auto none = batch({"--office", "--document", "nope.xlsx"});
     EXPECT_EQ(none.code, 1);
