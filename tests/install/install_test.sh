@@ -67,7 +67,10 @@ programs)
     for program in tallyvane tallyvane-batch setupnote; do
         version=$(run "'$usr/bin/$program' --version") || fail "$program --version failed"
         [[ "$version" == "$program "[0-9]* ]] || fail "$program --version says \"$version\""
-        run "'$usr/bin/$program' --help" | grep -q "Usage: $program" || fail "$program --help"
+        # Read whole: grep -q would stop reading at the first line, and a long help would then
+        # end on a broken pipe.
+        help=$(run "'$usr/bin/$program' --help") || fail "$program --help failed"
+        grep -q "Usage: $program" <<<"$help" || fail "$program --help"
     done
     echo "ok${hide:+ (build folder hidden)}"
     ;;
