@@ -235,20 +235,10 @@ Counted merge(const std::vector<Counted>& books) {
         all.groups += book.groups;
         all.result.header = all.result.header.isEmpty() ? book.result.header : all.result.header;
     }
-    std::vector<size_t> order(all.result.categories.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](size_t x, size_t y) {
-        return all.result.categories[x].count > all.result.categories[y].count;
-    });
-    analysis::ParetoResult ranked = all.result;
-    all.weighing.weights.resize(order.size());
-    for (size_t i = 0; i < order.size(); ++i) {
-        ranked.categories[i] = all.result.categories[order[i]];
-        all.weighing.weights[i] = analysis::withoutNoise(weights[order[i]]);
-    }
-    analysis::measureResult(ranked);
-    all.result = std::move(ranked);
+    for (double& sum : weights)
+        sum = analysis::withoutNoise(sum);
+    analysis::rankByCount(all.result, weights);
+    all.weighing.weights = std::move(weights);
     return all;
 }
 

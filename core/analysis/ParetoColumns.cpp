@@ -157,23 +157,11 @@ std::vector<ParetoGroup> groupResults(const ParetoResult& result,
             counted.categories.push_back(std::move(category));
             groupWeights.push_back(withoutNoise(sums[g][c]));
         }
-        // Ranked in itself: by count, ties in the whole analysis's order.
-        std::vector<size_t> order(counted.categories.size());
-        for (size_t i = 0; i < order.size(); ++i)
-            order[i] = i;
-        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-            return counted.categories[a].count > counted.categories[b].count;
-        });
-        ParetoResult ranked = counted;
-        std::vector<double> rankedWeights(order.size());
-        for (size_t i = 0; i < order.size(); ++i) {
-            ranked.categories[i] = counted.categories[order[i]];
-            rankedWeights[i] = groupWeights[order[i]];
-        }
+        // Ranked in itself, with its own shares: by count, ties in the whole analysis's order.
+        rankByCount(counted, groupWeights);
         ParetoOptions shaping = options;
         shaping.groupRange.clear();
-        measureResult(ranked); // the group's own shares
-        found[g].result = shapeResult(ranked, shaping, weights ? &rankedWeights : nullptr);
+        found[g].result = shapeResult(counted, shaping, weights ? &groupWeights : nullptr);
     }
     std::stable_sort(found.begin(), found.end(), [](const ParetoGroup& a, const ParetoGroup& b) {
         return a.result.total > b.result.total;

@@ -96,6 +96,24 @@ double withoutNoise(double sum) {
     return std::isfinite(sum) ? QString::number(sum, 'g', 15).toDouble() : sum;
 }
 
+void rankByCount(ParetoResult& result, std::vector<double>& weights) {
+    std::vector<size_t> order(result.categories.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return result.categories[a].count > result.categories[b].count;
+    });
+    std::vector<ParetoCategory> categories;
+    std::vector<double> moved;
+    for (size_t i : order) {
+        categories.push_back(std::move(result.categories[i]));
+        moved.push_back(i < weights.size() ? weights[i] : 0.0);
+    }
+    result.categories = std::move(categories);
+    weights = std::move(moved);
+    measureResult(result);
+}
+
 QString otherLabel() {
     return QStringLiteral("Other");
 }

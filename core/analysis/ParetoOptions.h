@@ -44,6 +44,10 @@ QString otherLabel();
 ParetoResult shapeResult(const ParetoResult& counted, const ParetoOptions& options,
                          const std::vector<double>* weights = nullptr);
 
+// The categories ranked by count, the largest first (a stable sort: equal counts keep their
+// order), each weight moving with its category; then measured.
+void rankByCount(ParetoResult& result, std::vector<double>& weights);
+
 // The shares, both running shares, the totals and the largest count of the rows as they stand.
 void measureResult(ParetoResult& result);
 
