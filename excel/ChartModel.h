@@ -90,6 +90,10 @@ inline QString seriesTitle(const QString& name) {
     return t;
 }
 
+// A row of the default height, in points: a chart's place counts rows of this height, in the
+// file's anchors and on screen, whatever height the rows are drawn at.
+inline constexpr double kRowPoints = 15.0;
+
 // A chart object as a shape of its worksheet.
 struct ChartShapeModel {
     QString name;

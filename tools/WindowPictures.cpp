@@ -57,11 +57,11 @@ void showSheet(sheetview::WorkbookWindow& window, const QString& name) {
 }
 
 // The last sheet of a workbook file (where the report goes) in a workbook window of its own.
-bool reportOf(const QString& path, const QString& picture) {
+bool reportOf(const QString& path, const QString& picture, QSize size = QSize(1280, 760)) {
     auto app = embedded::EmbeddedApplication::create();
     app->open(path);
     sheetview::WorkbookWindow window(app, app->ActiveWorkbook());
-    window.setGeometry(0, 0, 1280, 760);
+    window.setGeometry(QRect(QPoint(0, 0), size));
     window.show();
     const auto sheets = app->ActiveWorkbook()->Worksheets();
     showSheet(window, sheets(sheets.Count())->Name());
@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
     const QStringList args = QApplication::arguments();
     if (args.size() < 3) {
         std::fprintf(stderr, "usage: tallyvane-window-pictures OUTDIR WORKBOOK "
-                             "[--report-of BOOK] [--analysis-only NAME] [--report-only BOOK NAME]\n");
+                             "[--report-of BOOK] [--analysis-only NAME] [--report-only BOOK NAME "
+                             "[WxH]]\n");
         return 2;
     }
     const QDir out(args[1]);
@@ -96,11 +97,17 @@ int main(int argc, char** argv) {
     embedded::registerEmbeddedProvider();
     platform::useMetricSubstitutes();
 
-    if (reportOnly > 0)
+    if (reportOnly > 0) {
+        // The window's size, 1280x760 unless given (a tall one shows several groups' blocks).
+        const QStringList size = args.value(reportOnly + 3).split(QLatin1Char('x'));
+        const QSize windowSize = size.size() == 2 ? QSize(size[0].toInt(), size[1].toInt())
+                                                  : QSize(1280, 760);
         return reportOf(args.value(reportOnly + 1),
-                        out.filePath(args.value(reportOnly + 2) + QStringLiteral(".png")))
+                        out.filePath(args.value(reportOnly + 2) + QStringLiteral(".png")),
+                        windowSize)
                    ? 0
                    : 1;
+    }
 
     if (only > 0) {
         Startup startup;

@@ -98,7 +98,8 @@ struct OptionSet {
                                QStringLiteral("A[,B]")};
     QCommandLineOption by{QStringLiteral("by"),
                           QStringLiteral("One Pareto per distinct value of this column on the "
-                                         "same rows (a line, a shift, a machine)."),
+                                         "same rows (a line, a shift, a machine); with "
+                                         "--report, a table and chart per group."),
                           QStringLiteral("RANGE")};
     QCommandLineOption chartImage{QStringLiteral("chart-image"),
                                   QStringLiteral("Draw the Pareto chart into FILE (.png, .svg or "
@@ -249,9 +250,6 @@ QString checkCombinations(const QCommandLineParser& parser, const OptionSet& set
         if (options.range.isEmpty())
             return QStringLiteral("Name the range to analyse in every workbook with --range.");
     }
-    if (options.report && !options.pareto.groupRange.isEmpty())
-        return QStringLiteral("--report does not take --by yet: one report holds one Pareto. "
-                              "Draw the groups with --chart-image.");
     if (options.chart && !options.report)
         return QStringLiteral("--chart goes with --report.");
     if (parser.isSet(set.document) && !options.office)

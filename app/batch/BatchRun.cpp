@@ -132,7 +132,8 @@ void count(Analysis& a, excel::Application& app, const std::shared_ptr<excel::Wo
 
 // The highlight and the report, through the window's own actions.
 void act(Analysis& a, excel::Application& app, const std::shared_ptr<excel::Workbook>& source,
-         const Options& options, const analysis::ParetoResult* shaped = nullptr) {
+         const Options& options, const analysis::ParetoResult* shaped = nullptr,
+         const std::vector<analysis::ParetoGroup>* groups = nullptr) {
     if (options.highlightGiven) {
         const excel::Range analysed = *a.table.AnalysedRange;
         if (rowOf(a.included, options.highlight) < 0)
@@ -146,8 +147,9 @@ void act(Analysis& a, excel::Application& app, const std::shared_ptr<excel::Work
             throw Stop{error};
     }
     if (options.report) {
-        const auto written = shaped ? report::runReport(app, source, *shaped, options.chart)
-                                    : report::runReport(app, source, a.results, options.chart);
+        const auto written = groups   ? report::runReport(app, source, *groups, options.chart)
+                             : shaped ? report::runReport(app, source, *shaped, options.chart)
+                                      : report::runReport(app, source, a.results, options.chart);
         if (written.outcome != report::ReportResult::Outcome::Written)
             throw Stop{written.message};
         std::fprintf(stderr, "tallyvane-batch: wrote the report sheet %s\n",
@@ -388,7 +390,15 @@ void runBatch(const Options& options) {
                                        options.pareto.weightRange.isEmpty()
                                            ? nullptr
                                            : &counted.weighing.weights);
-    act(analysis, *app, source, options, shaped ? &*shaped : nullptr);
+    // With groups, one table and chart per group on the report sheet.
+    std::vector<analysis::ParetoGroup> groups;
+    if (options.report && !options.pareto.groupRange.isEmpty())
+        groups = analysis::groupResults(counted.result, counted.values, counted.groups,
+                                        options.pareto.weightRange.isEmpty() ? nullptr
+                                                                             : &counted.weights,
+                                        options.pareto);
+    act(analysis, *app, source, options, shaped ? &*shaped : nullptr,
+        groups.empty() ? nullptr : &groups);
     app->endSession();
     if (host) {
         for (const QString& saved : host->savedFiles())

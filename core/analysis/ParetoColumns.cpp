@@ -188,18 +188,34 @@ ShapedAnalysis shapeAnalysis(excel::Application& app, const excel::Range& analys
         }
         measureResult(result);
     }
+    // The columns beside are read on the rows below the header.
+    const auto rowsOf = [&](const excel::Range& column) {
+        return skip ? column.Offset(1, 0).Resize(block.rows() - 1, 1) : column;
+    };
+    const QVector<excel::Variant> values = options.weightRange.isEmpty() &&
+                                                   options.groupRange.isEmpty()
+                                               ? QVector<excel::Variant>()
+                                               : columnValues(rowsOf(analysed.Resize(block.rows(), 1)));
     std::vector<double> weights;
+    QVector<excel::Variant> weightValues;
     if (!options.weightRange.isEmpty()) {
         const auto column = columnOnRowsOf(app, options.weightRange, analysed,
                                            QStringLiteral("The weight column"), out.error);
         if (!column)
             return out;
-        const excel::Range below = skip ? column->Offset(1, 0).Resize(block.rows() - 1, 1) : *column;
-        const excel::Range values = skip ? analysed.Offset(1, 0).Resize(block.rows() - 1, 1)
-                                         : analysed.Resize(block.rows(), 1);
-        const Weighing w = weighCategories(result, columnValues(values), columnValues(below), below);
+        const excel::Range below = rowsOf(*column);
+        weightValues = columnValues(below);
+        const Weighing w = weighCategories(result, values, weightValues, below);
         out.warning = weighingWarning(w);
         weights = w.weights;
+    }
+    if (!options.groupRange.isEmpty()) {
+        const auto column = columnOnRowsOf(app, options.groupRange, analysed,
+                                           QStringLiteral("The group column"), out.error);
+        if (!column)
+            return out;
+        out.groups = groupResults(result, values, columnValues(rowsOf(*column)),
+                                  options.weightRange.isEmpty() ? nullptr : &weightValues, options);
     }
     out.result = shapeResult(result, options, options.weightRange.isEmpty() ? nullptr : &weights);
     return out;

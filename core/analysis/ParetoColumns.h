@@ -61,10 +61,11 @@ std::vector<ParetoGroup> groupResults(const ParetoResult& result,
 // The counted result of an analysed range shaped by the options, as a window's report takes it:
 // with a header, the first cell's text names the result and its one count is taken from its
 // category (the range was counted with it); the weight column is read on the rows below it. The
-// group column is not taken here (one result). error says why not, in the user's words; warning
-// what the user should know (weight cells holding text).
+// group column gives one result per group, each ranked in itself. error says why not, in the
+// user's words; warning what the user should know (weight cells holding text).
 struct ShapedAnalysis {
     ParetoResult result;
+    std::vector<ParetoGroup> groups; // with a group column
     QString warning;
     QString error;
 };

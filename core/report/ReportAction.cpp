@@ -74,12 +74,44 @@ void ReportSteps::CopyListViewToClipboard(const platform::ListViewModel& list) {
 }
 
 void ReportSteps::PasteTable() {
-    m_app.ActiveSheet()->Cells(1, 1).Select();
+    m_app.ActiveSheet()->Cells(m_top, 1).Select();
     m_app.ActiveSheet()->PasteSpecial(QStringLiteral("Text"), false, false);
 }
 
+void ReportSteps::setBlock(int top, int chart) {
+    m_top = top;
+    m_chart = chart;
+}
+
+void ReportSteps::PasteGroupLine(const QString& group) {
+    excel::clearClipboard();
+    // One line of one cell, whatever the group's value holds.
+    QString line = QStringLiteral("Group: ") + group;
+    for (QChar& c : line) {
+        if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+            c = QLatin1Char(' ');
+    }
+    excel::setClipboardText(line);
+    PasteTable();
+}
+
+excel::Range ReportSteps::tableRange() {
+    const excel::Range used = m_source->ActiveSheet()->UsedRange();
+    if (m_top == 1)
+        return used;
+    const excel::CellRect all = used.rects().front();
+    return m_app.ActiveSheet()->Cells(m_top, 1).Resize(all.bottom - m_top + 1, all.right);
+}
+
+int ReportSteps::blockEnd() {
+    // The chart stands 7.2 points below its first row and is about 27 rows of 15 points high.
+    constexpr int kChartRows = 29;
+    const excel::CellRect all = m_app.ActiveSheet()->UsedRange().rects().front();
+    return std::max(all.bottom, m_top + kChartRows);
+}
+
 void ReportSteps::FormatMe() {
-    const excel::Range table = m_source->ActiveSheet()->UsedRange();
+    const excel::Range table = tableRange();
     table.Select();
     auto sheet = m_app.ActiveSheet();
     sheet->ListObjects().Add(1, table, 2).setName(QStringLiteral("Table1"));
@@ -91,11 +123,11 @@ void ReportSteps::FormatMe() {
     sheet->Cells(1, 1).Select();
     table.setFontName(QStringLiteral("Calibri"));
     sheet->Cells(1, 1).Select();
-    sheet->Rows()(1).Delete();
+    sheet->Rows()(m_top).Delete();
 }
 
 void ReportSteps::NameIt() {
-    const excel::Range used = m_app.ActiveSheet()->UsedRange();
+    const excel::Range used = tableRange();
     const int rows = int(used.Rows().Count());
     auto names = m_app.ActiveWorkbook()->Names();
     // A Pareto of weights charts the weights' shares (the table's Weight(%) and Cum weight(%)).
@@ -153,12 +185,35 @@ ReportResult runReport(excel::Application& app, const std::shared_ptr<excel::Wor
     return runReport(app, steps, none, includeChart, hooks);
 }
 
-ReportResult runReport(excel::Application& app, ReportSteps& steps,
-                       const platform::ListViewModel& list, bool includeChart,
-                       const ReportHooks& hooks) {
+namespace {
+
+// One table, and its chart, written on the report sheet at the steps' block.
+void writeTable(excel::Application& app, ReportSteps& steps, const platform::ListViewModel& list,
+                bool includeChart, const std::function<void()>& playSound) {
+    step("copying the table", [&] { steps.CopyListViewToClipboard(list); });
+    if (playSound)
+        playSound();
+    step("pasting the table", [&] { steps.PasteTable(); });
+    step("formatting the table", [&] { steps.FormatMe(); });
+    if (includeChart) {
+        app.setScreenUpdating(false);
+        step("naming the table's columns", [&] { steps.NameIt(); });
+        if (!steps.keepsOrder())
+            step("sorting the table", [&] { steps.SortRange(); });
+        step("drawing the Pareto chart", [&] { steps.DrawChart(); });
+        step("removing the temporary names", [&] {
+            app.ActiveSheet()->Cells(1, 1).Select();
+            steps.DeleteNames();
+        });
+        app.setScreenUpdating(true);
+    }
+}
+
+// The report sheet added and written by write; spreadsheet errors end it at the failing step,
+// and the host drops what the unfinished action changed.
+ReportResult writeReport(excel::Application& app, ReportSteps& steps, const ReportHooks& hooks,
+                         const std::function<void()>& write) {
     ReportResult result;
-    if (list.count() == 0 && !steps.keepsOrder())
-        return result;
     const auto busy = [&](bool on) {
         if (hooks.setBusyVisible)
             hooks.setBusyVisible(on);
@@ -176,23 +231,7 @@ ReportResult runReport(excel::Application& app, ReportSteps& steps,
             return result;
         }
         result.sheetName = steps.sheetName();
-        step("copying the table", [&] { steps.CopyListViewToClipboard(list); });
-        if (hooks.playSound)
-            hooks.playSound();
-        step("pasting the table", [&] { steps.PasteTable(); });
-        step("formatting the table", [&] { steps.FormatMe(); });
-        if (includeChart) {
-            app.setScreenUpdating(false);
-            step("naming the table's columns", [&] { steps.NameIt(); });
-            if (!steps.keepsOrder())
-                step("sorting the table", [&] { steps.SortRange(); });
-            step("drawing the Pareto chart", [&] { steps.DrawChart(); });
-            step("removing the temporary names", [&] {
-                app.ActiveSheet()->Cells(1, 1).Select();
-                steps.DeleteNames();
-            });
-            app.setScreenUpdating(true);
-        }
+        write();
         busy(false);
         app.completeAction();
         result.outcome = ReportResult::Outcome::Written;
@@ -208,6 +247,41 @@ ReportResult runReport(excel::Application& app, ReportSteps& steps,
             result.message += QStringLiteral("\r\n\r\n") + dropped;
         return result;
     }
+}
+
+} // namespace
+
+ReportResult runReport(excel::Application& app, ReportSteps& steps,
+                       const platform::ListViewModel& list, bool includeChart,
+                       const ReportHooks& hooks) {
+    if (list.count() == 0 && !steps.keepsOrder())
+        return {};
+    return writeReport(app, steps, hooks,
+                       [&] { writeTable(app, steps, list, includeChart, hooks.playSound); });
+}
+
+ReportResult runReport(excel::Application& app, const std::shared_ptr<excel::Workbook>& source,
+                       const std::vector<analysis::ParetoGroup>& groups, bool includeChart,
+                       const ReportHooks& hooks, const QString& webSite) {
+    if (groups.empty())
+        return {};
+    ReportSteps steps(app, source, webSite);
+    const platform::ListViewModel none;
+    return writeReport(app, steps, hooks, [&] {
+        int top = 1;
+        int chart = 1;
+        for (const analysis::ParetoGroup& group : groups) {
+            steps.setBlock(top, chart);
+            step("writing the group's name", [&] { steps.PasteGroupLine(group.name); });
+            steps.setBlock(top + 1, chart);
+            steps.setResult(group.result);
+            writeTable(app, steps, none, includeChart,
+                       chart == 1 ? hooks.playSound : std::function<void()>());
+            top = steps.blockEnd() + 1;
+            chart += includeChart ? 1 : 0;
+        }
+        app.ActiveSheet()->Cells(1, 1).Select();
+    });
 }
 
 } // namespace report

@@ -3,6 +3,7 @@
 // as a formatted table and, on request, a Pareto chart of it. The steps are the window's members
 // of the same names; runReport() runs them in order, as the report button does.
 
+#include "core/analysis/ParetoColumns.h"
 #include "core/analysis/ParetoResult.h"
 #include "excel/Application.h"
 #include "core/platform/ListViewModel.h"
@@ -51,14 +52,27 @@ public:
     void setResult(const analysis::ParetoResult& result);
     bool keepsOrder() const { return m_result.has_value(); }
 
+    // Where the next table goes when a sheet holds several (one per group): its first row, and
+    // the number its chart will have on the sheet. The sheet is the one already added.
+    void setBlock(int top, int chart);
+    // The first row after the block just written and its chart.
+    int blockEnd();
+    // The line that names a group, above its table.
+    void PasteGroupLine(const QString& group);
+
 private:
     QString referenceTo(const char* name);
+    // The table just pasted and formatted: the whole used range for a sheet of one table, else
+    // from the block's first row down.
+    excel::Range tableRange();
 
     excel::Application& m_app;
     std::shared_ptr<excel::Workbook> m_source;
     QString m_webSite;
     QString m_sheetName;
     std::optional<analysis::ParetoResult> m_result;
+    int m_top = 1;
+    int m_chart = 1;
 };
 
 struct ReportHooks {
@@ -83,6 +97,11 @@ ReportResult runReport(excel::Application& app, const std::shared_ptr<excel::Wor
 // "Other" row last), and the chart of it.
 ReportResult runReport(excel::Application& app, const std::shared_ptr<excel::Workbook>& source,
                        const analysis::ParetoResult& result, bool includeChart,
+                       const ReportHooks& hooks = {}, const QString& webSite = {});
+// One report sheet for the results of several groups, each ranked in itself: per group a line
+// "Group: L2", its table and its chart beside it, one group below the other.
+ReportResult runReport(excel::Application& app, const std::shared_ptr<excel::Workbook>& source,
+                       const std::vector<analysis::ParetoGroup>& groups, bool includeChart,
                        const ReportHooks& hooks = {}, const QString& webSite = {});
 // The same with steps of the caller's (a step may be replaced).
 ReportResult runReport(excel::Application& app, ReportSteps& steps,

@@ -2,8 +2,8 @@
 """tallyvane-batch's Pareto options against numbers worked out here from the cells themselves
 (openpyxl and the csv module read the files; nothing of the program's is used): the header, the
 weights (text weights counted and named), ranking by weight with ties, case variants, "Other" after
-80 % and after the top N, classes at 80,95, groups, three workbooks merged (one a .csv), the
-refusals, and the defaults' output unchanged by the options' code.
+80 % and after the top N, classes at 80,95, groups (and their report), three workbooks merged
+(one a .csv), the refusals, and the defaults' output unchanged by the options' code.
 
     batch_pareto_test.py TALLYVANE_BATCH SCRATCH_DIR
 """
@@ -213,6 +213,30 @@ code, out, _ = run(book, "--range", "'Defect log'!A:A", "--skip-header", "--by",
 text = out.decode()
 check(text.startswith("Group: L1\r\nCategory,Count,") and "\r\nGroup: L2\r\n" in text,
       f"csv groups {text[:60]!r}")
+
+# The report with groups: one block per group on the report sheet, read back by openpyxl: the
+# "Group:" line, then the group's table ranked in itself with the weights, and a chart per group.
+grouped = os.path.join(scratch, "grouped.xlsx")
+shutil.copy(book, grouped)
+code, _, err = run(grouped, "--range", "'Defect log'!A:A", "--skip-header", "--by", "B:B",
+                   "--weight", "C:C", "--report", "--chart")
+check(code == 0, f"grouped report: {code} {err}")
+report = openpyxl.load_workbook(grouped)["Tallyvane1"]
+cells = [[c.value for c in row] for row in report.iter_rows(min_row=1, max_col=8)]
+starts = [i for i, row in enumerate(cells) if isinstance(row[0], str) and row[0].startswith("Group: ")]
+check([cells[i][0][7:] for i in starts] == [g[0] for g in expected],
+      f"report groups {[cells[i][0] for i in starts]}")
+for i, (name, rows_of) in zip(starts, expected):
+    check(cells[i + 1][:2] == ["Category", "Count"], f"report {name} captions {cells[i + 1]}")
+    want = shaped(categories(rows_of, whole))
+    got = []
+    for row in cells[i + 2:]:
+        if row[0] is None:
+            break
+        got.append((row[0], row[1], row[5]))
+    check(got == [(w["label"], w["count"], w["weight"]) for w in want],
+          f"report {name}: {got} != {[(w['label'], w['count'], w['weight']) for w in want]}")
+check(len(report._charts) == len(expected), f"report charts {len(report._charts)}")
 
 # Three workbooks merged, one a .csv: first form seen in argument order.
 more = [("DENT", "L4", 10), ("Crack", "L4", 1), ("Crack", "L4", 2), ("Gouge", "L4", 3)]

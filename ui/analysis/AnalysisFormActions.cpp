@@ -47,13 +47,16 @@ void AnalysisForm::reportAction() {
             return;
         }
     }
+    const QString site = QString::fromLatin1(platform::kWebSite);
+    const bool chart = m_includeChart->isChecked();
     const auto result =
-        shaped ? report::runReport(*m_session.ExcelApp, m_session.SourceWorkbook, shaped->result,
-                                   m_includeChart->isChecked(), hooks,
-                                   QString::fromLatin1(platform::kWebSite))
-               : report::runReport(*m_session.ExcelApp, m_session.SourceWorkbook, m_main,
-                                   m_includeChart->isChecked(), hooks,
-                                   QString::fromLatin1(platform::kWebSite));
+        !shaped ? report::runReport(*m_session.ExcelApp, m_session.SourceWorkbook, m_main, chart,
+                                    hooks, site)
+        : !options.groupRange.isEmpty()
+            ? report::runReport(*m_session.ExcelApp, m_session.SourceWorkbook, shaped->groups,
+                                chart, hooks, site)
+            : report::runReport(*m_session.ExcelApp, m_session.SourceWorkbook, shaped->result,
+                                chart, hooks, site);
     switch (result.outcome) {
     case report::ReportResult::Outcome::NothingToReport:
         return;

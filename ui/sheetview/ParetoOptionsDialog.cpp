@@ -31,6 +31,7 @@ ParetoOptionsDialog::ParetoOptionsDialog(const analysis::ParetoOptions& options,
     , m_top(new QSpinBox)
     , m_after(new QDoubleSpinBox)
     , m_classes(new QLineEdit)
+    , m_group(new QLineEdit)
     , m_message(new QLabel) {
     setWindowTitle(QStringLiteral("Pareto options"));
     m_weight->setPlaceholderText(QStringLiteral("none; a column such as D:D"));
@@ -45,6 +46,9 @@ ParetoOptionsDialog::ParetoOptionsDialog(const analysis::ParetoOptions& options,
     m_after->setValue(80);
     m_after->setSuffix(QStringLiteral(" %"));
     m_classes->setPlaceholderText(QStringLiteral("none; such as 80,95"));
+    m_group->setPlaceholderText(QStringLiteral("none; a column such as B:B"));
+    m_group->setToolTip(QStringLiteral("One table and chart per value of this column (a line, a "
+                                       "shift, a machine), each ranked in itself"));
     m_message->setWordWrap(true);
     m_message->setStyleSheet(QStringLiteral("color: #C00000"));
 
@@ -58,6 +62,7 @@ ParetoOptionsDialog::ParetoOptionsDialog(const analysis::ParetoOptions& options,
     form->addRow(QStringLiteral("&Rank by:"), m_rankBy);
     form->addRow(QStringLiteral("&Other:"), other);
     form->addRow(QStringLiteral("&Classes A,B (%):"), m_classes);
+    form->addRow(QStringLiteral("&Group column:"), m_group);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
                                          QDialogButtonBox::RestoreDefaults);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -90,6 +95,7 @@ void ParetoOptionsDialog::set(const analysis::ParetoOptions& options) {
     for (double limit : options.classes)
         limits << QString::number(limit);
     m_classes->setText(limits.join(QLatin1Char(',')));
+    m_group->setText(options.groupRange);
     m_message->clear();
 }
 
@@ -97,14 +103,18 @@ analysis::ParetoOptions ParetoOptionsDialog::options(QString& error) const {
     analysis::ParetoOptions o;
     error.clear();
     o.skipHeader = m_header->isChecked();
+    // A column beside the analysed one: one column of one block.
+    const auto oneColumn = [&](const QString& text, const QString& what, const QString& example) {
+        const auto reference = excel::parseReference(text);
+        if (error.isEmpty() && !text.isEmpty() &&
+            (!reference || reference->areas.size() != 1 || reference->areas.front().columns() != 1))
+            error = QStringLiteral("The %1 column is one column, such as %2, not \"%3\".")
+                        .arg(what, example, text);
+    };
     o.weightRange = m_weight->text().trimmed();
-    if (!o.weightRange.isEmpty()) {
-        const auto reference = excel::parseReference(o.weightRange);
-        if (!reference || reference->areas.size() != 1 || reference->areas.front().columns() != 1)
-            error = QStringLiteral("The weight column is one column, such as D:D or D2:D500, "
-                                   "not \"%1\".")
-                        .arg(o.weightRange);
-    }
+    oneColumn(o.weightRange, QStringLiteral("weight"), QStringLiteral("D:D or D2:D500"));
+    o.groupRange = m_group->text().trimmed();
+    oneColumn(o.groupRange, QStringLiteral("group"), QStringLiteral("B:B or B2:B500"));
     o.rankBy = m_rankBy->currentIndex() == 1 ? analysis::RankBy::Weight : analysis::RankBy::Count;
     if (error.isEmpty() && o.rankBy == analysis::RankBy::Weight && o.weightRange.isEmpty())
         error = QStringLiteral("Ranking by weight needs the weight column.");

@@ -1,7 +1,8 @@
 #pragma once
 // Analysis > Pareto options...: what the report of this workbook's analysis adds to the Pareto
 // (a header row, a weight column and the key that ranks, the tail merged into "Other", A/B/C
-// classes with the cut-off line). The defaults give the analysis's own report.
+// classes with the cut-off line, a table and chart per group). The defaults give the analysis's
+// own report.
 
 #include "core/analysis/ParetoOptions.h"
 
@@ -32,6 +33,7 @@ public:
     QSpinBox* top() const { return m_top; }
     QDoubleSpinBox* after() const { return m_after; }
     QLineEdit* classes() const { return m_classes; }
+    QLineEdit* group() const { return m_group; }
     QLabel* message() const { return m_message; }
 
     void accept() override;
@@ -46,6 +48,7 @@ private:
     QSpinBox* m_top;
     QDoubleSpinBox* m_after;
     QLineEdit* m_classes;
+    QLineEdit* m_group;
     QLabel* m_message;
 };
 

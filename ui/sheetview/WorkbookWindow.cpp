@@ -309,12 +309,20 @@ void WorkbookWindow::showCharts() {
 }
 
 // The chart's place and size are in points from the sheet's top-left corner; 4 pixels are 3
-// points, as the columns' widths count them.
+// points, as the columns' widths count them. Its top stands in the row the file anchors it to
+// (rows of the default height in points), so that a chart stays beside its table whatever
+// height the grid draws rows at.
 void WorkbookWindow::placeCharts() {
     for (ChartWidget* chart : m_charts) {
         const excel::ChartShapeModel& shape = chart->shape();
-        chart->setGeometry(int(shape.left * 4 / 3) + m_grid->columnViewportPosition(0),
-                           int(shape.top * 4 / 3) + m_grid->rowViewportPosition(0),
+        const QHeaderView* rows = m_grid->verticalHeader();
+        const int row = int(shape.top / excel::kRowPoints);
+        const double within = shape.top / excel::kRowPoints - row;
+        const int top = row < rows->count()
+                            ? rows->sectionViewportPosition(row) +
+                                  int(within * rows->sectionSize(row))
+                            : int(shape.top * 4 / 3) + m_grid->rowViewportPosition(0);
+        chart->setGeometry(int(shape.left * 4 / 3) + m_grid->columnViewportPosition(0), top,
                            int(shape.width * 4 / 3), int(shape.height * 4 / 3));
     }
 }

@@ -16,7 +16,6 @@ const char* const kSheetDrawingNs =
 const QByteArray kRelTypes = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
 
 constexpr qint64 kEmuPerPoint = 12700;
-constexpr double kRowPoints = 15.0;
 
 QByteArray val(const char* element, const QByteArray& value) {
     return QByteArray("<c:") + element + " val=\"" + value + "\"/>";
@@ -42,9 +41,9 @@ QByteArray anchorPoint(const char* tag, const NewSheetContent& content, double x
         left += columnPoints(content, column);
         ++column;
     }
-    const int row = int(y / kRowPoints);
+    const int row = int(y / excel::kRowPoints);
     const qint64 colOff = qint64(std::llround((x - left) * kEmuPerPoint));
-    const qint64 rowOff = qint64(std::llround((y - row * kRowPoints) * kEmuPerPoint));
+    const qint64 rowOff = qint64(std::llround((y - row * excel::kRowPoints) * kEmuPerPoint));
     return QByteArray("<xdr:") + tag + "><xdr:col>" + QByteArray::number(column - 1) +
            "</xdr:col><xdr:colOff>" + QByteArray::number(colOff) + "</xdr:colOff><xdr:row>" +
            QByteArray::number(row) + "</xdr:row><xdr:rowOff>" + QByteArray::number(rowOff) +

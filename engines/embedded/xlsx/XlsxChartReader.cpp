@@ -16,7 +16,6 @@ namespace embedded {
 namespace {
 
 constexpr double kEmuPerPoint = 12700;
-constexpr double kRowPoints = 15.0; // rows of the default height, as the writer places charts
 
 bool is(const pugi::xml_node& node, const char* local) {
     return node.type() == pugi::node_element && std::strcmp(localName(node.name()), local) == 0;
@@ -41,7 +40,7 @@ QPointF cellPoint(const pugi::xml_node& marker, const std::map<int, double>& wid
     for (int c = 1; c <= column; ++c)
         x += columnPoints(widths, c);
     return {x + childNamed(marker, "colOff").text().as_llong() / kEmuPerPoint,
-            row * kRowPoints + childNamed(marker, "rowOff").text().as_llong() / kEmuPerPoint};
+            row * excel::kRowPoints + childNamed(marker, "rowOff").text().as_llong() / kEmuPerPoint};
 }
 
 QSizeF extentOf(const pugi::xml_node& ext) {

@@ -6,6 +6,7 @@
 #include "core/analysis/ParetoOptions.h"
 #include "excel/Worksheet.h"
 #include "ui/sheetview/ChartWidget.h"
+#include "ui/sheetview/ParetoOptionsDialog.h"
 #include "ui/sheetview/WorkbookWindow.h"
 #include "ui/controls/ProgressBar.h"
 #include "ui/controls/ThemedButton.h"
@@ -23,6 +24,9 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -520,4 +524,55 @@ TEST(AnalysisForm, TheWorkbooksParetoOptionsShapeTheReportAndItsChartExports) {
     QKeyEvent copy(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
     QApplication::sendEvent(book->charts().front(), &copy);
     EXPECT_EQ(QGuiApplication::clipboard()->image().size(), book->charts().front()->size());
+}
+
+// The group column typed into the options dialog: the report sheet holds a block per line, each
+// a "Group:" line, the line's own table and its chart. By hand: L1 has Scratch 3 (scratch
+// folded in); L2 Dent, Crack and Dented once each, in the analysis's order of equals; equal
+// totals keep the order first seen.
+TEST(AnalysisForm, AGroupColumnGivesEachGroupItsTableAndChart) {
+    testsupport::SheetSpec sheet = defects();
+    sheet.cells.insert(sheet.cells.end(), {{"B3", "L2"}, {"B4", "l1"}, {"B5", "L2"}, {"B7", "L1"},
+                                           {"B8", "L2"}});
+    Window w(sheet);
+    sheetview::WorkbookWindow* book = w.startup.workbookWindow();
+    ASSERT_TRUE(book && w.form);
+    // The dialog as the user meets it: a wrong column first, then B:B.
+    QString refused;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<sheetview::ParetoOptionsDialog*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        dialog->header()->setChecked(true);
+        dialog->group()->setText("B:C");
+        dialog->accept();
+        refused = dialog->message()->text();
+        dialog->group()->setText("B:B");
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    book->findChild<QAction*>("ParetoOptions")->trigger();
+    EXPECT_EQ(refused, "The group column is one column, such as B:B or B2:B500, not \"B:C\".");
+
+    w.control<QCheckBox>("IncludeChart")->setChecked(true);
+    w.control<controls::ThemedButton>("CopyPaste")->click();
+    QApplication::processEvents();
+    ASSERT_TRUE(book->save());
+    const auto saved = embedded::readWorkbookFile(w.path);
+    ASSERT_EQ(saved.sheets.size(), 2u);
+    const auto& report = saved.sheets[1];
+    const auto cell = [&](int row, int column) { return report.cells->value(row, column).toString(); };
+    EXPECT_EQ(cell(1, 1), "Group: L1");
+    EXPECT_EQ(cell(2, 1), "Category");
+    EXPECT_EQ(cell(3, 1), "Scratch");
+    EXPECT_EQ(report.cells->value(3, 2).number(), 3);
+    EXPECT_EQ(cell(4, 1), "");
+    int next = 5;
+    while (next < 100 && cell(next, 1).isEmpty())
+        ++next;
+    EXPECT_EQ(cell(next, 1), "Group: L2");
+    EXPECT_GT(next, 30) << "below the first group's chart";
+    EXPECT_EQ((QStringList{cell(next + 2, 1), cell(next + 3, 1), cell(next + 4, 1), cell(next + 5, 1)}),
+              (QStringList{"Dent", "Crack", "Dented", ""}));
+    ASSERT_EQ(report.charts.size(), 2u);
+    EXPECT_EQ(report.charts[0].chart.title, "Pareto chart of Defect: L1");
+    EXPECT_EQ(report.charts[1].chart.title, "Pareto chart of Defect: L2");
 }
