@@ -104,8 +104,9 @@ excel::Range ReportSteps::tableRange() {
 }
 
 int ReportSteps::blockEnd() {
-    // The chart stands 7.2 points below its first row and is about 27 rows of 15 points high.
-    constexpr int kChartRows = 29;
+    // The chart stands 7.2 points below its first row and is 406 points high: 28 rows of 15
+    // points, 32 of the office's lower rows, and one to spare.
+    constexpr int kChartRows = 33;
     const excel::CellRect all = m_app.ActiveSheet()->UsedRange().rects().front();
     return std::max(all.bottom, m_top + kChartRows);
 }

@@ -11,7 +11,9 @@
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/drawing/XShape.hpp>
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
+#include <com/sun/star/awt/Point.hpp>
 #include <com/sun/star/awt/Rectangle.hpp>
+#include <com/sun/star/awt/Size.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/chart/ChartAxisAssign.hpp>
 #include <com/sun/star/chart/ChartDataCaption.hpp>
@@ -191,7 +193,20 @@ void UnoWorksheet::placeChart(const Reference<css::table::XTableCharts>& tableCh
     Sequence<css::table::CellRangeAddress> addresses(sal_Int32(ranges.size()));
     for (size_t i = 0; i < ranges.size(); ++i)
         addresses.getArray()[i] = ranges[i];
-    const css::awt::Rectangle place(mm100(shape.left), mm100(shape.top), mm100(shape.width),
+    // The top in the row the model counts it in (rows of the default height), at that row's
+    // place in the office, whose rows are lower: a chart stays beside the table it charts.
+    sal_Int32 top = mm100(shape.top);
+    const int row = int(shape.top / excel::kRowPoints);
+    if (row < excel::kMaxRows) {
+        const Reference<css::beans::XPropertySet> cell(m_sheet->getCellByPosition(0, row),
+                                                       UNO_QUERY_THROW);
+        css::awt::Point at;
+        css::awt::Size size;
+        cell->getPropertyValue("Position") >>= at;
+        cell->getPropertyValue("Size") >>= size;
+        top = at.Y + sal_Int32((shape.top / excel::kRowPoints - row) * size.Height);
+    }
+    const css::awt::Rectangle place(mm100(shape.left), top, mm100(shape.width),
                                     mm100(shape.height));
     tableCharts->addNewByName(name, place, addresses, true, !series.front().xValues.isEmpty());
 

@@ -8,6 +8,7 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -114,6 +115,48 @@ TEST_F(OfficeBatch, WritesAShapedReportWithItsClassesIntoTheDocument) {
     EXPECT_TRUE(charts.contains("Weight(%)")) << "charted by weight";
     EXPECT_TRUE(charts.contains("<c:dPt>")) << "points with colours of their own";
     EXPECT_TRUE(charts.toLower().contains("8faadc")) << "the bars after the vital few, lighter";
+}
+
+// A report per line in the office: the sample's four lines, each with its "Group:" line, its
+// table and a chart of its own titled with the line, as the office stores the document.
+TEST_F(OfficeBatch, WritesATableAndChartPerGroupIntoTheDocument) {
+    const auto run = batch({"--office", "--document", "defects.xlsx", "--range", "C:C",
+                            "--skip-header", "--by", "B:B", "--classes", "80", "--report",
+                            "--chart"});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    const QString stored = dir + "/grouped.xlsx";
+    testsupport::office::storeAs(book, stored);
+    QString sheets;
+    QStringList titles;
+    for (const auto& [part, entry] : testsupport::entries(stored)) {
+        const QString text = testsupport::partText(stored, part);
+        if (part.startsWith("xl/charts/chart")) {
+            static const QRegularExpression title(QStringLiteral("Pareto chart of Defect: (L\\d)"));
+            const auto m = title.match(text);
+            titles << (m.hasMatch() ? m.captured(1) : QStringLiteral("(untitled)"));
+        }
+        if (part.startsWith("xl/worksheets/") || part == "xl/sharedStrings.xml")
+            sheets += text;
+    }
+    titles.sort();
+    EXPECT_EQ(titles, (QStringList{"L1", "L2", "L3", "L4"}));
+    for (const char* line : {"Group: L1", "Group: L2", "Group: L3", "Group: L4"})
+        EXPECT_TRUE(sheets.contains(line)) << line;
+    // Each chart stands beside its table, from the table's caption row, though the office's
+    // rows are lower than the ones the report counts in.
+    const testsupport::OtherReaders readers{TALLYVANE_PYTHON, TALLYVANE_CHECK_REPORT, {}};
+    if (!readers.hasOpenpyxl())
+        GTEST_SKIP() << "python3-openpyxl is not installed";
+    const auto rows = testsupport::runProgram(
+        QStringLiteral(TALLYVANE_PYTHON),
+        {"-c", "import sys, openpyxl\n"
+               "ws = openpyxl.load_workbook(sys.argv[1])['Tallyvane1']\n"
+               "print([r + 1 for r in range(1, 400) if str(ws.cell(r, 1).value).startswith('Group: ')])\n"
+               "print(sorted(c.anchor._from.row + 1 for c in ws._charts))",
+         stored});
+    const QStringList lines = rows.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 2) << rows.err.toStdString();
+    EXPECT_EQ(lines[0], lines[1]) << "the tables' caption rows, then the charts' first rows";
 }
 
 TEST_F(OfficeBatch, SaysWhatIsMissingInWordsTheUserCanActOn) {
