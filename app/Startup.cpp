@@ -1,4 +1,6 @@
 #include "app/Startup.h"
+#include "core/analysis/ParetoColumns.h"
+#include "ui/sheetview/ParetoOptionsDialog.h"
 
 #include "engines/embedded/EmbeddedApplication.h"
 #include "engines/embedded/EmbeddedHost.h"
@@ -36,7 +38,17 @@ Startup::Startup(QObject* parent)
         box.exec();
     })
     , openAddress(&platform::openAddress)
-    , askWorkbookFile([] { return platform::askWorkbookToOpen(nullptr); }) {}
+    , askWorkbookFile([] { return platform::askWorkbookToOpen(nullptr); })
+    , askParetoOptions([](const analysis::ParetoOptions& options, const QString& workbook)
+                           -> std::optional<analysis::ParetoOptions> {
+        sheetview::ParetoOptionsDialog dialog(options);
+        dialog.setWindowTitle(QStringLiteral("Pareto options of %1").arg(workbook));
+        dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        QString error;
+        return dialog.options(error);
+    }) {}
 
 void Startup::Main(const QString& argument) {
     if (argument == QLatin1String("/612")) {
@@ -52,8 +64,30 @@ void Startup::Main(const QString& argument) {
         OpenHelpPage();
     } else if (argument == QLatin1String("/613")) {
         OpenContactPage();
+    } else if (argument == QLatin1String("--office-options")) {
+        ChooseOfficeOptions();
     } else {
         AttachToExcel(argument);
+    }
+}
+
+void Startup::ChooseOfficeOptions() {
+    try {
+        if (!attachOffice)
+            throw excel::Error(QStringLiteral("Office"),
+                               QStringLiteral("This Tallyvane was built without LibreOffice "
+                                              "support."));
+        const auto app = attachOffice();
+        const auto book = app->ActiveWorkbook();
+        if (!book) {
+            showMessage(QStringLiteral("An Excel instance found but no Activeworkbook"));
+            return;
+        }
+        if (const auto chosen = askParetoOptions(analysis::sessionOptions(*book), book->Name()))
+            analysis::setSessionOptions(*book, *chosen);
+        app->endSession();
+    } catch (const excel::Error& e) {
+        showMessage(e.message());
     }
 }
 

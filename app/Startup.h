@@ -4,12 +4,14 @@
 
 #include "ui/analysis/AnalysisForm.h"
 #include "core/analysis/ExcelSession.h"
+#include "core/analysis/ParetoOptions.h"
 #include "ui/sheetview/WorkbookWindow.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class QProgressDialog;
 
@@ -22,6 +24,9 @@ public:
     // Runs the switch table on the whole argument string (the arguments joined by single blanks).
     void Main(const QString& argument);
     void AttachToExcel(const QString& argument);
+    // "--office-options": the Pareto options of the document the user is in, in the running
+    // office, asked for and kept with that document for the analysis started after.
+    void ChooseOfficeOptions();
     void OpenHelpPage();
     void OpenContactPage();
 
@@ -44,6 +49,11 @@ public:
     // program so); raises excel::Error with what the user can do. Unset in a build without the
     // office backend.
     std::function<std::shared_ptr<excel::Application>()> attachOffice;
+    // Asks for the Pareto options, starting from those given (the options dialog); none when the
+    // user cancels. Tests put their own.
+    std::function<std::optional<analysis::ParetoOptions>(const analysis::ParetoOptions&,
+                                                         const QString& workbook)>
+        askParetoOptions;
     // Told of the progress window of a workbook being read (tests cancel through it).
     std::function<void(QProgressDialog*)> onOpening;
 

@@ -12,6 +12,7 @@
 #endif
 
 #include <QApplication>
+#include <QDialog>
 #include <QClipboard>
 #include <QLocale>
 #include <QSocketNotifier>
@@ -27,12 +28,14 @@
 namespace {
 
 const char* const kHelp =
-    "Usage: tallyvane [WORKBOOK | --office | /612 | /1003 | /613]\n"
+    "Usage: tallyvane [WORKBOOK | --office | --office-options | /612 | /1003 | /613]\n"
     "Pareto analysis of a column of a spreadsheet: shows WORKBOOK (.xlsx, .xlsm or .csv) in a\n"
     "workbook window with the analysis window on top, already analysed from the workbook's\n"
     "saved selection. Without an argument it asks for the workbook in a file dialog.\n"
     "  --office       attach to the document the user is in, in the LibreOffice that\n"
     "                 listens on the pipe \"tallyvane\" (the Calc add-on starts so)\n"
+    "  --office-options  the Pareto options of that document (header, weights, Other,\n"
+    "                 classes, groups), kept with it for the reports made after\n"
     "  /612           the About window\n"
     "  /1003          the help page in the browser\n"
     "  /613           the contact page in the browser\n"
@@ -53,11 +56,23 @@ void onQuitSignal(int) {
     static_cast<void>(written);
 }
 
+bool quitAsked = false;
+
 void quitOnSignals(QCoreApplication& app) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, quitSignal) != 0)
         return;
     auto* notifier = new QSocketNotifier(quitSignal[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
+        // Before the main loop runs, the start's own windows (a message, the options dialog, a
+        // workbook's progress) wait in loops of their own, which quit() does not reach: they
+        // are cancelled, and the program ends when the start returns.
+        quitAsked = true;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible())
+                dialog->reject();
+        }
+        QCoreApplication::quit();
+    });
     struct sigaction action {};
     action.sa_handler = onQuitSignal;
     sigemptyset(&action.sa_mask);
@@ -120,7 +135,8 @@ int main(int argc, char** argv) {
     startup.Main(argument);
     // Switches that open a page, and failed attachments, leave no window: the program ends.
     const QWidgetList windows = QApplication::topLevelWidgets();
-    if (std::none_of(windows.begin(), windows.end(), [](QWidget* w) { return w->isVisible(); }))
+    if (quitAsked ||
+        std::none_of(windows.begin(), windows.end(), [](QWidget* w) { return w->isVisible(); }))
         return 0;
     return qapp.exec();
 }

@@ -5,6 +5,7 @@
 #include "excel/Worksheet.h"
 
 #include <QString>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -108,8 +109,20 @@ public:
     // are told, where the host does not tell them itself.
     virtual void setOpenForEditing(bool) {}
 
+    // A text this program keeps with the workbook under a name of its own (the Pareto options
+    // chosen for it): here in memory while the workbook is open; a host that keeps such texts in
+    // the document itself, where other programs attached to it find them, does so instead.
+    virtual QString programSetting(const QString& name) const {
+        const auto it = m_settings.find(name);
+        return it == m_settings.end() ? QString() : it->second;
+    }
+    virtual void setProgramSetting(const QString& name, const QString& value) {
+        m_settings[name] = value;
+    }
+
 private:
     std::vector<DefinedName> m_names;
+    std::map<QString, QString> m_settings;
 };
 
 } // namespace excel

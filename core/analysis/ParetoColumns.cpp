@@ -223,20 +223,16 @@ ShapedAnalysis shapeAnalysis(excel::Application& app, const excel::Range& analys
 
 namespace {
 
-std::map<QString, ParetoOptions>& kept() {
-    static std::map<QString, ParetoOptions> options;
-    return options;
-}
+const QString kOptionsSetting = QStringLiteral("Tallyvane Pareto options");
 
 } // namespace
 
-ParetoOptions sessionOptions(const QString& workbook) {
-    const auto it = kept().find(workbook);
-    return it == kept().end() ? ParetoOptions() : it->second;
+ParetoOptions sessionOptions(const excel::Workbook& workbook) {
+    return optionsFromText(workbook.programSetting(kOptionsSetting));
 }
 
-void setSessionOptions(const QString& workbook, const ParetoOptions& options) {
-    kept()[workbook] = options;
+void setSessionOptions(excel::Workbook& workbook, const ParetoOptions& options) {
+    workbook.setProgramSetting(kOptionsSetting, optionsText(options));
 }
 
 } // namespace analysis

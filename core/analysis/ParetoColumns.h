@@ -5,6 +5,7 @@
 
 #include "core/analysis/ParetoOptions.h"
 #include "excel/Application.h"
+#include "excel/Workbook.h"
 
 #include <QLocale>
 #include <QString>
@@ -72,9 +73,10 @@ struct ShapedAnalysis {
 ShapedAnalysis shapeAnalysis(excel::Application& app, const excel::Range& analysed,
                              const ParetoResult& counted, const ParetoOptions& options);
 
-// The options chosen for a workbook (by its full name), kept while the program runs; the
+// The options chosen for a workbook, kept with it while it is open (in the document itself
+// where its host keeps such texts, so that the next start of this program finds them); the
 // defaults for one not yet given any.
-ParetoOptions sessionOptions(const QString& workbook);
-void setSessionOptions(const QString& workbook, const ParetoOptions& options);
+ParetoOptions sessionOptions(const excel::Workbook& workbook);
+void setSessionOptions(excel::Workbook& workbook, const ParetoOptions& options);
 
 } // namespace analysis

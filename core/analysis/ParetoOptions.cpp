@@ -184,4 +184,64 @@ QString parseCount(const QString& option, const QString& text, int& count) {
     return {};
 }
 
+// One "key=value" line per option that is not the default, in a fixed order.
+QString optionsText(const ParetoOptions& options) {
+    QStringList lines;
+    if (options.skipHeader)
+        lines << QStringLiteral("header=yes");
+    if (!options.weightRange.isEmpty())
+        lines << QStringLiteral("weight=") + options.weightRange;
+    if (options.rankBy == RankBy::Weight)
+        lines << QStringLiteral("rank-by=weight");
+    if (options.top > 0)
+        lines << QStringLiteral("top=%1").arg(options.top);
+    if (options.otherAfter > 0)
+        lines << QStringLiteral("other-after=%1").arg(options.otherAfter);
+    if (!options.classes.empty()) {
+        QStringList limits;
+        for (double limit : options.classes)
+            limits << QString::number(limit);
+        lines << QStringLiteral("classes=") + limits.join(QLatin1Char(','));
+    }
+    if (!options.groupRange.isEmpty())
+        lines << QStringLiteral("by=") + options.groupRange;
+    return lines.join(QLatin1Char('\n'));
+}
+
+ParetoOptions optionsFromText(const QString& text) {
+    ParetoOptions options;
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (equals <= 0)
+            continue;
+        const QString key = line.left(equals).trimmed();
+        const QString value = line.mid(equals + 1).trimmed();
+        // What another version wrote, or a hand, may be wrong: such a line is left out.
+        int count = 0;
+        double percent = 0;
+        std::vector<double> limits;
+        if (key == QLatin1String("header")) {
+            options.skipHeader = value == QLatin1String("yes");
+        } else if (key == QLatin1String("weight")) {
+            options.weightRange = value;
+        } else if (key == QLatin1String("rank-by") && value == QLatin1String("weight")) {
+            options.rankBy = RankBy::Weight;
+        } else if (key == QLatin1String("top") && parseCount({}, value, count).isEmpty()) {
+            options.top = count; // the one given last of the two ways to say where Other begins
+            options.otherAfter = 0;
+        } else if (key == QLatin1String("other-after") &&
+                   parsePercent({}, value, percent).isEmpty()) {
+            options.otherAfter = percent;
+            options.top = 0;
+        } else if (key == QLatin1String("classes") && parseClasses(value, limits).isEmpty()) {
+            options.classes = limits;
+        } else if (key == QLatin1String("by")) {
+            options.groupRange = value;
+        }
+    }
+    if (options.rankBy == RankBy::Weight && options.weightRange.isEmpty())
+        options.rankBy = RankBy::Count;
+    return options;
+}
+
 } // namespace analysis

@@ -57,4 +57,9 @@ QString parseClasses(const QString& text, std::vector<double>& classes);
 QString parsePercent(const QString& option, const QString& text, double& percent);
 QString parseCount(const QString& option, const QString& text, int& count);
 
+// The options as text to keep with a workbook ("header=yes", "weight=D:D", one per line, the
+// defaults left out), and back; a line that is not understood is left at the default.
+QString optionsText(const ParetoOptions& options);
+ParetoOptions optionsFromText(const QString& text);
+
 } // namespace analysis

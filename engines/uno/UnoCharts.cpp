@@ -16,6 +16,8 @@
 #include <com/sun/star/awt/Size.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/chart/ChartAxisAssign.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/chart/ChartDataCaption.hpp>
 #include <com/sun/star/chart/ChartSymbolType.hpp>
 #include <com/sun/star/chart/XAxisYSupplier.hpp>
@@ -167,9 +169,35 @@ void UnoWorksheet::putChartsIntoDocument() {
     });
 }
 
+rtl::OUString UnoWorksheet::officeChartName(const QString& name) {
+    if (const auto known = m_chartNames.constFind(name); known != m_chartNames.constEnd())
+        return *known;
+    // The chart's own name where no sheet of the document has a chart of that name, else with
+    // the sheet's name, numbered if need be.
+    const auto sheets = book("Chart")->document()->getSheets();
+    const Reference<css::container::XIndexAccess> all(sheets, UNO_QUERY_THROW);
+    const auto taken = [&](const rtl::OUString& candidate) {
+        for (sal_Int32 i = 0; i < all->getCount(); ++i) {
+            const Reference<css::table::XTableChartsSupplier> sheet(all->getByIndex(i),
+                                                                    UNO_QUERY_THROW);
+            if (sheet->getCharts()->hasByName(candidate))
+                return true;
+        }
+        return false;
+    };
+    rtl::OUString candidate = toOffice(name);
+    const QString sheetName =
+        fromOffice(Reference<css::container::XNamed>(m_sheet, UNO_QUERY_THROW)->getName());
+    for (int n = 1; taken(candidate); ++n)
+        candidate = toOffice(n == 1 ? QStringLiteral("%1 %2").arg(sheetName, name)
+                                    : QStringLiteral("%1 %2 (%3)").arg(sheetName, name).arg(n));
+    m_chartNames.insert(name, candidate);
+    return candidate;
+}
+
 void UnoWorksheet::placeChart(const Reference<css::table::XTableCharts>& tableCharts,
                               const excel::ChartShapeModel& shape) {
-    const rtl::OUString name = toOffice(shape.name);
+    const rtl::OUString name = officeChartName(shape.name);
     if (tableCharts->hasByName(name))
         tableCharts->removeByName(name);
     const auto& series = shape.chart.series;

@@ -3,7 +3,11 @@
 #include "engines/uno/UnoApplication.h"
 #include "engines/uno/UnoWorksheet.h"
 
+#include <com/sun/star/beans/PropertyAttribute.hpp>
+#include <com/sun/star/beans/XPropertyContainer.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/document/XDocumentProperties.hpp>
+#include <com/sun/star/document/XDocumentPropertiesSupplier.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
@@ -69,6 +73,47 @@ bool UnoWorkbook::Saved() const {
     return guarded(*m_connection, "Saved", [&] {
         const Reference<css::util::XModifiable> modifiable(m_document, UNO_QUERY);
         return !modifiable.is() || !modifiable->isModified();
+    });
+}
+
+namespace {
+
+Reference<css::beans::XPropertyContainer> customProperties(
+    const Reference<css::sheet::XSpreadsheetDocument>& document) {
+    return Reference<css::document::XDocumentPropertiesSupplier>(document, UNO_QUERY_THROW)
+        ->getDocumentProperties()
+        ->getUserDefinedProperties();
+}
+
+} // namespace
+
+QString UnoWorkbook::programSetting(const QString& name) const {
+    return guarded(*m_connection, "programSetting", [&]() -> QString {
+        const Reference<css::beans::XPropertySet> properties(customProperties(m_document),
+                                                             UNO_QUERY_THROW);
+        const rtl::OUString key = toOffice(name);
+        if (!properties->getPropertySetInfo()->hasPropertyByName(key))
+            return {};
+        rtl::OUString value;
+        properties->getPropertyValue(key) >>= value;
+        return fromOffice(value);
+    });
+}
+
+void UnoWorkbook::setProgramSetting(const QString& name, const QString& value) {
+    guarded(*m_connection, "setProgramSetting", [&] {
+        const Reference<css::util::XModifiable> modifiable(m_document, UNO_QUERY);
+        const bool unchanged = modifiable.is() && !modifiable->isModified();
+        const auto container = customProperties(m_document);
+        const Reference<css::beans::XPropertySet> properties(container, UNO_QUERY_THROW);
+        const rtl::OUString key = toOffice(name);
+        if (properties->getPropertySetInfo()->hasPropertyByName(key))
+            properties->setPropertyValue(key, Any(toOffice(value)));
+        else
+            container->addProperty(key, css::beans::PropertyAttribute::REMOVABLE,
+                                   Any(toOffice(value)));
+        if (unchanged)
+            modifiable->setModified(false);
     });
 }
 

@@ -43,6 +43,11 @@ public:
     void SaveAs(const QString& fileName) override;
     bool Saved() const override;
     bool needsSaveName() const override { return filePath().isEmpty(); }
+    // Kept in the document's own custom properties, where the next start of this program (the
+    // add-on starts one per command) finds them; setting one does not mark an unchanged
+    // document as changed.
+    QString programSetting(const QString& name) const override;
+    void setProgramSetting(const QString& name, const QString& value) override;
     QString proposedSaveName() const override { return filePath(); }
 
     const Reference<css::sheet::XSpreadsheetDocument>& document() const { return m_document; }

@@ -64,6 +64,7 @@ public:
 
 private:
     std::shared_ptr<UnoWorkbook> book(const char* member) const;
+    rtl::OUString officeChartName(const QString& name);
     void placeChart(const Reference<css::table::XTableCharts>& tableCharts,
                     const excel::ChartShapeModel& shape);
     void readBlock(const excel::CellRect& rect, excel::VariantArray& out,
@@ -79,6 +80,9 @@ private:
     bool m_rulesLoaded = false;
     // What each chart put into the document showed, by chart name.
     QHash<QString, QString> m_chartsPlaced;
+    // The office's name of each chart, by chart name: the office names charts once for the
+    // whole document, and each report sheet has its own "Chart 1".
+    QHash<QString, rtl::OUString> m_chartNames;
 };
 
 } // namespace uno

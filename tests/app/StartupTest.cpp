@@ -2,6 +2,7 @@
 // automation class running the start again in the same process.
 
 #include "Startup.h"
+#include "core/analysis/ParetoColumns.h"
 
 #include "Class1.h"
 #include "ui/controls/ThemedButton.h"
@@ -122,6 +123,37 @@ TEST(Startup, TheOfficeSwitchAttachesToTheOfficeOrSaysWhyNot) {
     EXPECT_EQ(s.messages.size(), 2);
     EXPECT_EQ(s.startup.session().ExcelApp, app);
     EXPECT_TRUE(s.startup.session().LaunchedFromExcel);
+}
+
+// The options entry of the office: the options of the document attached to are offered and,
+// when the user accepts, kept with it; no analysis window opens.
+TEST(Startup, TheOfficeOptionsSwitchKeepsTheChosenOptionsWithTheDocument) {
+    Started s;
+    const QString path = sampleBook("A1:A6");
+    const std::shared_ptr<excel::Application> app =
+        embedded::hostWorkbook(path, embedded::readWorkbookFile(path));
+    s.startup.attachOffice = [app] { return app; };
+    analysis::ParetoOptions chosen;
+    chosen.top = 3;
+    chosen.groupRange = "B:B";
+    QStringList offered;
+    bool accept = false;
+    s.startup.askParetoOptions = [&](const analysis::ParetoOptions& now, const QString& workbook)
+        -> std::optional<analysis::ParetoOptions> {
+        offered << QStringLiteral("%1 top=%2").arg(workbook).arg(now.top);
+        return accept ? std::optional(chosen) : std::nullopt;
+    };
+    s.startup.Main("--office-options"); // cancelled
+    accept = true;
+    s.startup.Main("--office-options");
+    s.startup.Main("--office-options"); // what was kept is offered
+    EXPECT_EQ(offered, (QStringList{"log.xlsx top=0", "log.xlsx top=0", "log.xlsx top=3"}));
+    const auto kept = analysis::sessionOptions(*app->ActiveWorkbook());
+    EXPECT_EQ(kept.top, 3);
+    EXPECT_EQ(kept.groupRange, "B:B");
+    EXPECT_TRUE(s.messages.isEmpty()) << s.messages.join('|').toStdString();
+    EXPECT_FALSE(s.startup.analysisForm());
+    EXPECT_FALSE(s.anyWindow());
 }
 
 TEST(Startup, WithoutAnArgumentTheUserPicksTheWorkbook) {

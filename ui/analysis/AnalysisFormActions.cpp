@@ -36,7 +36,7 @@ void AnalysisForm::reportAction() {
     // The Pareto options chosen for this workbook shape the report; without them it is the
     // list's own.
     const ParetoOptions options = m_session.SourceWorkbook
-                                      ? sessionOptions(m_session.SourceWorkbook->FullName())
+                                      ? sessionOptions(*m_session.SourceWorkbook)
                                       : ParetoOptions();
     std::optional<ShapedAnalysis> shaped;
     if (!options.isDefault() && m_table->AnalysedRange && !m_table->Result.empty()) {

@@ -60,7 +60,10 @@ ParetoOptionsDialog::ParetoOptionsDialog(const analysis::ParetoOptions& options,
     form->addRow(m_header);
     form->addRow(QStringLiteral("&Weight column:"), m_weight);
     form->addRow(QStringLiteral("&Rank by:"), m_rankBy);
-    form->addRow(QStringLiteral("&Other:"), other);
+    // A row of several widgets: its label's mnemonic goes to the first of them.
+    auto* otherLabel = new QLabel(QStringLiteral("&Other:"));
+    otherLabel->setBuddy(m_other);
+    form->addRow(otherLabel, other);
     form->addRow(QStringLiteral("&Classes A,B (%):"), m_classes);
     form->addRow(QStringLiteral("&Group column:"), m_group);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |

@@ -52,9 +52,8 @@ void WorkbookWindow::buildMenus() {
                                           [this] { emit analysisRequested(); });
     pareto->setObjectName(QStringLiteral("ParetoAnalysis"));
     analysis->addAction(QStringLiteral("Pareto &options..."), this, [this] {
-        const QString book = m_book->FullName();
-        if (const auto chosen = askParetoOptions(analysis::sessionOptions(book)))
-            analysis::setSessionOptions(book, *chosen);
+        if (const auto chosen = askParetoOptions(analysis::sessionOptions(*m_book)))
+            analysis::setSessionOptions(*m_book, *chosen);
     })->setObjectName(QStringLiteral("ParetoOptions"));
 }
 

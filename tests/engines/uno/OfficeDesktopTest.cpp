@@ -205,6 +205,43 @@ TEST_F(OfficeDesktop, TheAddOnStartsTheAnalysisOnTheDocumentOnScreen) {
     picture(QStringLiteral("office-3-report-with-chart.png"));
 }
 
+// The add-on's second entry asks for the Pareto options of the document on screen, in a window
+// of its own; the reports then shaped by them are Calc's own tables and charts: a weighted
+// Pareto with Other and the 80 % line, and a table and chart per line.
+TEST_F(OfficeDesktop, TheOptionsEntryAsksForTheDocumentsOptionsAndReportsAreCalcsOwn) {
+    testsupport::office::addExtension(QStringLiteral(TALLYVANE_ADDON));
+    const QString book = dir + "/defects.xlsx";
+    QFile::remove(book);
+    ASSERT_TRUE(QFile::copy(TALLYVANE_SAMPLE, book));
+    testsupport::office::loadOnScreen(book);
+    const QString merge = "OfficeMenuBarMerging/org.tallyvane.Tallyvane.CalcAddOn/ToolsMenu";
+    EXPECT_EQ(testsupport::office::setting("/org.openoffice.Office.Addons/AddonUI",
+                                           merge + "/MenuItems/M2/Title"),
+              "Tallyvane Pareto options...");
+    const QString options = QString::fromLatin1(kCommand).replace("Launcher.Start", "Launcher.Options");
+    EXPECT_EQ(testsupport::office::setting("/org.openoffice.Office.Addons/AddonUI",
+                                           merge + "/MenuItems/M2/URL"),
+              options);
+    testsupport::office::dispatch(book, options);
+    EXPECT_TRUE(waitFor([&] { return windows().contains("\"Pareto options of defects.xlsx\""); }, 30))
+        << windows().toStdString();
+    picture(QStringLiteral("office-4-pareto-options.png"));
+    QProcess::execute(QStringLiteral("pkill"), {"-f", program});
+
+    const auto weighted = batch({"--range", "C:C", "--skip-header", "--weight", "D:D", "--rank-by",
+                                 "weight", "--other-after", "80", "--classes", "80", "--report",
+                                 "--chart"});
+    ASSERT_EQ(weighted.code, 0) << weighted.err.toStdString();
+    testsupport::office::zoom(book, 60);
+    picture(QStringLiteral("office-5-weighted-pareto.png"));
+    const auto grouped = batch({"--range", "'Defect log'!C:C", "--skip-header", "--by", "B:B", "--classes", "80",
+                                "--report", "--chart"});
+    ASSERT_EQ(grouped.code, 0) << grouped.err.toStdString();
+    EXPECT_TRUE(grouped.err.contains("wrote the report sheet Tallyvane2")) << grouped.err.toStdString();
+    testsupport::office::zoom(book, 35);
+    picture(QStringLiteral("office-6-pareto-by-line.png"));
+}
+
 TEST_F(OfficeDesktop, TheRangeInputBoxIsAnsweredInTheOfficeWindow) {
     const QString book = dir + "/defects.xlsx";
     QFile::remove(book);
