@@ -7,11 +7,12 @@
 # (analysis-at-scale-2.png); with the Pareto options on the sample (minutes weighing each defect,
 # ranked by them, Other after 95 %, classes at 80 and 95 %): the report in the workbook window
 # (pareto-weighted.png), its chart drawn by tallyvane-batch --chart-image
-# (pareto-weighted-chart.png), and one chart per line (pareto-by-line.png). Writes them into
-# OUTDIR (default build/pictures). Where the office
-# with windows is installed, also
-# Calc with the add-on's analysis window on the sample, after a highlight and after a report with
-# its chart (office-*.png, taken by the add-on's test on a screen of its own).
+# (pareto-weighted-chart.png), one chart per line (pareto-by-line.png), and the report with a
+# table and chart per line in the workbook window (pareto-by-line-report.png). Writes them into
+# OUTDIR (default build/pictures). Where the office with windows is installed, also Calc with the
+# add-on's analysis window on the sample, after a highlight and after a report with its chart,
+# the add-on's options dialog, a weighted report with Other and the 80 % line, and the report
+# per line (office-*.png, taken by the add-on's tests on screens of their own).
 #   scripts/take-pictures.sh [OUTDIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -76,6 +77,12 @@ options=(--range "'Defect log'!C:C" --skip-header --weight D:D --rank-by weight 
     --chart-size 900x506 >/dev/null
 on_screen 1280x800 dbus-run-session -- "$build/tools/tallyvane-window-pictures" "$out" \
     "$work/defects.xlsx" --report-only "$work/weighted.xlsx" pareto-weighted || status=$?
+cp examples/defects.xlsx "$work/by-line.xlsx"
+"$build/app/tallyvane-batch" "$work/by-line.xlsx" --range "'Defect log'!C:C" --skip-header \
+    --by B:B --weight D:D --classes 80 --report --chart >/dev/null
+on_screen 1600x1800 dbus-run-session -- "$build/tools/tallyvane-window-pictures" "$out" \
+    "$work/defects.xlsx" --report-only "$work/by-line.xlsx" pareto-by-line-report 1600x1800 \
+    || status=$?
 cp examples/defects.xlsx "$work/scaled.xlsx"
 on_screen 1600x900 QT_SCALE_FACTOR=2 dbus-run-session -- "$build/tools/tallyvane-window-pictures" \
     "$out" "$work/scaled.xlsx" --analysis-only analysis-at-scale-2 || status=$?
