@@ -168,7 +168,15 @@ void Startup::openAnalysis(const std::shared_ptr<excel::Application>& app,
     m_session.SourceWorkbook = book;
     // The host's range input box: a window of this program, unless the spreadsheet asks in its
     // own window (an office). With the workbook on screen, the range is picked in its window.
-    if (!app->hasRangeInputHandler())
+    if (!app->hasRangeInputHandler()) {
+        // The spreadsheet's main window is the workbook window on screen.
+        app->setMainWindowActivator([this] {
+            if (m_bookWindow) {
+                m_bookWindow->show();
+                m_bookWindow->raise();
+                m_bookWindow->activateWindow();
+            }
+        });
         app->setRangeInputHandler(
             [this](excel::Application& a, const QString& prompt, const QString& title) {
                 if (m_bookWindow)
@@ -176,6 +184,7 @@ void Startup::openAnalysis(const std::shared_ptr<excel::Application>& app,
                                                               m_bookWindow->model(), m_bookWindow);
                 return platform::RangeInputDialog::ask(a, prompt, title);
             });
+    }
     m_session.LaunchedFromExcel = true;
     if (m_form) {
         // Attached again: the window that is open shows again, not loaded anew.

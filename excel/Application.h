@@ -29,6 +29,10 @@ public:
     SheetCollection Sheets();
     // A reference with or without a sheet (and book) prefix; without one it means the active sheet.
     excel::Range Range(const QString& reference);
+    // The cells and the rows of the active sheet, as the sheet's own Cells and Rows give them.
+    excel::Range Cells() { return ActiveSheet()->Cells(); }
+    excel::Range Cells(int row, int column) { return ActiveSheet()->Cells(row, column); }
+    excel::Range Rows() { return ActiveSheet()->Rows(); }
     // The cells common to both ranges; none when they share no cell. Both must be on one sheet.
     std::optional<excel::Range> Intersect(const excel::Range& a, const excel::Range& b) const;
 
@@ -79,7 +83,21 @@ public:
     // Whether the host serves the input box already (an office asks in its own window).
     bool hasRangeInputHandler() const { return bool(m_rangeInput); }
 
+    // Brings the spreadsheet's main window to the front (the user is about to work in it): the
+    // window of this program that shows the workbooks, through the handler, else the host's
+    // own window (an office's frame); nothing where there is neither.
+    void ActivateMainWindow() {
+        if (m_activateWindow)
+            m_activateWindow();
+        else
+            activateOwnWindow();
+    }
+    void setMainWindowActivator(std::function<void()> activate) {
+        m_activateWindow = std::move(activate);
+    }
+
 protected:
+    virtual void activateOwnWindow() {}
     void actionEnded() {
         for (const auto& listener : m_actionListeners)
             listener();
@@ -87,6 +105,7 @@ protected:
 
 private:
     RangeInputHandler m_rangeInput;
+    std::function<void()> m_activateWindow;
     std::vector<std::function<void()>> m_actionListeners;
     bool m_screenUpdating = true;
 };

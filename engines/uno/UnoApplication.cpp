@@ -4,6 +4,7 @@
 #include "engines/uno/UnoWorkbook.h"
 #include "engines/uno/UnoWorksheet.h"
 
+#include <com/sun/star/awt/XTopWindow.hpp>
 #include <com/sun/star/awt/XWindow2.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
@@ -67,6 +68,20 @@ void UnoApplication::attachTo(const UnoWorkbook* book) {
         if (b.get() == book)
             m_attached = b;
     }
+}
+
+void UnoApplication::activateOwnWindow() {
+    const auto book = std::dynamic_pointer_cast<UnoWorkbook>(ActiveWorkbook());
+    if (!book)
+        return;
+    guarded(*m_connection, "ActivateMainWindow", [&] {
+        const auto controller = book->controller();
+        const auto frame = controller.is() ? controller->getFrame() : nullptr;
+        const Reference<css::awt::XTopWindow> top(frame.is() ? frame->getContainerWindow() : nullptr,
+                                                   UNO_QUERY);
+        if (top.is())
+            top->toFront();
+    });
 }
 
 std::shared_ptr<excel::Workbook> UnoApplication::ActiveWorkbook() {

@@ -36,6 +36,8 @@ public:
     double maxOfRange(const excel::Range& range) override;
     // What an action changed is in the document already; the rules it changed go in now.
     void completeAction() override;
+    // The frame of the document the user is in comes to the front.
+    void activateOwnWindow() override;
     QString abandonAction() override;
 
     UnoConnection& connection() const { return *m_connection; }

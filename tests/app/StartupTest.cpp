@@ -11,6 +11,7 @@
 #include "engines/embedded/EmbeddedApplication.h"
 #include "engines/embedded/EmbeddedHost.h"
 #include "ui/forms/About.h"
+#include "ui/controls/TitelBar.h"
 #include "support/TestFiles.h"
 #include "excel/Workbook.h"
 #include "excel/Worksheet.h"
@@ -20,9 +21,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QStatusBar>
 #include <QFileInfo>
 #include <QAction>
@@ -181,7 +184,24 @@ TEST(Startup, SwitchesOpenPagesOrAboutWithoutAWorkbook) {
     EXPECT_TRUE(s.messages.isEmpty()) << "no workbook needed";
     QDir().mkpath(testsupport::generatedDir("pictures"));
     about.grab().save(testsupport::generatedDir("pictures") + "/about.png");
-    about.findChild<controls::ThemedButton*>("ContactUs")->click();
+    // The caption bar's close and minimise buttons, as a new caption bar has them; its close
+    // button closes the window, and showing it again builds it anew.
+    for (const char* decoration : {"Picture2", "Image1", "Shape1"})
+        EXPECT_TRUE(about.findChild<QWidget*>(decoration)) << decoration;
+    auto* bar = about.findChild<controls::TitelBar*>("TitelBar1");
+    ASSERT_TRUE(bar);
+    EXPECT_TRUE(bar->findChild<QLabel*>("TBARX")->isVisible());
+    EXPECT_TRUE(bar->findChild<QLabel*>("TBAR_")->isVisible());
+    EXPECT_FALSE(bar->findChild<QLabel*>("TBARMax")->isVisible());
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(4, 4), QPointF(4, 4), Qt::LeftButton,
+                      Qt::LeftButton, {});
+    QApplication::sendEvent(bar->findChild<QLabel*>("TBARX"), &press);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(s.anyWindow()) << "the close button closes the About window";
+    s.startup.Main("/612");
+    forms::About& again = forms::About::instance();
+    ASSERT_TRUE(again.isVisible());
+    again.findChild<controls::ThemedButton*>("ContactUs")->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(s.anyWindow()) << "Web site closes the window even without a browser";
     EXPECT_FALSE(s.startup.session().ExcelApp);

@@ -133,6 +133,10 @@ TEST_P(ObjectModel, WorksOutGeometryLikeTheSpreadsheet) {
     EXPECT_FALSE(app->Intersect(range("A1:A3"), range("B1:B3")));
     EXPECT_EQ(app->Intersect(two, range("A2:C3,C1"))->Address(), "$A$2:$A$3,$C$1");
     EXPECT_THROW(app->Intersect(r, app->Worksheets()("My sheet")->Range("A1")), excel::Error);
+    // The application's Cells and Rows are the active sheet's.
+    EXPECT_EQ(app->Cells(4, 3).Address(true, true, true), "[book.xlsx]Data!$C$4");
+    EXPECT_EQ(app->Cells().Count(), app->ActiveSheet()->Cells().Count());
+    EXPECT_EQ(app->Rows()(2).Address(), app->ActiveSheet()->Rows()(2).Address());
 }
 
 TEST_P(ObjectModel, FindsBlankAndErrorFormulaCells) {

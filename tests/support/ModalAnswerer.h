@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QStringList>
 #include <QTimer>
+#include <vector>
 
 namespace testsupport {
 
@@ -19,6 +20,9 @@ public:
     }
 
     QStringList texts;
+    // Each box's icon and its buttons, in the order the boxes came.
+    std::vector<QMessageBox::Icon> icons;
+    std::vector<QMessageBox::StandardButtons> buttons;
 
 private:
     void poll() {
@@ -26,6 +30,8 @@ private:
         if (!box || !box->isVisible())
             return;
         texts << box->windowTitle() + QStringLiteral(": ") + box->text();
+        icons.push_back(box->icon());
+        buttons.push_back(box->standardButtons());
         if (QAbstractButton* b = box->button(m_answer))
             b->click();
         else

@@ -46,6 +46,10 @@ void AnalysisForm::load() {
         }
     } catch (const excel::Error&) {
     }
+    // No to the question before many categories ended the program: the start ends there,
+    // without the window ever showing.
+    if (m_ended)
+        return;
     show();
 }
 
@@ -100,6 +104,8 @@ void AnalysisForm::rangeInput() {
     }
     hideRangeMessages();
     try {
+        // The user picks the range in the spreadsheet's window: it comes to the front.
+        m_session.ExcelApp->ActivateMainWindow();
         setWindowState(1);
         const auto chosen = m_session.ExcelApp->InputBox(
             QStringLiteral("Select a range in one column, header is first cell"), {}, 8);
@@ -183,6 +189,12 @@ void AnalysisForm::closeEvent(QCloseEvent* event) {
 }
 
 void AnalysisForm::setWindowState(int state) {
+    // A window not shown yet takes the state for when it shows (the question before many
+    // categories comes during the start, before the window shows).
+    if (!isVisible()) {
+        QWidget::setWindowState(state == 1 ? Qt::WindowMinimized : Qt::WindowNoState);
+        return;
+    }
     if (state == 1)
         showMinimized();
     else
@@ -205,7 +217,9 @@ void AnalysisForm::endProgram() {
 }
 
 void AnalysisForm::showMessage(const QString& text) {
-    QMessageBox::information(this, QStringLiteral("Tallyvane"), text);
+    // An OK button and no icon, under the program's title.
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tallyvane"), text, QMessageBox::Ok, this);
+    box.exec();
 }
 
 void AnalysisForm::processEvents() {

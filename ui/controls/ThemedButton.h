@@ -15,6 +15,12 @@
 #include <array>
 #include <functional>
 
+class QDragEnterEvent;
+class QDragLeaveEvent;
+class QDragMoveEvent;
+class QDropEvent;
+class QMimeData;
+
 namespace controls {
 
 class ThemedButton : public QWidget {
@@ -54,6 +60,8 @@ public:
     bool setMouseIcon(const QPixmap& icon);
     int MousePointer() const { return m_mousePointer; }
     void setMousePointer(int pointer);
+    // The cursor of MousePointer: a standard pointer (1-15), MouseIcon (99), else the default.
+    void applyMousePointer();
     bool OptionButtonMultiSelect() const { return m_multiSelect; }
     void setOptionButtonMultiSelect(bool on);
     ColorValue OverColor() const { return m_overColor; }
@@ -101,6 +109,14 @@ public:
     // Where a MouseIcon that cannot be used is reported (a message box by default).
     static std::function<void(const QString& title, const QString& text)> reportFailure;
 
+    // Drag and drop as the host offers it: with the drop mode 1 (manual) the button takes
+    // drops and tells of them (OLEDragOver, OLEDragDrop); OLEDrag starts a drag from it
+    // (OLEStartDrag, OLESetData for each format asked of the data, OLEGiveFeedback,
+    // OLECompleteDrag). Effects: 0 none, 1 copy, 2 move.
+    int OLEDropMode() const { return m_oleDropMode; }
+    void setOLEDropMode(int mode);
+    void OLEDrag();
+
 signals:
     void Click();
     void DblClick();
@@ -111,6 +127,15 @@ signals:
     void MouseLeave(int button, int shift, double x, double y);
     void MouseMove(int button, int shift, double x, double y);
     void MouseUp(int button, int shift, double x, double y);
+    // The handler may change *effect (and *allowedEffects, *defaultCursors) as the host's
+    // arguments passed by reference; state 0 the drag entered, 1 it left, 2 it moved over.
+    void OLECompleteDrag(int effect);
+    void OLEDragDrop(QMimeData* data, int* effect, int button, int shift, double x, double y);
+    void OLEDragOver(QMimeData* data, int* effect, int button, int shift, double x, double y,
+                     int state);
+    void OLEGiveFeedback(int effect, bool* defaultCursors);
+    void OLESetData(QMimeData* data, const QString& format);
+    void OLEStartDrag(QMimeData* data, int* allowedEffects);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -126,6 +151,11 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool event(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void dragOver(QDragMoveEvent* event, int state);
 
 private:
     void load();
@@ -156,6 +186,8 @@ private:
     int m_focusStyle = 0;
     ColorValue m_foreColor = systemColor(kColorButtonText);
     QPixmap m_mouseIcon;
+    int m_oleDropMode = 0;
+    QMimeData* m_dragData = nullptr; // what the last drag over carried, for its leave
     int m_mousePointer = 0;
     bool m_multiSelect = false;
     ColorValue m_overColor = rgbValue(0xE0, 0xE0, 0xE0);

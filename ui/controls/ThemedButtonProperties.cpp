@@ -2,7 +2,10 @@
 // bag with each key's default.
 #include "ui/controls/ThemedButton.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QPixmap>
+#include <optional>
 
 namespace controls {
 
@@ -136,7 +139,7 @@ bool ThemedButton::setMouseIcon(const QPixmap& icon) {
     m_mouseIcon = icon;
     mark("MouseIcon");
     m_mousePointer = 99;
-    setCursor(QCursor(icon));
+    applyMousePointer();
     Refresh();
     return true;
 }
@@ -144,8 +147,7 @@ bool ThemedButton::setMouseIcon(const QPixmap& icon) {
 void ThemedButton::setMousePointer(int pointer) {
     m_mousePointer = pointer;
     mark("MousePointer");
-    if (pointer == 0)
-        unsetCursor();
+    applyMousePointer();
     Refresh();
 }
 
@@ -207,14 +209,51 @@ void ThemedButton::setValue(int value) {
     Refresh();
 }
 
+namespace {
+
+// The property names of the skin pictures, by slot.
+const char* const kSkinKeys[] = {
+    "ButtonNormal",       "ButtonOver",       "ButtonPressed",       "ButtonDisabled",
+    "ButtonNormalValued", "ButtonOverValued", "ButtonPressedValued", "ButtonDisabledValued",
+    "ButtonNormalGrayed", "ButtonOverGrayed", "ButtonPressedGrayed", "ButtonDisabledGrayed",
+    "ButtonDefaulted"};
+
+// The standard pointer numbers as the window system's cursors (4, an icon, has none of its own).
+std::optional<Qt::CursorShape> cursorOf(int pointer) {
+    switch (pointer) {
+    case 1: return Qt::ArrowCursor;
+    case 2: return Qt::CrossCursor;
+    case 3: return Qt::IBeamCursor;
+    case 4: return Qt::ArrowCursor;
+    case 5: return Qt::SizeAllCursor;
+    case 6: return Qt::SizeBDiagCursor;
+    case 7: return Qt::SizeVerCursor;
+    case 8: return Qt::SizeFDiagCursor;
+    case 9: return Qt::SizeHorCursor;
+    case 10: return Qt::UpArrowCursor;
+    case 11: return Qt::WaitCursor;
+    case 12: return Qt::ForbiddenCursor;
+    case 13: return Qt::BusyCursor;
+    case 14: return Qt::WhatsThisCursor;
+    case 15: return Qt::SizeAllCursor;
+    default: return std::nullopt;
+    }
+}
+
+} // namespace
+
+void ThemedButton::applyMousePointer() {
+    if (m_mousePointer == 99 && !m_mouseIcon.isNull())
+        setCursor(QCursor(m_mouseIcon));
+    else if (const auto shape = cursorOf(m_mousePointer))
+        setCursor(*shape);
+    else
+        unsetCursor(); // 0, the default, and numbers without a pointer
+}
+
 void ThemedButton::setSkin(int slot, const QImage& picture) {
-    static const char* const keys[] = {
-        "ButtonNormal",       "ButtonOver",       "ButtonPressed",       "ButtonDisabled",
-        "ButtonNormalValued", "ButtonOverValued", "ButtonPressedValued", "ButtonDisabledValued",
-        "ButtonNormalGrayed", "ButtonOverGrayed", "ButtonPressedGrayed", "ButtonDisabledGrayed",
-        "ButtonDefaulted"};
     m_glyphs.at(size_t(slot)) = picture;
-    mark(keys[slot]);
+    mark(kSkinKeys[slot]);
     if (slot == SlotNormal)
         FitToSkin();
     ApplyShape();
@@ -248,6 +287,10 @@ void ThemedButton::readProperties(const PropertyBag& bag) {
     setFont(get("Font", font()).value<QFont>());
     m_foreColor = get("ForeColor", systemColor(kColorButtonText)).toUInt();
     m_mousePointer = get("MousePointer", 0).toInt();
+    m_mouseIcon = get("MouseIcon", QPixmap()).value<QPixmap>();
+    applyMousePointer();
+    for (size_t slot = 0; slot < m_glyphs.size(); ++slot)
+        m_glyphs[slot] = get(kSkinKeys[slot], QImage()).value<QImage>();
     m_multiSelect = flag("OptionButtonMultiSelect", false);
     m_overColor = get("OverColor", rgbValue(0xE0, 0xE0, 0xE0)).toUInt();
     m_picture = get("Picture", QImage()).value<QImage>();
@@ -286,6 +329,12 @@ void ThemedButton::writeProperties(PropertyBag& bag) const {
     flag("ShowFocusRect", m_showFocusRect, true);
     flag("UseParentBackColor", m_useParentBackColor, false);
     put("Value", m_value, 2);
+    // The host's ambient font is the container's.
+    put("Font", font(), parentWidget() ? parentWidget()->font() : QApplication::font(this));
+    put("Picture", m_picture, QImage());
+    put("MouseIcon", m_mouseIcon.isNull() ? QVariant() : QVariant(m_mouseIcon), QVariant());
+    for (size_t slot = 0; slot < m_glyphs.size(); ++slot)
+        put(kSkinKeys[slot], m_glyphs[slot], QImage());
 }
 
 } // namespace controls

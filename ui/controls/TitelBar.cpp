@@ -1,6 +1,7 @@
 #include "ui/controls/TitelBar.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -32,6 +33,12 @@ TitelBar::TitelBar(QWidget* parent)
         resize(200, 31);
     }
     m_caption = objectName();
+    connect(this, &QObject::objectNameChanged, this, [this](const QString& name) {
+        if (!m_captionIsName)
+            return;
+        m_caption = name;
+        Refresh();
+    });
     Refresh();
 }
 
@@ -134,6 +141,7 @@ void TitelBar::setFontProperty(const QFont& font) {
 }
 void TitelBar::setCaption(const QString& caption) {
     m_caption = caption;
+    m_captionIsName = false;
     mark("Caption");
     Refresh();
 }
@@ -179,6 +187,37 @@ void TitelBar::setPicturePos(int mode, int x, int y) {
     Refresh();
 }
 
+void TitelBar::setAutoRedraw(bool on) {
+    m_autoRedraw = on;
+    mark("AutoRedraw");
+    Refresh();
+}
+
+void TitelBar::setForeColor(ColorValue color) {
+    m_foreColor = color;
+    mark("ForeColor");
+    Refresh();
+}
+
+void TitelBar::setPicture(const QPixmap& picture) {
+    m_picture = picture;
+    mark("Picture");
+    Refresh(); // the icon is drawn again over it
+}
+
+void TitelBar::keyPressEvent(QKeyEvent* event) {
+    emit KeyDown(event->key(), int(event->modifiers() >> 25));
+    if (!event->text().isEmpty())
+        emit KeyPress(event->text().at(0).unicode());
+    QWidget::keyPressEvent(event);
+}
+
+void TitelBar::keyReleaseEvent(QKeyEvent* event) {
+    if (!event->isAutoRepeat())
+        emit KeyUp(event->key(), int(event->modifiers() >> 25));
+    QWidget::keyReleaseEvent(event);
+}
+
 void TitelBar::setToolTipText(const QString& text) {
     setToolTip(text);
     mark("ToolTipText");
@@ -219,6 +258,10 @@ void TitelBar::readProperties(const PropertyBag& bag) {
     m_font = bag.read(QStringLiteral("Font"), font()).value<QFont>();
     setToolTip(bag.read(QStringLiteral("ToolTipText"), QString()).toString());
     m_caption = bag.read(QStringLiteral("Caption"), objectName()).toString();
+    m_captionIsName = false;
+    m_autoRedraw = flag("AutoRedraw", false);
+    m_foreColor = colour("ForeColor", 0x80000012);
+    m_picture = bag.read(QStringLiteral("Picture"), QPixmap()).value<QPixmap>();
     m_captionPosX = bag.read(QStringLiteral("CaptionPosX"), 0).toInt();
     m_captionPosY = bag.read(QStringLiteral("CaptionPosY"), 2).toInt();
     m_border = quint8(bag.read(QStringLiteral("BorderNormal"), 0).toInt());
@@ -273,6 +316,13 @@ void TitelBar::writeProperties(PropertyBag& bag) const {
     bag.write(QStringLiteral("PicturePosMode"), m_picturePosMode, 0);
     bag.write(QStringLiteral("PicturePosX"), m_pictureX, 6);
     bag.write(QStringLiteral("PicturePosY"), m_pictureY, 4);
+    flag("AutoRedraw", m_autoRedraw, false);
+    colour("ForeColor", m_foreColor, 0x80000012);
+    bag.write(QStringLiteral("Font"), m_font, font());
+    // Pictures compare by nothing but their presence.
+    const auto picture = [](const QPixmap& p) { return p.isNull() ? QVariant() : QVariant(p); };
+    bag.write(QStringLiteral("Picture"), picture(m_picture), QVariant());
+    bag.write(QStringLiteral("PictureButton"), picture(m_icon), QVariant());
 }
 
 void TitelBar::paintEvent(QPaintEvent*) {
@@ -372,9 +422,13 @@ void TitelBar::buttonPressed(QLabel* button) {
     m_hoverState = 255;
     // The Enabled flags change only the pictures; the actions always work.
     QWidget* form = window();
-    if (button == m_close)
+    if (button == m_close) {
+        // Pending events are not let run here: a window that goes when closed would be deleted
+        // while this button's press is still being delivered.
         form->close();
-    else if (button == m_max)
+        return;
+    }
+    if (button == m_max)
         form->isMaximized() ? form->showNormal() : form->showMaximized();
     else
         form->showMinimized();

@@ -44,6 +44,7 @@ public:
     void setButtonsEnabled(bool close, bool maximized, bool minimized);
     bool ShowCloseEnabled() const { return m_closeEnabled; }
     void setFontProperty(const QFont& font);
+    const QFont& FontProperty() const { return m_font; }
     QString Caption() const { return m_caption; }
     void setCaption(const QString& caption);
     void setCaptionPos(int x, int y);
@@ -53,10 +54,20 @@ public:
     void setIconStyle(int style);
     void setDashBack(bool on);
     void setPictureButton(const QPixmap& icon);
+    const QPixmap& PictureButton() const { return m_icon; }
     void setPicturePos(int mode, int x, int y);
     int PicturePosX() const { return m_pictureX; }
     int PicturePosY() const { return m_pictureY; }
     void setToolTipText(const QString& text);
+    // A stored flag: painting keeps its own backing image whatever it says.
+    bool AutoRedraw() const { return m_autoRedraw; }
+    void setAutoRedraw(bool on);
+    // The surface's text colour; every paint sets it to the caption's colour.
+    ColorValue ForeColor() const { return m_foreColor; }
+    void setForeColor(ColorValue color);
+    // The picture of the surface, under the gradient; setting it draws the icon again.
+    const QPixmap& Picture() const { return m_picture; }
+    void setPicture(const QPixmap& picture);
 
     void readProperties(const PropertyBag& bag);
     void writeProperties(PropertyBag& bag) const;
@@ -84,6 +95,10 @@ public:
 signals:
     void Click();
     void DblClick();
+    // keyCode is Qt's key; shift 1 Shift, 2 Ctrl, 4 Alt; keyAscii the character typed.
+    void KeyDown(int keyCode, int shift);
+    void KeyPress(int keyAscii);
+    void KeyUp(int keyCode, int shift);
     void MouseDown(int button, int shift, int x, int y);
     void MouseMove(int button, int shift, int x, int y);
     void MouseUp(int button, int shift, int x, int y);
@@ -96,6 +111,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -132,6 +149,11 @@ private:
     int m_iconStyle = 0;
     bool m_dashBack = false;
     QPixmap m_icon;
+    QPixmap m_picture;
+    bool m_autoRedraw = false;
+    ColorValue m_foreColor = 0x80000012;
+    // A new bar's caption is its name, and follows it until a caption is given or read.
+    bool m_captionIsName = true;
     int m_picturePosMode = 0, m_pictureX = 6, m_pictureY = 4;
 
     int m_captionX = 0, m_captionY = 0;

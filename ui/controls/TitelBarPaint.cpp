@@ -315,6 +315,9 @@ void TitelBar::Refresh() {
         return;
     m_image = QImage(size(), QImage::Format_RGB32);
     m_image.fill(realColor(m_backColor));
+    if (!m_picture.isNull())
+        QPainter(&m_image).drawPixmap(0, 0, m_picture);
+    m_foreColor = m_captionColor; // the surface's text colour is the caption's
     SetTBX_();
     SetVerlauf(m_v1Begin, m_v1End, m_v2Begin, m_v2End);
     SetImageI();

@@ -76,7 +76,6 @@ About::About()
     auto* caption = new controls::TitelBar(this);
     caption->setObjectName(QStringLiteral("TitelBar1"));
     caption->setGeometry(twipsRect(this, 0, 0, 6000, 492));
-    caption->setShowButtons(false, false, false); // Label4 closes this window
     styleCaptionBar(caption, QStringLiteral("Tallyvane"));
     QLabel* name =
         label(this, "Label1", QStringLiteral("Tallyvane"), twipsRect(this, 2400, 720, 3360, 492));
@@ -95,9 +94,21 @@ About::About()
     m_label4->setCursor(Qt::PointingHandCursor);
     colour(m_label4, QColor(192, 192, 255), Qt::white);
     m_label4->installEventFilter(this);
+    // A label lies under the caption bar, which is a window of its own: the bar's close and
+    // minimise buttons are what shows there.
+    m_label4->stackUnder(caption);
     QLabel* picture = label(this, "Picture2", QString(), twipsRect(this, 360, 720, 1800, 1500));
     picture->setPixmap(decoration(picture->width(), picture->height()));
     picture->setFrameShape(QFrame::Box);
+    // The image: the product's mark, small, under the picture; the shape: a rule under the
+    // product's name.
+    QLabel* image = label(this, "Image1", QString(), twipsRect(this, 360, 2640, 420, 420));
+    image->setPixmap(decoration(image->width(), image->height()));
+    auto* shape = new QFrame(this);
+    shape->setObjectName(QStringLiteral("Shape1"));
+    shape->setGeometry(twipsRect(this, 2400, 1212, 3360, 15));
+    shape->setFrameShape(QFrame::HLine);
+    colour(shape, QColor(192, 192, 255), QColor(192, 192, 255));
     auto* contactUs = new controls::ThemedButton(this, QStringLiteral("ContactUs"));
     contactUs->setGeometry(twipsRect(this, 2400, 2640, 1500, 420));
     contactUs->setButtonThemeType(1);

@@ -371,13 +371,56 @@ TEST(AnalysisForm, NoToTheQuestionBeforeManyCategoriesEndsTheProgram) {
         sheet.cells.push_back({QString("A%1").arg(i), QString("C%1").arg(i)});
     sheet.selection = "A1:A151";
     testsupport::ModalAnswerer no(QMessageBox::No);
+    // Whether the analysis window showed at any moment.
+    struct ShowSpy : QObject {
+        bool shown = false;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            shown = shown || (event->type() == QEvent::Show &&
+                              qobject_cast<analysis::AnalysisForm*>(watched));
+            return false;
+        }
+    } spy;
+    qApp->installEventFilter(&spy);
     Window w(sheet);
+    qApp->removeEventFilter(&spy);
+    EXPECT_FALSE(spy.shown) << "the start ends before the window shows";
     ASSERT_EQ(no.texts.size(), 1);
     EXPECT_EQ(no.texts.front(),
               "Quit: 151 unique categories detected! The operation mat require some "
               "time to finish. Would you want to continue?");
     EXPECT_EQ(w.finished, 1);
     EXPECT_EQ(w.form->mainListView().count(), 0);
+}
+
+// Range input brings the workbook window (the spreadsheet's main window) to the front before
+// the user is asked for the range there.
+TEST(AnalysisForm, RangeInputBringsTheWorkbookWindowToTheFront) {
+    Window w(defects());
+    sheetview::WorkbookWindow* book = w.startup.workbookWindow();
+    ASSERT_TRUE(book && w.form);
+    w.form->activateWindow();
+    QApplication::processEvents();
+    bool frontWhenAsked = false;
+    w.startup.session().ExcelApp->setRangeInputHandler(
+        [&](excel::Application& app, const QString&, const QString&) {
+            QApplication::processEvents();
+            frontWhenAsked = QApplication::activeWindow() == book;
+            return std::optional(app.Range("Log!A1:A5"));
+        });
+    w.control<controls::ThemedButton>("InputButton1")->click();
+    EXPECT_TRUE(frontWhenAsked);
+}
+
+// The sort routine's failure (and the window's other messages): an OK button, no icon, under
+// the program's title.
+TEST(AnalysisForm, MessagesHaveAnOkButtonAndNoIcon) {
+    Window w(defects());
+    ASSERT_TRUE(w.form);
+    testsupport::ModalAnswerer ok;
+    w.form->showMessage("ERROR IN SORT ROUTINE:\r\n13\tType mismatch");
+    ASSERT_EQ(ok.texts, QStringList{"Tallyvane: ERROR IN SORT ROUTINE:\r\n13\tType mismatch"});
+    EXPECT_EQ(ok.icons.front(), QMessageBox::NoIcon);
+    EXPECT_EQ(ok.buttons.front(), QMessageBox::StandardButtons(QMessageBox::Ok));
 }
 
 TEST(AnalysisForm, StatsAndTheHelpTexts) {

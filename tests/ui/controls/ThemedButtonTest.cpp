@@ -7,7 +7,10 @@
 #include "ui/controls/VisualStyle.h"
 
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -161,6 +164,114 @@ TEST(ThemedButton, ReadsValueTwoWhenTheBagHasNoneAndKeepsOtherDefaultsOut) {
     f.button->setShowFocusRect(false);
     f.button->writeProperties(bag);
     EXPECT_EQ(bag.stored("ShowFocusRect"), QVariant(0));
+}
+
+// The skins, the picture, the custom pointer and the font go into the bag and come back.
+TEST(ThemedButton, KeepsItsSkinsPictureMouseIconAndFontInThePropertyBag) {
+    Form f;
+    QImage normal(30, 20, QImage::Format_RGB32);
+    normal.fill(Qt::green);
+    QImage pressed(30, 20, QImage::Format_RGB32);
+    pressed.fill(Qt::darkGreen);
+    f.button->setSkin(ThemedButton::SlotNormal, normal);
+    f.button->setSkin(ThemedButton::SlotPressed, pressed);
+    QImage picture(12, 12, QImage::Format_RGB32);
+    picture.fill(Qt::yellow);
+    f.button->setPicture(picture);
+    QPixmap pointer(32, 32);
+    pointer.fill(Qt::black);
+    ASSERT_TRUE(f.button->setMouseIcon(pointer));
+    QFont tahoma("Tahoma");
+    tahoma.setPointSizeF(9);
+    f.button->setFont(tahoma);
+    controls::PropertyBag bag;
+    f.button->writeProperties(bag);
+    for (const char* key : {"ButtonNormal", "ButtonPressed", "Picture", "MouseIcon", "Font"})
+        EXPECT_TRUE(bag.contains(key)) << key;
+
+    ThemedButton again(&f.window, "Command1");
+    again.readProperties(bag);
+    EXPECT_EQ(again.skin(ThemedButton::SlotPressed).pixelColor(0, 0), QColor(Qt::darkGreen));
+    EXPECT_EQ(again.Picture().size(), QSize(12, 12));
+    EXPECT_EQ(again.MousePointer(), 99);
+    EXPECT_EQ(again.cursor().shape(), Qt::BitmapCursor);
+    EXPECT_EQ(again.font().family(), "Tahoma");
+}
+
+// MousePointer's standard numbers are the window system's pointers; 0 is the default one.
+TEST(ThemedButton, MousePointerNumbersShowTheirPointers) {
+    Form f;
+    const std::pair<int, Qt::CursorShape> pointers[] = {
+        {1, Qt::ArrowCursor}, {2, Qt::CrossCursor},      {3, Qt::IBeamCursor},
+        {7, Qt::SizeVerCursor}, {9, Qt::SizeHorCursor},  {11, Qt::WaitCursor},
+        {12, Qt::ForbiddenCursor}, {13, Qt::BusyCursor}, {14, Qt::WhatsThisCursor}};
+    for (const auto& [number, shape] : pointers) {
+        f.button->setMousePointer(number);
+        EXPECT_EQ(f.button->cursor().shape(), shape) << number;
+    }
+    f.button->setMousePointer(0);
+    EXPECT_FALSE(f.button->testAttribute(Qt::WA_SetCursor));
+    f.button->setMousePointer(99); // custom without an icon: the default pointer
+    EXPECT_FALSE(f.button->testAttribute(Qt::WA_SetCursor));
+}
+
+// Drag and drop reach the host as its six events, the effects as the host leaves them.
+TEST(ThemedButton, PassesDragAndDropToTheHost) {
+    Form f;
+    EXPECT_FALSE(f.button->acceptDrops()) << "no drops unless the host takes them";
+    f.button->setOLEDropMode(1);
+    EXPECT_TRUE(f.button->acceptDrops());
+    QStringList told;
+    QObject::connect(f.button, &ThemedButton::OLEDragOver,
+                     [&](QMimeData* data, int* effect, int button, int shift, double x, double y,
+                         int state) {
+                         told << QString("over %1 %2 %3 %4 %5,%6 %7")
+                                     .arg(data ? data->text() : "-")
+                                     .arg(*effect).arg(button).arg(shift).arg(x).arg(y).arg(state);
+                         *effect = 1; // the host takes copies only
+                     });
+    QObject::connect(f.button, &ThemedButton::OLEDragDrop,
+                     [&](QMimeData* data, int* effect, int, int, double x, double y) {
+                         told << QString("drop %1 %2 %3,%4").arg(data->text()).arg(*effect).arg(x).arg(y);
+                     });
+    QMimeData data;
+    data.setText("Scratch");
+    QDragEnterEvent enter(QPoint(5, 6), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                          Qt::ShiftModifier);
+    const int proposed = enter.proposedAction() == Qt::MoveAction ? 2 : 1;
+    QApplication::sendEvent(f.button, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    EXPECT_EQ(enter.dropAction(), Qt::CopyAction) << "as the host left the effect";
+    QDropEvent drop(QPointF(7, 8), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(f.button, &drop);
+    QDragEnterEvent again(QPoint(5, 6), Qt::CopyAction, &data, Qt::NoButton, {});
+    QApplication::sendEvent(f.button, &again);
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(f.button, &leave);
+    ASSERT_EQ(told.size(), 4) << told.join('|').toStdString();
+    EXPECT_EQ(told[0], QString("over Scratch %1 1 1 5,6 0").arg(proposed))
+        << "the proposed effect, left button, Shift, entered";
+    EXPECT_TRUE(told[1].startsWith("drop Scratch ")) << told[1].toStdString();
+    EXPECT_TRUE(told[1].endsWith(" 7,8")) << told[1].toStdString();
+    EXPECT_EQ(told[2], "over Scratch 1 0 0 5,6 0");
+    EXPECT_TRUE(told[3].startsWith("over Scratch 0 0 0 ") && told[3].endsWith(" 1"))
+        << "left: " << told[3].toStdString();
+
+    // A drag from the button: the host fills the data as a format is asked of it, and may
+    // refuse the drag; it is told how the drag ended.
+    QObject::connect(f.button, &ThemedButton::OLEStartDrag, [&](QMimeData* d, int* allowed) {
+        told << QString("start %1").arg(*allowed);
+        told << QString::fromUtf8(d->data("text/csv"));
+        *allowed = 0;
+    });
+    QObject::connect(f.button, &ThemedButton::OLESetData, [&](QMimeData* d, const QString& format) {
+        told << "set " + format;
+        d->setData(format, "Scratch,44");
+    });
+    QObject::connect(f.button, &ThemedButton::OLECompleteDrag,
+                     [&](int effect) { told << QString("complete %1").arg(effect); });
+    f.button->OLEDrag();
+    EXPECT_EQ(told.mid(4), (QStringList{"start 3", "set text/csv", "Scratch,44", "complete 0"}));
 }
 
 TEST(ThemedButton, ShapesItsWindowByLookAndCorner) {

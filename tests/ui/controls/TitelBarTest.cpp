@@ -4,6 +4,7 @@
 #include "ui/controls/TitelBar.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QSignalSpy>
@@ -160,6 +161,61 @@ TEST(TitelBar, ReadsAndWritesItsPropertiesWithTheirDefaults) {
     EXPECT_EQ(bag.stored("ShowMaximized"), QVariant(-1));
     EXPECT_FALSE(bag.contains("ShowClose"));
     EXPECT_FALSE(bag.contains("Caption"));
+}
+
+// A form names its controls after making them: a new bar's caption is the name it is given,
+// until a caption of its own is set.
+TEST(TitelBar, ANewBarIsCaptionedWithItsNameAndHearsTheKeyboard) {
+    Form f;
+    EXPECT_EQ(f.bar->Caption(), "TitelBar1");
+    f.bar->setCaption("Tallyvane 2.1");
+    f.bar->setObjectName("Renamed");
+    EXPECT_EQ(f.bar->Caption(), "Tallyvane 2.1") << "a caption given stays";
+
+    QSignalSpy down(f.bar, &TitelBar::KeyDown), press(f.bar, &TitelBar::KeyPress),
+        up(f.bar, &TitelBar::KeyUp);
+    QKeyEvent pressed(QEvent::KeyPress, Qt::Key_A, Qt::ShiftModifier, "A");
+    QApplication::sendEvent(f.bar, &pressed);
+    QKeyEvent released(QEvent::KeyRelease, Qt::Key_A, Qt::ShiftModifier, "A");
+    QApplication::sendEvent(f.bar, &released);
+    ASSERT_EQ(down.size(), 1);
+    EXPECT_EQ(down[0], (QVariantList{int(Qt::Key_A), 1})) << "Shift is 1";
+    ASSERT_EQ(press.size(), 1);
+    EXPECT_EQ(press[0][0].toInt(), int('A'));
+    ASSERT_EQ(up.size(), 1);
+    EXPECT_EQ(up[0], (QVariantList{int(Qt::Key_A), 1}));
+}
+
+// Font, the icon, the surface's picture, AutoRedraw and ForeColor go into the bag and come back.
+TEST(TitelBar, KeepsItsFontPicturesAndFlagsInThePropertyBag) {
+    Form f;
+    QFont tahoma("Tahoma");
+    tahoma.setPointSizeF(14.4);
+    f.bar->setFontProperty(tahoma);
+    QPixmap icon(16, 16);
+    icon.fill(Qt::red);
+    f.bar->setPictureButton(icon);
+    QPixmap surface(8, 8);
+    surface.fill(Qt::blue);
+    f.bar->setPicture(surface);
+    f.bar->setAutoRedraw(true);
+    f.bar->setForeColor(rgbValue(1, 2, 3));
+    EXPECT_EQ(f.bar->ForeColor(), rgbValue(255, 255, 255)) << "painting gives it the caption's colour";
+    controls::PropertyBag bag;
+    f.bar->writeProperties(bag);
+    for (const char* key : {"Font", "PictureButton", "Picture", "AutoRedraw", "ForeColor"})
+        EXPECT_TRUE(bag.contains(key)) << key;
+    TitelBar again(&f.window);
+    again.readProperties(bag);
+    EXPECT_EQ(again.FontProperty().family(), "Tahoma");
+    EXPECT_EQ(again.FontProperty().pointSizeF(), 14.4);
+    EXPECT_EQ(again.PictureButton().size(), QSize(16, 16));
+    EXPECT_EQ(again.Picture().size(), QSize(8, 8));
+    EXPECT_TRUE(again.AutoRedraw());
+    controls::PropertyBag plain;
+    TitelBar(&f.window).writeProperties(plain);
+    for (const char* key : {"Font", "PictureButton", "Picture", "AutoRedraw"})
+        EXPECT_FALSE(plain.contains(key)) << key << " at its default is left out";
 }
 
 TEST(TitelBar, Style14SplitsTheBarIntoTwoHalvesAndStyle0UsesOneGradient) {
