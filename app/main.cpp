@@ -58,6 +58,20 @@ void onQuitSignal(int) {
 
 bool quitAsked = false;
 
+// Once the end is asked for, a dialog that still opens (a message after a failed attachment)
+// is cancelled as it shows.
+class CancelDialogs : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            if (auto* dialog = qobject_cast<QDialog*>(watched))
+                QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
+        }
+        return false;
+    }
+};
+
 void quitOnSignals(QCoreApplication& app) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, quitSignal) != 0)
         return;
@@ -65,7 +79,9 @@ void quitOnSignals(QCoreApplication& app) {
     QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
         // Before the main loop runs, the start's own windows (a message, the options dialog, a
         // workbook's progress) wait in loops of their own, which quit() does not reach: they
-        // are cancelled, and the program ends when the start returns.
+        // are cancelled, those still to come too, and the program ends when the start returns.
+        if (!quitAsked)
+            qApp->installEventFilter(new CancelDialogs(qApp));
         quitAsked = true;
         for (QWidget* window : QApplication::topLevelWidgets()) {
             if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible())
