@@ -16,7 +16,9 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QRect>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -48,8 +50,19 @@ protected:
         qputenv("TALLYVANE_PROGRAM", program.toUtf8());
         qputenv("TALLYVANE_UNO_CONNECT", addOnPlace.toUtf8());
         qputenv("QT_QPA_PLATFORM", "xcb");
+        // The program's settings of the test's own, with the analysis window at the screen's
+        // right edge: where a window manager puts a new window varies, and in the middle it
+        // would cover the office's column the test looks at.
+        const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", (dir + "/config").toUtf8());
+        QSettings(dir + "/config/Tallyvane/Tallyvane.conf", QSettings::IniFormat)
+            .setValue(QStringLiteral("AnalysisWindow/geometry"), QRect(664, 0, 616, 637));
         const int started = QProcess::execute(QStringLiteral(TALLYVANE_OFFICE_SCRIPT),
                                               {"desktop", dir, control.section('=', 1)});
+        if (configHome.isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", configHome);
         qputenv("TALLYVANE_UNO_CONNECT", control.toUtf8());
         qunsetenv("TALLYVANE_PROGRAM");
         qputenv("QT_QPA_PLATFORM", "offscreen");
