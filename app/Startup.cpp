@@ -71,13 +71,16 @@ void Startup::Main(const QString& argument) {
     }
 }
 
+std::shared_ptr<excel::Application> Startup::officeApplication() {
+    if (!attachOffice)
+        throw excel::Error(QStringLiteral("Office"),
+                           QStringLiteral("This Tallyvane was built without LibreOffice support."));
+    return attachOffice();
+}
+
 void Startup::ChooseOfficeOptions() {
     try {
-        if (!attachOffice)
-            throw excel::Error(QStringLiteral("Office"),
-                               QStringLiteral("This Tallyvane was built without LibreOffice "
-                                              "support."));
-        const auto app = attachOffice();
+        const auto app = officeApplication();
         const auto book = app->ActiveWorkbook();
         if (!book) {
             showMessage(QStringLiteral("An Excel instance found but no Activeworkbook"));
@@ -110,13 +113,8 @@ void Startup::AttachToExcel(const QString& argument) {
         // A workbook file is read on a worker thread while the user sees its progress; whatever
         // else the argument names is found as it was.
         const auto open = [this](const QString& arg) -> std::shared_ptr<excel::Application> {
-            if (arg == QLatin1String("--office")) {
-                if (!attachOffice)
-                    throw excel::Error(QStringLiteral("Office"),
-                                       QStringLiteral("This Tallyvane was built without "
-                                                      "LibreOffice support."));
-                return attachOffice();
-            }
+            if (arg == QLatin1String("--office"))
+                return officeApplication();
             // A spreadsheet running apart from us (LibreOffice) that has the workbook open, or
             // the one the user works in when nothing is named, comes first.
             if (auto running = excel::activeApplication(arg, 1))

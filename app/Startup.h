@@ -70,6 +70,8 @@ private:
                       const std::shared_ptr<excel::Workbook>& book);
     void openAnother(const QString& path);
     // The analysis window on a workbook (the start-up flow), or the one open brought forward.
+    // The running office (attachOffice), or excel::Error saying why not.
+    std::shared_ptr<excel::Application> officeApplication();
     void openAnalysis(const std::shared_ptr<excel::Application>& app,
                       const std::shared_ptr<excel::Workbook>& book);
     // Analysis > Pareto analysis in a workbook window.
