@@ -35,6 +35,9 @@ struct ReadLimits {
     int mostValues = 0;
     // Whether the sheets' charts are read (for a window that shows them).
     bool withCharts = true;
+    // Whether sheets are read by the fast plain reader first (the full parser takes a part beyond
+    // it); false reads every sheet with the full parser, as tests compare the two.
+    bool plainReader = true;
     QString valueSheet;
     excel::CellRect valueArea;
     // Whether the sheet of that name (the active one or not) holds those cells.

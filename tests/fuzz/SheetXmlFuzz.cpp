@@ -2,14 +2,17 @@
 // of the shared strings), packed into a valid workbook file around it, so that mutations reach
 // the XML readers instead of stopping at the zip directory. What is read is then saved with a
 // highlight and a new sheet, and the saved file must read again. It is also read for one column
-// only, as the batch reads it for a range (ending at the third different text there).
+// only, as the batch reads it for a range (ending at the third different text there). Both reads
+// must come out as the full parser alone reads the part: the fast path may not differ from it.
 #include "FuzzSupport.h"
+#include "support/WorkbookDump.h"
 #include "excel/FormatConditions.h"
 #include "engines/embedded/EmbeddedApplication.h"
 #include "engines/embedded/xlsx/XlsxReader.h"
 #include "excel/Workbook.h"
 #include "excel/Worksheet.h"
 
+#include <cstdio>
 #include <zip.h>
 
 namespace {
@@ -72,14 +75,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 : input.mid(cut + 13);
     const QString path = fuzz::writeScratch(".xlsx", nullptr, 0);
     pack(path, sheet, strings);
-    // Read for one column only, as the batch with a range does (other cells skipped).
-    fuzz::refusalIsAnAnswer([&] {
-        embedded::ReadLimits oneColumn;
-        oneColumn.firstColumn = oneColumn.lastColumn = 1;
-        oneColumn.mostValues = 2; // and ended early past two different texts in it
-        oneColumn.valueArea = {1, 1, excel::kMaxRows, 1};
-        embedded::readXlsx(path, oneColumn);
-    });
+    // Read for one column only, as the batch with a range does (other cells skipped), and whole.
+    embedded::ReadLimits oneColumn;
+    oneColumn.firstColumn = oneColumn.lastColumn = 1;
+    oneColumn.mostValues = 2; // and ended early past two different texts in it
+    oneColumn.valueArea = {1, 1, excel::kMaxRows, 1};
+    for (embedded::ReadLimits limits : {oneColumn, embedded::ReadLimits()}) {
+        limits.withCharts = false;
+        const std::string fast =
+            testsupport::readAndDump([&] { return embedded::readXlsx(path, limits); });
+        if (fast.rfind("refused: ", 0) == 0 && fast.size() == 9)
+            abort(); // a refusal without a reason
+        limits.plainReader = false;
+        const std::string full =
+            testsupport::readAndDump([&] { return embedded::readXlsx(path, limits); });
+        if (fast != full) {
+            std::fprintf(stderr, "fast path:\n%s\nfull parser:\n%s\n", fast.c_str(), full.c_str());
+            abort();
+        }
+    }
     bool opened = false;
     fuzz::refusalIsAnAnswer([&] {
         auto app = embedded::EmbeddedApplication::create();

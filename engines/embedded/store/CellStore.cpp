@@ -112,6 +112,14 @@ void CellStore::append(int row, int column, const Cell& cell) {
     ++m_version;
 }
 
+void CellStore::reserve(int column, size_t cells) {
+    if (size_t(column) > m_columns.size()) {
+        m_columns.resize(size_t(column));
+        m_unsorted.resize(size_t(column));
+    }
+    m_columns[size_t(column - 1)].reserve(cells);
+}
+
 void CellStore::finishLoading() {
     for (size_t i = 0; i < m_columns.size(); ++i) {
         if (!m_unsorted[i])

@@ -108,6 +108,8 @@ public:
     // Loading: cells of a column usually come in row order; finishLoading() sorts and removes
     // duplicates (the last one written wins) for columns that did not.
     void append(int row, int column, const Cell& cell);
+    // Room for this many cells of a column, made once before loading rather than as it grows.
+    void reserve(int column, size_t cells);
     void finishLoading();
     // Editing: puts a cell in place, replacing one that is there.
     void set(int row, int column, const Cell& cell);
@@ -146,6 +148,8 @@ public:
         }
     }
 
+    // How many columns the store has room for (the last with cells, or reserved, and those before).
+    int columnCount() const { return int(m_columns.size()); }
     // Cells of one column in row order (empty beyond the last used column).
     const std::vector<Cell>& column(int column) const;
 

@@ -31,8 +31,8 @@ struct SheetData {
     // The saved selection of the sheet (of its active pane); A1 when the file names none.
     QVector<excel::CellRect> selection{excel::CellRect::cell(1, 1)};
     excel::CellRect activeCell = excel::CellRect::cell(1, 1);
-    // What the file declares as the sheet's extent. Only reported: it may be wrong, and nothing
-    // is ever sized from it.
+    // What the file declares as the sheet's extent. Only reported: it may be wrong, and the
+    // store is sized from it only where the part is large enough to hold it.
     QString declaredDimension;
     QString partName; // where the sheet came from in the package; empty for other sources
     // By column, in characters, where the file gives them; the worksheet takes them over.

@@ -64,6 +64,8 @@ void PlainXml::process(bool final) {
         } else if (m_buffer[m_pos + 1] == '?' && m_atStart) {
             step = declaration();
         } else if (m_phase != Phase::Epilog && isNameStart(uchar(m_buffer[m_pos + 1]))) {
+            if (m_phase == Phase::Content && m_handlers.skim && skimmed())
+                continue;
             if ((m_phase == Phase::Content && leaf()) || plainStartTag()) {
                 m_atStart = false;
                 continue;
@@ -246,6 +248,26 @@ PlainXml::Step PlainXml::text(size_t end) {
     if (!m_text.empty())
         m_handlers.text(m_text.data(), int(m_text.size()));
     return Step::Done;
+}
+
+bool PlainXml::skimmed() {
+    if (m_open.empty())
+        return false;
+    bool closed = false;
+    const char* opened = nullptr;
+    const size_t taken = m_handlers.skim(m_buffer.data() + m_pos, m_buffer.size() - m_pos,
+                                         m_open.back(), closed, opened);
+    if (taken == 0)
+        return false;
+    m_pos += taken;
+    m_atStart = false;
+    if (closed)
+        m_open.pop_back();
+    if (opened)
+        m_open.emplace_back(opened);
+    if (m_open.empty())
+        m_phase = Phase::Epilog;
+    return true;
 }
 
 bool PlainXml::leaf() {

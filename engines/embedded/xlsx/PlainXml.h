@@ -21,6 +21,14 @@ public:
         std::function<void(const char* name)> end;
         std::function<void(const char* data, int length)> text;
         const bool* stopped; // set when a handler refused: read no further
+        // Optional: at a start tag inside the element named innermost, takes a run of whole
+        // tokens of a grammar of its own in one go and says how many bytes it took (0: none;
+        // the tag is read as usual). It may close innermost (closed) and leave one element it
+        // opened still open (opened, its name); it must take only well-formed XML, and tell
+        // the handlers itself what it read.
+        std::function<size_t(const char* data, size_t size, const std::string& innermost,
+                             bool& closed, const char*& opened)>
+            skim = {};
     };
 
     explicit PlainXml(Handlers handlers);
@@ -38,6 +46,8 @@ private:
 
     void process(bool final);
     Step declaration();
+    // The handlers' own reading of a run of tokens; false when they took none.
+    bool skimmed();
     // <name>text</name> with no attributes and plain text, as most of a sheet's cells hold:
     // read in one go when it is all in the buffer; false to read it token by token.
     bool leaf();

@@ -2,6 +2,7 @@
 
 #include "engines/embedded/FileRefusal.h"
 #include "engines/embedded/store/NumberFormats.h"
+#include "engines/embedded/xlsx/ZipPackage.h"
 
 #include <cctype>
 #include <charconv>
@@ -51,6 +52,7 @@ SheetXmlReader::SheetXmlReader(const QString& fileName, SheetData& sheet,
 bool SheetXmlReader::read(ZipPackage& package, bool plain) {
     if (plain)
         usePlainReader();
+    m_partBytes = package.declaredSize(m_sheet.partName);
     parse(package);
     if (plainReaderGaveUp())
         return false;
@@ -116,7 +118,7 @@ void SheetXmlReader::startElement(const char* name, const char** attributes) {
         break;
     case 'r':
         if (std::strcmp(local, "row") == 0)
-            return startRow(attributes);
+            return startRow(attribute(attributes, "r"));
         if (std::strcmp(local, "rPh") == 0)
             ++m_phoneticDepth;
         break;
@@ -144,20 +146,58 @@ void SheetXmlReader::startElement(const char* name, const char** attributes) {
                                 active ? QString::fromUtf8(active) : QString(),
                                 sqref ? QString::fromUtf8(sqref) : QString()});
     } else if (std::strcmp(local, "dimension") == 0) {
-        if (const char* ref = attribute(attributes, "ref"))
+        if (const char* ref = attribute(attributes, "ref")) {
             m_sheet.declaredDimension = QString::fromUtf8(ref);
+            const auto extent = excel::parseReference(m_sheet.declaredDimension);
+            if (extent && extent->sheet.isEmpty() && extent->areas.size() == 1)
+                sizeStore(extent->areas.front());
+        }
     } else {
         m_rules.start(local, attributes);
     }
 }
 
-void SheetXmlReader::startRow(const char** attributes) {
+void SheetXmlReader::sizeStore(const excel::CellRect& extent) {
+    if (m_sized || m_cells > 0)
+        return;
+    m_sized = true;
+    const int left = std::max(extent.left, m_limits.firstColumn);
+    const int right = std::min(extent.right, m_limits.lastColumn);
+    if (left > right)
+        return;
+    // No stored cell takes fewer than a dozen bytes of the part: an extent beyond that is a claim
+    // the part cannot fill, and nothing is sized from it.
+    const qint64 rows = qint64(extent.bottom) - extent.top + 1;
+    const qint64 cells = rows * (right - left + 1);
+    if (cells > m_partBytes / 12 || cells > m_limits.maxCellsPerSheet)
+        return;
+    for (int column = left; column <= right; ++column)
+        m_sheet.cells->reserve(column, size_t(rows));
+}
+
+void SheetXmlReader::sizeStoreFromProgress(size_t unread) {
+    // Once a megabyte is read, each column is given room for what the rest of the part holds at
+    // the same rate, and a little more.
+    constexpr qint64 kSample = 1 << 20;
+    const qint64 read = bytesFed() - qint64(unread);
+    if (m_sized || read < kSample || m_partBytes < 4 * kSample)
+        return;
+    m_sized = true;
+    const double scale = 1.05 * double(m_partBytes) / double(read);
+    const int last = std::min(m_limits.lastColumn, m_sheet.cells->columnCount());
+    for (int column = std::max(m_limits.firstColumn, 1); column <= last; ++column) {
+        const size_t now = m_sheet.cells->column(column).size();
+        if (now > 0)
+            m_sheet.cells->reserve(column, size_t(double(now) * scale) + 64);
+    }
+}
+
+void SheetXmlReader::startRow(const char* r) {
     // A row opened inside a cell would leave the cell without a column: the nesting is broken.
     if (m_inCell)
         return fail(QStringLiteral("the sheet \"%1\" has a row that opens inside its cell %2")
                         .arg(m_sheet.name, cellName()));
     m_column = 0;
-    const char* r = attribute(attributes, "r");
     if (!r) {
         // Rows without a number follow the one before; they may not run past the last row.
         if (m_row >= excel::kMaxRows)
@@ -210,6 +250,17 @@ void SheetXmlReader::startCell(const char** attributes) {
     if (m_inCell)
         return fail(QStringLiteral("the sheet \"%1\" has a cell that opens inside its cell %2")
                         .arg(m_sheet.name, cellName()));
+    beginCell();
+    bool hasRef = false;
+    for (int i = 0; attributes[i]; i += 2) {
+        const char* key = attributes[i];
+        if (key[1] == '\0' && !cellAttribute(key[0], attributes[i + 1], hasRef))
+            return;
+    }
+    endCellAttributes(hasRef);
+}
+
+void SheetXmlReader::beginCell() {
     m_inCell = true;
     m_hasFormula = false;
     m_inInline = false;
@@ -221,29 +272,31 @@ void SheetXmlReader::startCell(const char** attributes) {
     m_inlineText.clear();
     if (m_row == 0)
         m_row = 1; // a cell outside any numbered row belongs to the first
-    bool hasRef = false;
-    for (int i = 0; attributes[i]; i += 2) {
-        const char* key = attributes[i];
-        const char* value = attributes[i + 1];
-        if (key[1] != '\0')
-            continue;
-        if (key[0] == 'r') {
-            if (!parseCellRef(value, m_row, m_column))
-                return fail(QStringLiteral("the sheet \"%1\" has a cell reference \"%2\" that is "
-                                           "not a cell within A1:XFD1048576")
-                                .arg(m_sheet.name, QString::fromUtf8(value)));
-            hasRef = true;
-        } else if (key[0] == 't') {
-            size_t n = 0;
-            while (value[n] && n < sizeof m_type - 1) {
-                m_type[n] = value[n];
-                ++n;
-            }
-            m_type[n] = '\0';
-        } else if (key[0] == 's') {
-            m_style = parseSmallNumber(value);
+}
+
+bool SheetXmlReader::cellAttribute(char key, const char* value, bool& hasRef) {
+    if (key == 'r') {
+        if (!parseCellRef(value, m_row, m_column)) {
+            fail(QStringLiteral("the sheet \"%1\" has a cell reference \"%2\" that is not a cell "
+                                "within A1:XFD1048576")
+                     .arg(m_sheet.name, QString::fromUtf8(value)));
+            return false;
         }
+        hasRef = true;
+    } else if (key == 't') {
+        size_t n = 0;
+        while (value[n] && n < sizeof m_type - 1) {
+            m_type[n] = value[n];
+            ++n;
+        }
+        m_type[n] = '\0';
+    } else if (key == 's') {
+        m_style = parseSmallNumber(value);
     }
+    return true;
+}
+
+void SheetXmlReader::endCellAttributes(bool hasRef) {
     if (!hasRef) {
         if (++m_column > excel::kMaxColumns)
             return fail(QStringLiteral("the sheet \"%1\" has a cell beyond the last column XFD")

@@ -44,9 +44,20 @@ private:
         QString sqref;
     };
 
-    void startRow(const char** attributes);
+    // A row whose number is r (null: the one after the last).
+    void startRow(const char* r);
     void readColumnWidth(const char** attributes);
     void startCell(const char** attributes);
+    // A cell's start in three steps: opened, each attribute of a one-letter name (false when
+    // the reader failed), all attributes read.
+    void beginCell();
+    bool cellAttribute(char key, const char* value, bool& hasRef);
+    void endCellAttributes(bool hasRef);
+    // Rows and cells of the common shapes, read straight from the part's bytes (the skim).
+    size_t skim(const char* data, size_t size, const std::string& innermost, bool& closed,
+                const char*& opened) override;
+    const char* skimRowStart(const char* p, const char* end, bool& inRow);
+    const char* skimCell(const char* p, const char* end);
     void finishCell();
     void storeCell(Cell& cell);
     // Counts a cell against the caps; false when a cap is passed (the reader failed).
@@ -56,6 +67,11 @@ private:
     void storeText(const std::string& utf8, Cell& cell);
     bool parseCellRef(const char* ref, int& row, int& column);
     QString cellName() const;
+    // Room in the store for the cells to come, made once: from the extent the sheet declares
+    // (where the part's size makes it believable), or else from how many cells the part's first
+    // bytes held.
+    void sizeStore(const excel::CellRect& extent);
+    void sizeStoreFromProgress(size_t unread); // unread: bytes fed but not yet parsed
     void applySelection();
 
     SheetData& m_sheet;
@@ -81,6 +97,8 @@ private:
     std::string m_formula;
     std::string m_inlineText;
     qint64 m_cells = 0;
+    qint64 m_partBytes = 0; // what the part's header says it unpacks to
+    bool m_sized = false;
 
     int m_sheetViews = 0;
     bool m_inFirstView = false;

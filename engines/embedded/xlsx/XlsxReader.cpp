@@ -250,7 +250,7 @@ WorkbookData readXlsx(const QString& path, const ReadLimits& limits) {
                 reader.watchValues();
             return reader.read(package, plain);
         };
-        if (!readSheet(true)) {
+        if (!limits.plainReader || !readSheet(true)) {
             sheet = blank;
             cellBudget = budget;
             readSheet(false);

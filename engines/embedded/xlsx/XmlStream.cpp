@@ -38,6 +38,8 @@ void XmlStream::usePlainReader() {
         [this](const char* name) { endElement(name); },
         [this](const char* data, int length) { characters(data, length); },
         &m_failed,
+        [this](const char* data, size_t size, const std::string& innermost, bool& closed,
+               const char*& opened) { return skim(data, size, innermost, closed, opened); },
     });
 }
 
@@ -108,6 +110,7 @@ void XmlStream::parse(const QByteArray& bytes) {
 }
 
 void XmlStream::feedChunks(const char* data, size_t size) {
+    m_fed += qint64(size);
     if (m_plain) {
         // After giving up or a refused content the rest is only unpacked, as below.
         if (m_syntaxError.isEmpty() && !m_plain->gaveUp()) {

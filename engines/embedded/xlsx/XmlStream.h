@@ -52,6 +52,16 @@ protected:
     virtual void startElement(const char* name, const char** attributes) = 0;
     virtual void endElement(const char* name) = 0;
     virtual void characters(const char* data, int length) = 0;
+    // With the plain reader: a run of tokens inside the element named innermost read in one go,
+    // the handlers' work done by the reader itself (see PlainXml::Handlers::skim); 0 when none.
+    virtual size_t skim(const char* /*data*/, size_t /*size*/, const std::string& /*innermost*/,
+                        bool& /*closed*/, const char*& /*opened*/) {
+        return 0;
+    }
+    // A handler failed or abandoned the read: nothing more is to be read.
+    bool failed() const { return m_failed; }
+    // How many bytes of the part have been handed to the parser so far.
+    qint64 bytesFed() const { return m_fed; }
 
     // Handlers report a problem here instead of throwing through the parser; the parse stops and
     // the reason is raised once the parser has returned.
@@ -78,6 +88,7 @@ private:
     QString m_partName;
     XML_ParserStruct* m_parser;
     std::unique_ptr<PlainXml> m_plain;
+    qint64 m_fed = 0;
     QString m_failure;
     bool m_failed = false; // a handler failed (m_failure says why) or abandoned the read
     std::exception_ptr m_abandoned;
