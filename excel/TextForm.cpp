@@ -25,42 +25,63 @@ QString timeFormat(const QLocale& locale) {
 
 } // namespace
 
-bool parsePlainNumber(QStringView text, double& value) {
-    if (text.isEmpty() || text.size() > 400)
+namespace {
+
+// Either kind of character: the checks compare code points of ASCII only.
+template <typename Char>
+bool parsePlainNumberOf(const Char* text, qsizetype size, double& value) {
+    if (size == 0 || size > 400)
         return false;
-    const auto digit = [&](qsizetype i) { return text[i] >= u'0' && text[i] <= u'9'; };
+    const auto at = [&](qsizetype i) { return uint(text[i]); };
+    const auto digit = [&](qsizetype i) { return at(i) >= '0' && at(i) <= '9'; };
     qsizetype i = 0;
-    if (text[0] == u'-' || text[0] == u'+')
+    if (at(0) == '-' || at(0) == '+')
         ++i;
     qsizetype digits = 0;
-    for (; i < text.size() && digit(i); ++i)
+    for (; i < size && digit(i); ++i)
         ++digits;
-    if (i < text.size() && text[i] == u'.') {
-        for (++i; i < text.size() && digit(i); ++i)
+    if (i < size && at(i) == '.') {
+        for (++i; i < size && digit(i); ++i)
             ++digits;
     }
     if (digits == 0)
         return false;
-    if (i < text.size() && (text[i] == u'e' || text[i] == u'E')) {
+    if (i < size && (at(i) == 'e' || at(i) == 'E')) {
         ++i;
-        if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+        if (i < size && (at(i) == '+' || at(i) == '-'))
             ++i;
         const qsizetype start = i;
-        while (i < text.size() && digit(i))
+        while (i < size && digit(i))
             ++i;
         if (i == start)
             return false;
     }
-    if (i != text.size())
+    if (i != size)
         return false;
-    // Digits, signs, a point and an exponent only (checked above): copied byte by byte.
+    // Digits, signs, a point and an exponent only (checked above): bytes as they stand, other
+    // characters copied byte by byte.
     char latin[401];
-    for (qsizetype k = 0; k < text.size(); ++k)
-        latin[k] = char(text[k].unicode());
-    const char* begin = latin + (latin[0] == '+' ? 1 : 0);
-    const char* end = latin + text.size();
+    const char* begin = latin;
+    if constexpr (sizeof(Char) == 1) {
+        begin = reinterpret_cast<const char*>(text);
+    } else {
+        for (qsizetype k = 0; k < size; ++k)
+            latin[k] = char(at(k));
+    }
+    const char* end = begin + size;
+    begin += *begin == '+' ? 1 : 0;
     const auto result = std::from_chars(begin, end, value);
     return result.ec == std::errc() && result.ptr == end && std::isfinite(value);
+}
+
+} // namespace
+
+bool parsePlainNumber(QStringView text, double& value) {
+    return parsePlainNumberOf(text.utf16(), text.size(), value);
+}
+
+bool parsePlainNumber(const char* bytes, qsizetype size, double& value) {
+    return parsePlainNumberOf(reinterpret_cast<const unsigned char*>(bytes), size, value);
 }
 
 namespace {

@@ -24,6 +24,8 @@ std::optional<QDateTime> parseDateText(QStringView text, const QLocale& locale =
 // A number as plainly written: optional sign, digits with an optional decimal point, an optional
 // exponent. Nothing else is allowed, blanks included; "inf", "nan" and hex forms are not numbers.
 bool parsePlainNumber(QStringView text, double& value);
+// The same, on the bytes of a text (ASCII or UTF-8), without making a string of them.
+bool parsePlainNumber(const char* bytes, qsizetype size, double& value);
 
 // A number written plainly ("-1.5e3") or with the locale's decimal separator instead of the
 // point ("-1,5" where the comma is the decimal separator); no grouping, no blanks.

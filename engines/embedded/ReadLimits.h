@@ -38,6 +38,9 @@ struct ReadLimits {
     // Whether sheets are read by the fast plain reader first (the full parser takes a part beyond
     // it); false reads every sheet with the full parser, as tests compare the two.
     bool plainReader = true;
+    // How much of a text file (.csv) is read at a time; tests make it small, so that its pieces
+    // end within every kind of field.
+    qint64 textPieceBytes = qint64(1) << 20;
     QString valueSheet;
     excel::CellRect valueArea;
     // Whether the sheet of that name (the active one or not) holds those cells.

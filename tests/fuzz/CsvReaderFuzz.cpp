@@ -1,7 +1,9 @@
 // The CSV reader on raw bytes: read or refused with a message, and every stored cell lies on
 // the sheet. Read again for one column only, it refuses alike, keeps the same used area and
 // gives that column the same values. It refuses as not UTF-8 exactly what Qt's decoder does.
+// Read in small pieces (of a size the input sets), it reads to the same cells, or refuses too.
 #include "FuzzSupport.h"
+#include "support/WorkbookDump.h"
 #include "excel/Error.h"
 #include "engines/embedded/csv/CsvReader.h"
 
@@ -30,6 +32,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         notUtf8 = e.message().contains("not UTF-8");
     }
     if (notUtf8 != decoder.hasError())
+        abort();
+    embedded::ReadLimits pieces;
+    pieces.textPieceBytes = 1 + (size > 0 ? data[size - 1] % 13 : 0);
+    const std::string inPieces =
+        testsupport::readAndDump([&] { return embedded::readCsv(path, pieces); });
+    const std::string atOnce = testsupport::readAndDump([&] { return embedded::readCsv(path); });
+    const auto refused = [](const std::string& s) { return s.rfind("refused: ", 0) == 0; };
+    if (refused(atOnce) ? !refused(inPieces) : inPieces != atOnce)
         abort();
     bool narrow = false;
     embedded::WorkbookData column;

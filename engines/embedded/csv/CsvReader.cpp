@@ -6,8 +6,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHashFunctions>
+#include <climits>
 #include <cstring>
 #include <optional>
+#include <string>
 
 namespace embedded {
 
@@ -25,10 +28,12 @@ QString sheetNameFor(const QString& path) {
     return name.isEmpty() ? QStringLiteral("Sheet1") : name;
 }
 
-// Whether bytes are UTF-8 as the standard has it: no overlong forms, no surrogates, nothing past
-// U+10FFFF, no sequence cut short. Runs of ASCII go eight bytes at a time.
-bool isUtf8(const char* data, qsizetype size) {
-    const auto* p = reinterpret_cast<const unsigned char*>(data);
+// How much of bytes is UTF-8 as the standard has it (no overlong forms, no surrogates, nothing
+// past U+10FFFF): all of it, or all but a sequence cut off by the end, which the next bytes may
+// complete; -1 at the first byte that can be no part of it. Runs of ASCII go eight at a time.
+qsizetype utf8Prefix(const char* data, qsizetype size) {
+    const auto* begin = reinterpret_cast<const unsigned char*>(data);
+    const auto* p = begin;
     const auto* end = p + size;
     while (p < end) {
         if (end - p >= 8) {
@@ -61,101 +66,227 @@ bool isUtf8(const char* data, qsizetype size) {
             else if (c == 0xF4)
                 high = 0x8F; // past U+10FFFF above
         } else {
-            return false;
+            return -1;
         }
-        if (end - p <= more)
-            return false;
-        if (p[1] < low || p[1] > high)
-            return false;
-        for (int k = 2; k <= more; ++k) {
-            if ((p[k] & 0xC0) != 0x80)
-                return false;
+        for (int k = 1; k <= more; ++k) {
+            if (p + k == end)
+                return p - begin; // cut off: the rest may come
+            const unsigned char next = p[k];
+            if (k == 1 ? (next < low || next > high) : (next & 0xC0) != 0x80)
+                return -1;
         }
         p += more + 1;
     }
-    return true;
+    return size;
 }
 
-// The parser works on the file's UTF-8 bytes: the separators are ASCII, so fields are found
-// without decoding, and only the fields of the columns asked for become text.
+// The texts of the columns read, by their bytes: each different text is decoded and put in the
+// pool once, however many cells hold it.
+class FieldTexts {
+public:
+    explicit FieldTexts(StringPool& pool)
+        : m_pool(pool)
+        , m_seed(quint64(QHashSeed::globalSeed()) | 1) {}
+
+    quint32 intern(const char* bytes, size_t length) {
+        const quint64 hash = hashOf(bytes, length);
+        if ((m_taken + 1) * 2 > m_slots.size())
+            grow();
+        const size_t mask = m_slots.size() - 1;
+        size_t i = size_t(hash) & mask;
+        for (;; i = (i + 1) & mask) {
+            const Slot& slot = m_slots[i];
+            if (slot.length == 0)
+                break;
+            if (slot.hash == hash && slot.length == length &&
+                std::memcmp(m_bytes.data() + slot.offset, bytes, length) == 0)
+                return slot.entry;
+        }
+        const quint32 entry = m_pool.intern(QString::fromUtf8(bytes, qsizetype(length)));
+        m_slots[i] = {hash, m_bytes.size(), length, entry};
+        m_bytes.append(bytes, length);
+        ++m_taken;
+        return entry;
+    }
+
+private:
+    struct Slot {
+        quint64 hash = 0;
+        size_t offset = 0;
+        size_t length = 0; // 0: free (empty fields are never stored)
+        quint32 entry = 0;
+    };
+
+    // Seeded per process, so that no file can be made to collide.
+    quint64 hashOf(const char* p, size_t n) const {
+        quint64 h = m_seed ^ (n * 0x9E3779B97F4A7C15ULL);
+        quint64 word = 0;
+        while (n >= 8) {
+            std::memcpy(&word, p, 8);
+            h = (h ^ word) * 0xBF58476D1CE4E5B9ULL;
+            h ^= h >> 31;
+            p += 8;
+            n -= 8;
+        }
+        word = 0;
+        std::memcpy(&word, p, n);
+        h = (h ^ word) * 0x94D049BB133111EBULL;
+        return h ^ (h >> 29);
+    }
+
+    void grow() {
+        std::vector<Slot> old(std::max<size_t>(1024, m_slots.size() * 2));
+        old.swap(m_slots);
+        const size_t mask = m_slots.size() - 1;
+        for (const Slot& slot : old) {
+            if (slot.length == 0)
+                continue;
+            size_t i = size_t(slot.hash) & mask;
+            while (m_slots[i].length != 0)
+                i = (i + 1) & mask;
+            m_slots[i] = slot;
+        }
+    }
+
+    StringPool& m_pool;
+    quint64 m_seed;
+    std::vector<Slot> m_slots;
+    size_t m_taken = 0;
+    std::string m_bytes; // every different text's bytes, one after the other
+};
+
+// The parser reads the file in pieces and works on its UTF-8 bytes: the separators are ASCII, so
+// fields are found without decoding; a field of the columns asked for that reads as a plain
+// number is parsed from its bytes, and a text is decoded once for all the cells that hold it.
 class CsvParser {
 public:
-    CsvParser(const QByteArray& bytes, const QString& fileName, SheetData& sheet,
-              const ReadLimits& limits)
-        : m_data(bytes.constData())
-        , m_size(bytes.size())
+    CsvParser(QFile& file, const QString& fileName, SheetData& sheet, const ReadLimits& limits)
+        : m_file(file)
+        , m_fileSize(file.size())
         , m_fileName(fileName)
         , m_sheet(sheet)
-        , m_limits(limits) {
+        , m_limits(limits)
+        , m_texts(sheet.cells->sharedContext()->strings) {
         if (limits.watchesValuesOf(sheet.name, true)) // the only sheet is the active one
             m_watch.emplace(limits, sheet.cells->sharedContext()->strings);
     }
 
     void run() {
-        qsizetype i = 0;
-        const qsizetype n = m_size;
-        while (i < n) {
-            if (m_data[i] == '"') {
-                i = readQuoted(i);
-            } else {
-                const qsizetype start = i;
-                i = fieldEnd(i);
-                store(m_data + start, i - start);
+        fill();
+        if (m_buffer.compare(0, 3, "\xEF\xBB\xBF") == 0)
+            m_pos = 3;
+        while (true) {
+            if (m_pos == m_buffer.size()) {
+                if (m_atEnd)
+                    break;
+                fill();
+                continue;
             }
-            if (i >= n)
-                break;
-            if (m_data[i] == ',') {
+            const std::optional<size_t> end = field();
+            if (!end) {
+                // The field runs on past what has been read: read on, and take it again.
+                fill();
+                continue;
+            }
+            size_t i = *end;
+            const size_t n = m_buffer.size();
+            if (i == n)
+                break; // the end of the file
+            if (m_buffer[i] == ',') {
                 ++i;
                 ++m_column;
-                if (i == n)
+                m_pos = i;
+                if (i == n && m_atEnd)
                     break; // a trailing comma ends with an empty field
-            } else {
-                // CR LF, LF or a lone CR ends the record.
-                if (m_data[i] == '\r' && i + 1 < n && m_data[i + 1] == '\n')
-                    ++i;
-                ++i;
-                nextRow();
+                continue;
             }
+            // CR LF, LF or a lone CR ends the record.
+            if (m_buffer[i] == '\r' && i + 1 < n && m_buffer[i + 1] == '\n')
+                ++i;
+            m_pos = i + 1;
+            nextRow();
         }
+        flushUnread();
     }
 
 private:
-    // Where the unquoted field at i ends: the next comma, CR or LF, or the end.
-    qsizetype fieldEnd(qsizetype i) const {
-        while (i < m_size) {
-            const char c = m_data[i];
-            if (c == ',' || c == '\n' || c == '\r')
-                break;
-            ++i;
+    // Appends the next piece of the file to what is left unread, checked as text first.
+    void fill() {
+        if (m_atEnd)
+            return;
+        if (m_pos > 0) {
+            m_buffer.erase(0, m_pos);
+            m_checked -= m_pos;
+            m_pos = 0;
         }
-        return i;
+        const size_t before = m_buffer.size();
+        const qint64 piece = std::max<qint64>(1, m_limits.textPieceBytes);
+        m_buffer.resize(before + size_t(piece));
+        const qint64 got = m_file.read(m_buffer.data() + before, piece);
+        if (got < 0)
+            refuseFile(m_fileName,
+                       QStringLiteral("the file cannot be read (%1)").arg(m_file.errorString()));
+        m_buffer.resize(before + size_t(got));
+        m_atEnd = got == 0;
+        m_read += got;
+        if (m_read > m_limits.maxPartBytes)
+            refuseFile(m_fileName,
+                       QStringLiteral("the file is %1, more than the %2 a text file may be")
+                           .arg(describeBytes(m_read), describeBytes(m_limits.maxPartBytes)));
+        const qsizetype valid =
+            utf8Prefix(m_buffer.data() + m_checked, qsizetype(m_buffer.size() - m_checked));
+        if (valid < 0 || (m_atEnd && m_checked + size_t(valid) < m_buffer.size()))
+            refuseFile(m_fileName, QStringLiteral("it is not UTF-8 text; save it as \"CSV UTF-8\" "
+                                                  "and try again"));
+        if (std::memchr(m_buffer.data() + before, 0, size_t(got)))
+            refuseFile(m_fileName, QStringLiteral("it holds binary data, not text"));
+        m_checked += size_t(valid);
+        if (m_limits.progress &&
+            !m_limits.progress(m_read, std::max(m_read, qint64(m_fileSize))))
+            throw ReadCancelled(m_fileName);
+        if (!m_sized && m_read >= qint64(4) << 20)
+            sizeStore();
     }
 
-    qsizetype readQuoted(qsizetype i) {
-        const int openingLine = m_line;
-        QByteArray field;
-        ++i;
+    // Reads the field at m_pos and stores it; where it ends (at its separator, or the end of the
+    // file), or none while the field or what ends it is not all read yet.
+    std::optional<size_t> field() {
+        const size_t n = m_buffer.size();
+        const char* data = m_buffer.data();
+        if (data[m_pos] != '"') {
+            const size_t end = fieldEnd(m_pos);
+            if (!ended(end))
+                return std::nullopt;
+            store(data + m_pos, end - m_pos);
+            return end;
+        }
+        m_field.clear();
+        int lines = 0;
+        size_t i = m_pos + 1;
         while (true) {
-            if (i >= m_size)
+            // The run up to the next quote or line break goes in at once.
+            size_t run = i;
+            while (run < n && data[run] != '"' && data[run] != '\n')
+                ++run;
+            m_field.append(data + i, run - i);
+            i = run;
+            if (i >= n) {
+                if (!m_atEnd)
+                    return std::nullopt;
                 refuseFile(m_fileName, QStringLiteral("the quoted field that opens on line %1 is "
                                                       "never closed")
-                                           .arg(openingLine));
-            // The run up to the next quote or line break goes in at once.
-            qsizetype run = i;
-            while (run < m_size && m_data[run] != '"' && m_data[run] != '\n')
-                ++run;
-            field.append(m_data + i, run - i);
-            i = run;
-            if (i >= m_size)
-                continue;
-            if (m_data[i] == '\n') {
-                ++m_line;
-                field += '\n';
+                                           .arg(m_line));
+            }
+            if (data[i] == '\n') {
+                ++lines;
+                m_field += '\n';
                 ++i;
                 continue;
             }
-            if (i + 1 < m_size && m_data[i + 1] == '"') {
-                field += '"';
+            if (i + 1 >= n && !m_atEnd)
+                return std::nullopt; // a quote, or the first of two
+            if (i + 1 < n && data[i + 1] == '"') {
+                m_field += '"';
                 i += 2;
                 continue;
             }
@@ -163,14 +294,39 @@ private:
             break;
         }
         // Text after the closing quote ("abc"def) is kept as part of the field, as spreadsheets do.
-        const qsizetype tail = i;
-        i = fieldEnd(i);
-        field.append(m_data + tail, i - tail);
-        store(field.constData(), field.size());
+        const size_t end = fieldEnd(i);
+        if (!ended(end))
+            return std::nullopt;
+        m_field.append(data + i, end - i);
+        m_line += lines;
+        store(m_field.data(), m_field.size());
+        return end;
+    }
+
+    // Where the unquoted text at i ends: the next comma, CR or LF, or the end of what is read.
+    size_t fieldEnd(size_t i) const {
+        const char* data = m_buffer.data();
+        const size_t n = m_buffer.size();
+        while (i < n) {
+            const char c = data[i];
+            if (c == ',' || c == '\n' || c == '\r')
+                break;
+            ++i;
+        }
         return i;
     }
 
+    // Whether a field that stops at end is whole: what ends it is read (a CR with the byte
+    // after it, which may be its LF), or the file has ended.
+    bool ended(size_t end) const {
+        const size_t n = m_buffer.size();
+        if (end == n)
+            return m_atEnd;
+        return m_buffer[end] != '\r' || end + 1 < n || m_atEnd;
+    }
+
     void nextRow() {
+        flushUnread();
         ++m_row;
         ++m_line;
         m_column = 1;
@@ -178,7 +334,7 @@ private:
 
     // Quoted or not, a field that reads as a plain number is a number, as spreadsheets open it;
     // blanks around it or thousands separators keep it text.
-    void store(const char* bytes, qsizetype length) {
+    void store(const char* bytes, size_t length) {
         if (length == 0)
             return;
         // Checked where a line holds something: the line break that ends the last line of a
@@ -197,35 +353,71 @@ private:
                 m_fileName,
                 QStringLiteral("it holds more than %1 cells").arg(m_limits.maxCellsPerSheet));
         if (m_column < m_limits.firstColumn || m_column > m_limits.lastColumn) {
-            m_sheet.cells->widenUsedRect(m_row, m_column); // not asked for: counted, not read
+            // Not asked for: counted, and in the used range, not read.
+            m_unreadLeft = std::min(m_unreadLeft, m_column);
+            m_unreadRight = std::max(m_unreadRight, m_column);
             return;
         }
-        m_text = QString::fromUtf8(bytes, length);
         Cell cell;
         double number = 0;
-        if (excel::parsePlainNumber(m_text, number)) {
+        if (excel::parsePlainNumber(bytes, qsizetype(length), number)) {
             cell.kind = CellKind::Number;
             cell.number = number;
         } else {
             cell.kind = CellKind::Text;
-            cell.text = m_sheet.cells->sharedContext()->strings.intern(QStringView(m_text));
+            cell.text = m_texts.intern(bytes, length);
             if (m_watch && !m_watch->add(m_row, m_column, cell.text))
                 throw TooManyValues(m_fileName, m_limits.mostValues);
         }
         m_sheet.cells->append(m_row, m_column, cell);
     }
 
-    const char* m_data;
-    qsizetype m_size;
+    // The line's cells of columns not asked for, into the used range at once.
+    void flushUnread() {
+        if (m_unreadRight == 0)
+            return;
+        m_sheet.cells->widenUsedRect(m_row, m_unreadLeft);
+        m_sheet.cells->widenUsedRect(m_row, m_unreadRight);
+        m_unreadLeft = INT_MAX;
+        m_unreadRight = 0;
+    }
+
+    // Room for each column's cells, made once from how many the first pieces held, rather than
+    // as the columns grow.
+    void sizeStore() {
+        m_sized = true;
+        const qint64 parsed = m_read - qint64(m_buffer.size() - m_pos);
+        if (parsed <= 0 || m_fileSize <= m_read)
+            return;
+        const double scale = 1.05 * double(m_fileSize) / double(parsed);
+        const int last = std::min(m_limits.lastColumn, m_sheet.cells->columnCount());
+        for (int column = std::max(1, m_limits.firstColumn); column <= last; ++column) {
+            const size_t now = m_sheet.cells->column(column).size();
+            if (now > 0)
+                m_sheet.cells->reserve(column, size_t(double(now) * scale) + 64);
+        }
+    }
+
+    QFile& m_file;
+    qint64 m_fileSize;
     const QString& m_fileName;
     SheetData& m_sheet;
     const ReadLimits& m_limits;
+    FieldTexts m_texts;
     std::optional<DistinctTexts> m_watch;
-    QString m_text; // the field being stored, its buffer reused
+    std::string m_buffer; // what is read and not yet parsed, from m_pos on
+    size_t m_pos = 0;
+    size_t m_checked = 0; // how much of the buffer is known to be UTF-8
+    qint64 m_read = 0;
+    bool m_atEnd = false;
+    bool m_sized = false;
+    std::string m_field; // a quoted field as it reads
     int m_row = 1;
     int m_column = 1;
     int m_line = 1;
     qint64 m_cells = 0;
+    int m_unreadLeft = INT_MAX;
+    int m_unreadRight = 0;
 };
 
 } // namespace
@@ -241,16 +433,6 @@ WorkbookData readCsv(const QString& path, const ReadLimits& limits) {
         refuseFile(fileName,
                    QStringLiteral("the file is %1, more than the %2 a text file may be")
                        .arg(describeBytes(file.size()), describeBytes(limits.maxPartBytes)));
-    QByteArray bytes = file.readAll();
-    if (limits.progress && !limits.progress(bytes.size(), bytes.size()))
-        throw ReadCancelled(fileName);
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    if (!isUtf8(bytes.constData(), bytes.size()))
-        refuseFile(fileName, QStringLiteral("it is not UTF-8 text; save it as \"CSV UTF-8\" and "
-                                            "try again"));
-    if (std::memchr(bytes.constData(), 0, size_t(bytes.size())))
-        refuseFile(fileName, QStringLiteral("it holds binary data, not text"));
 
     WorkbookData book;
     book.name = fileName;
@@ -258,7 +440,7 @@ WorkbookData readCsv(const QString& path, const ReadLimits& limits) {
     SheetData sheet;
     sheet.name = sheetNameFor(path);
     sheet.cells = std::make_shared<CellStore>(book.context);
-    CsvParser(bytes, fileName, sheet, limits).run();
+    CsvParser(file, fileName, sheet, limits).run();
     sheet.cells->finishLoading();
     book.sheets.push_back(std::move(sheet));
     return book;

@@ -8,6 +8,7 @@
 #include "support/TestFiles.h"
 
 #include <QFile>
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace {
@@ -95,6 +96,70 @@ TEST(CsvReader, AFullSheetMayEndWithALineBreakButNotRunPastIt) {
     }
 }
 
+// The file is read in pieces: wherever a piece ends (inside a quoted field, between CR and LF,
+// inside a character of several bytes, on a trailing comma), it reads as it reads whole; every
+// field of a generated file of several default pieces comes out as written.
+TEST(CsvReader, ReadsAlikeWhereverItsPiecesEnd) {
+    const QByteArray fields[] = {"Scratch", "\"Dent, deep\"", "\"say \"\"hi\"\"\"", "-1e3", "7.5",
+                                 "\"two\r\nlines\"", "\xC3\x84rger", "\xE2\x82\xAC\xF0\x9F\x98\x80",
+                                 "\"\"", "", "\"12\"", "\"q\"tail", "0012", " 5", "\"\n\""};
+    const QByteArray ends[] = {"\n", "\r\n", "\r", ",\n", ",\r\n"};
+    QByteArray text = "\xEF\xBB\xBF";
+    for (int line = 0; line < 300; ++line) {
+        for (int k = 0; k <= line % 4; ++k)
+            text += (k ? "," : "") + fields[size_t(line * 7 + k * 3) % std::size(fields)];
+        text += ends[size_t(line) % std::size(ends)];
+    }
+    const QString dir = testsupport::scratchDir("pieces");
+    const auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile f(dir + "/" + name);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return f.fileName();
+    };
+    const QString path = write("pieces.csv", text);
+    const std::string whole = testsupport::dump(embedded::readCsv(path)).toStdString();
+    for (qint64 piece : {1, 2, 3, 5, 64, 4096}) {
+        embedded::ReadLimits limits;
+        limits.textPieceBytes = piece;
+        EXPECT_EQ(testsupport::dump(embedded::readCsv(path, limits)).toStdString(), whole)
+            << "pieces of " << piece;
+        for (const char* broken : {"a,\"open\n1,2\n", "a,\xE2\x82\n", "x\xC3"}) {
+            const QString bad = write("broken.csv", broken);
+            QString small, large;
+            try {
+                embedded::readCsv(bad, limits);
+            } catch (const excel::Error& e) {
+                small = e.message();
+            }
+            try {
+                embedded::readCsv(bad);
+            } catch (const excel::Error& e) {
+                large = e.message();
+            }
+            EXPECT_FALSE(small.isEmpty()) << broken;
+            EXPECT_EQ(small, large) << broken << " in pieces of " << piece;
+        }
+    }
+
+    // Several default pieces of known fields: row r holds "T<r % 1000>", r / 2 and a quoted
+    // field with a comma and a line break.
+    QByteArray big;
+    for (int r = 1; r <= 250000; ++r)
+        big += "T" + QByteArray::number(r % 1000) + "," + QByteArray::number(r / 2.0) +
+               ",\"x," + QByteArray::number(r % 7) + "\ny\"\r\n";
+    ASSERT_GT(big.size(), 4 << 20); // the store is sized after 4 MB
+    const embedded::WorkbookData book = embedded::readCsv(write("big.csv", big));
+    const embedded::CellStore& cells = *book.sheets[0].cells;
+    ASSERT_EQ(cells.cellCount(), 3 * 250000);
+    for (int r : {1, 2, 999, 1000, 65537, 100001, 250000}) {
+        EXPECT_EQ(cells.value(r, 1).text(), "T" + QString::number(r % 1000)) << r;
+        EXPECT_EQ(cells.value(r, 2).number(), r / 2.0) << r;
+        EXPECT_EQ(cells.value(r, 3).text(), QString("x,%1\ny").arg(r % 7)) << r;
+    }
+    EXPECT_EQ(excel::formatRect(cells.usedRect()), "$A$1:$C$250000");
+}
+
 TEST(CsvReader, TellsNumbersFromText) {
     double v = 0;
     for (const char* number : {"0", "-1", "+2", "3.5", ".5", "5.", "1e3", "1E-3", "007"})
@@ -102,6 +167,15 @@ TEST(CsvReader, TellsNumbersFromText) {
     for (const char* text :
          {"", " 1", "1 ", "1,000", "1e", "e3", "-", ".", "inf", "nan", "0x1F", "1.2.3", "1e999"})
         EXPECT_FALSE(excel::parsePlainNumber(QString::fromUtf8(text), v)) << text;
+    // Bytes as their text: the same answers without a string made.
+    for (const char* number : {"0", "-1", "+2", "3.5", ".5", "5.", "1e3", "1E-3", "007"})
+        EXPECT_TRUE(excel::parsePlainNumber(number, qsizetype(std::strlen(number)), v)) << number;
+    for (const char* text : {" 1", "1 ", "1,000", "1e", "e3", "-", ".", "inf", "0x1F", "1e999",
+                             "\xEF\xBC\x91"})
+        EXPECT_FALSE(excel::parsePlainNumber(text, qsizetype(std::strlen(text)), v)) << text;
+    EXPECT_FALSE(excel::parsePlainNumber("", 0, v));
+    EXPECT_TRUE(excel::parsePlainNumber("+2.5e1", 6, v));
+    EXPECT_EQ(v, 25);
 }
 
 } // namespace
