@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QLocale>
 #include <QSet>
+#include <cstring>
 #include <unordered_set>
 #include <cmath>
 
@@ -130,6 +131,9 @@ void CategoryTable::CollectUniqueValues() {
     // Texts that share their characters with one already seen are that same text: the engine's
     // cells share one copy of each distinct text, so most cells are settled without hashing.
     QSet<const QChar*> seenTexts;
+    // Numbers and dates met before (by kind and bits) have their text form among the keys already:
+    // it is not made again for each cell that holds them.
+    QSet<QPair<int, quint64>> seenNumbers;
     UniqueValues.clear();
     forEachValue([&](const excel::Variant& v) {
         if (v.isText()) {
@@ -137,6 +141,14 @@ void CategoryTable::CollectUniqueValues() {
             const qsizetype before = seenTexts.size();
             seenTexts.insert(characters);
             if (seenTexts.size() == before)
+                return true;
+        } else if (v.isNumber() || v.isDate()) {
+            const double number = v.isNumber() ? v.number() : v.date().serial;
+            quint64 bits = 0;
+            std::memcpy(&bits, &number, sizeof bits);
+            const qsizetype before = seenNumbers.size();
+            seenNumbers.insert({int(v.kind()), bits});
+            if (seenNumbers.size() == before)
                 return true;
         }
         // A text is its own key (the cell's copy, shared); other values are keyed by the text

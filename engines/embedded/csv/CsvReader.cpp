@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QHashFunctions>
 #include <climits>
+#include <memory>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -155,6 +156,40 @@ private:
     std::string m_bytes; // every different text's bytes, one after the other
 };
 
+// Bytes read and not yet parsed: like a string, but grown without being filled first.
+class PieceBuffer {
+public:
+    char* data() { return m_data.get(); }
+    const char* data() const { return m_data.get(); }
+    size_t size() const { return m_size; }
+    char operator[](size_t i) const { return m_data[i]; }
+    bool startsWith(const char* bytes, size_t length) const {
+        return m_size >= length && std::memcmp(m_data.get(), bytes, length) == 0;
+    }
+    // Drops the first count bytes.
+    void drop(size_t count) {
+        std::memmove(m_data.get(), m_data.get() + count, m_size - count);
+        m_size -= count;
+    }
+    // A new size; bytes added are left as they are, to be written.
+    void resize(size_t size) {
+        if (size > m_capacity) {
+            const size_t capacity = std::max(size, m_capacity * 2);
+            std::unique_ptr<char[]> grown(new char[capacity]);
+            if (m_size > 0)
+                std::memcpy(grown.get(), m_data.get(), m_size);
+            m_data = std::move(grown);
+            m_capacity = capacity;
+        }
+        m_size = size;
+    }
+
+private:
+    std::unique_ptr<char[]> m_data;
+    size_t m_size = 0;
+    size_t m_capacity = 0;
+};
+
 // The parser reads the file in pieces and works on its UTF-8 bytes: the separators are ASCII, so
 // fields are found without decoding; a field of the columns asked for that reads as a plain
 // number is parsed from its bytes, and a text is decoded once for all the cells that hold it.
@@ -173,7 +208,7 @@ public:
 
     void run() {
         fill();
-        if (m_buffer.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        if (m_buffer.startsWith("\xEF\xBB\xBF", 3))
             m_pos = 3;
         while (true) {
             if (m_pos == m_buffer.size()) {
@@ -215,7 +250,7 @@ private:
         if (m_atEnd)
             return;
         if (m_pos > 0) {
-            m_buffer.erase(0, m_pos);
+            m_buffer.drop(m_pos);
             m_checked -= m_pos;
             m_pos = 0;
         }
@@ -304,9 +339,23 @@ private:
     }
 
     // Where the unquoted text at i ends: the next comma, CR or LF, or the end of what is read.
+    // Eight bytes are looked at a time: a byte equal to the sought one leaves a zero in x ^ that
+    // byte, and the lowest byte marked by the zero test is the first such byte.
     size_t fieldEnd(size_t i) const {
         const char* data = m_buffer.data();
         const size_t n = m_buffer.size();
+        constexpr quint64 kOnes = 0x0101010101010101ULL;
+        constexpr quint64 kHigh = 0x8080808080808080ULL;
+        const auto zeroBytes = [](quint64 x) { return (x - kOnes) & ~x & kHigh; };
+        while (i + 8 <= n) {
+            quint64 word;
+            std::memcpy(&word, data + i, 8);
+            const quint64 found = zeroBytes(word ^ (kOnes * ',')) | zeroBytes(word ^ (kOnes * '\n')) |
+                                  zeroBytes(word ^ (kOnes * '\r'));
+            if (found)
+                return i + size_t(__builtin_ctzll(found) / 8);
+            i += 8;
+        }
         while (i < n) {
             const char c = data[i];
             if (c == ',' || c == '\n' || c == '\r')
@@ -360,7 +409,10 @@ private:
         }
         Cell cell;
         double number = 0;
-        if (excel::parsePlainNumber(bytes, qsizetype(length), number)) {
+        const char first = bytes[0];
+        const bool mayBeNumber = (first >= '0' && first <= '9') || first == '-' || first == '+' ||
+                                 first == '.';
+        if (mayBeNumber && excel::parsePlainNumber(bytes, qsizetype(length), number)) {
             cell.kind = CellKind::Number;
             cell.number = number;
         } else {
@@ -405,7 +457,7 @@ private:
     const ReadLimits& m_limits;
     FieldTexts m_texts;
     std::optional<DistinctTexts> m_watch;
-    std::string m_buffer; // what is read and not yet parsed, from m_pos on
+    PieceBuffer m_buffer; // what is read and not yet parsed, from m_pos on
     size_t m_pos = 0;
     size_t m_checked = 0; // how much of the buffer is known to be UTF-8
     qint64 m_read = 0;

@@ -25,7 +25,7 @@ public:
         // tokens of a grammar of its own in one go and says how many bytes it took (0: none;
         // the tag is read as usual). It may close innermost (closed) and leave one element it
         // opened still open (opened, its name); it must take only well-formed XML, and tell
-        // the handlers itself what it read.
+        // the handlers itself what it read. data[size] is a NUL, to stop scans at the end.
         std::function<size_t(const char* data, size_t size, const std::string& innermost,
                              bool& closed, const char*& opened)>
             skim = {};

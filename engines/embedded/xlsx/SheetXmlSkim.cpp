@@ -27,9 +27,21 @@ struct Span {
 
 constexpr int kMostAttributes = 16;
 
+// Characters that stand for themselves in an attribute value closed by " (bit 1) or ' (bit 2).
+struct ValueTable {
+    unsigned char kind[256] = {};
+    constexpr ValueTable() {
+        for (int c = 0x20; c < 0x80; ++c) {
+            if (c != '&' && c != '<')
+                kind[c] = (c == '"' ? 0 : 1) | (c == '\'' ? 0 : 2);
+        }
+    }
+};
+constexpr ValueTable kValues;
+
 // The attributes of a start tag from just after its name to its end: ` name="value"` pairs of
 // plain characters, set apart by one space, each name once. The position after the tag, or null
-// when it is anything else or not all in [p, end).
+// when it is anything else or not all in [p, end). *end is a NUL, which no name or value holds.
 const char* attributesOf(const char* p, const char* end, Span* spans, int& count, bool& empty) {
     count = 0;
     while (true) {
@@ -52,15 +64,16 @@ const char* attributesOf(const char* p, const char* end, Span* spans, int& count
             return nullptr;
         Span& span = spans[count++];
         span.name = ++p;
-        while (p < end && isNameChar(uchar(*p)))
+        while (isNameChar(uchar(*p)))
             ++p;
         span.nameLength = size_t(p - span.name);
         if (end - p < 2 || p[0] != '=' || (p[1] != '"' && p[1] != '\''))
             return nullptr;
         const char quote = p[1];
+        const unsigned char plain = quote == '"' ? 1 : 2;
         p += 2;
         span.value = p;
-        while (p < end && isPlainValue(uchar(*p), quote))
+        while (kValues.kind[uchar(*p)] & plain)
             ++p;
         if (p == end || *p != quote)
             return nullptr;
@@ -70,7 +83,9 @@ const char* attributesOf(const char* p, const char* end, Span* spans, int& count
     for (int i = 1; i < count; ++i) {
         for (int j = 0; j < i; ++j) {
             if (spans[i].nameLength == spans[j].nameLength &&
-                std::memcmp(spans[i].name, spans[j].name, spans[i].nameLength) == 0)
+                plainxml::sameName(reinterpret_cast<const uchar*>(spans[i].name),
+                                   reinterpret_cast<const uchar*>(spans[j].name),
+                                   spans[i].nameLength))
                 return nullptr; // named twice: not well-formed
         }
     }
@@ -79,8 +94,13 @@ const char* attributesOf(const char* p, const char* end, Span* spans, int& count
 
 // Whether the tag at p is <name followed by the end of its name.
 bool opens(const char* p, const char* end, const char* name, size_t length) {
-    return size_t(end - p) > length + 1 && p[0] == '<' &&
-           std::memcmp(p + 1, name, length) == 0 && !isNameChar(uchar(p[length + 1]));
+    if (size_t(end - p) <= length + 1 || p[0] != '<')
+        return false;
+    for (size_t i = 0; i < length; ++i) {
+        if (p[i + 1] != name[i])
+            return false;
+    }
+    return !isNameChar(uchar(p[length + 1]));
 }
 
 // <name>plain text</name> at p: the text, and the position after it; null when it is not that.
