@@ -329,7 +329,7 @@ void SheetXmlReader::endElement(const char* name) {
         switch (*local) {
         case 'c':
             if (m_inCell)
-                m_passing ? passCell() : finishCell();
+                m_passing ? passCell(m_value) : finishCell();
             m_inCell = false;
             return;
         case 'v':
@@ -468,9 +468,9 @@ bool SheetXmlReader::countCell() {
     return true;
 }
 
-void SheetXmlReader::passCell() {
+void SheetXmlReader::passCell(std::string_view value) {
     // What a stored cell would hold: a formula, a value, an inline text.
-    const bool blank = std::all_of(m_value.begin(), m_value.end(),
+    const bool blank = std::all_of(value.begin(), value.end(),
                                    [](char c) { return std::isspace(uchar(c)); });
     if ((m_hasFormula || !blank || m_hadInline) && countCell())
         m_sheet.cells->widenUsedRect(m_row, m_column);

@@ -11,6 +11,7 @@
 #include <QVector>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace embedded {
@@ -62,8 +63,9 @@ private:
     void storeCell(Cell& cell);
     // Counts a cell against the caps; false when a cap is passed (the reader failed).
     bool countCell();
-    // A cell of a column not asked for: counted, and in the used range when it holds something.
-    void passCell();
+    // A cell of a column not asked for: counted, and in the used range when it holds something
+    // (a formula, an inline text, or a value of more than blanks).
+    void passCell(std::string_view value);
     void storeText(const std::string& utf8, Cell& cell);
     bool parseCellRef(const char* ref, int& row, int& column);
     QString cellName() const;

@@ -3,6 +3,7 @@
 #include "engines/embedded/xlsx/PlainXmlChars.h"
 
 #include <cstring>
+#include <string_view>
 
 // The skim: most of a sheet's bytes are rows and cells of a few shapes,
 //   <row r="7" spans="1:5">  <c r="A7" s="1" t="s"><v>12</v></c>  <c r="B7"/>  <f>A1+1</f>  </row>
@@ -242,13 +243,20 @@ const char* SheetXmlReader::skimCell(const char* p, const char* end) {
     endCellAttributes(hasRef);
     if (failed())
         return after;
+    m_hasFormula = formula != nullptr;
+    if (m_passing) {
+        // A cell of a column not asked for: its value is looked at, not copied.
+        passCell(std::string_view(value ? value : "", valueLength));
+        m_inCell = false;
+        return after;
+    }
     if (formula) {
         m_hasFormula = true;
         m_formula.assign(formula, formulaLength);
     }
     if (value)
         m_value.assign(value, valueLength);
-    m_passing ? passCell() : finishCell();
+    finishCell();
     m_inCell = false;
     return after;
 }
