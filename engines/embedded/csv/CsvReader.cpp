@@ -8,6 +8,9 @@
 #include <QFileInfo>
 #include <QHashFunctions>
 #include <climits>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <memory>
 #include <cstring>
 #include <optional>
@@ -217,6 +220,9 @@ public:
                 fill();
                 continue;
             }
+            skipUnreadFields();
+            if (m_pos == m_buffer.size())
+                continue;
             const std::optional<size_t> end = field();
             if (!end) {
                 // The field runs on past what has been read: read on, and take it again.
@@ -339,23 +345,25 @@ private:
     }
 
     // Where the unquoted text at i ends: the next comma, CR or LF, or the end of what is read.
-    // Eight bytes are looked at a time: a byte equal to the sought one leaves a zero in x ^ that
-    // byte, and the lowest byte marked by the zero test is the first such byte.
+    // Sixteen bytes are compared at a time where the processor can.
     size_t fieldEnd(size_t i) const {
         const char* data = m_buffer.data();
         const size_t n = m_buffer.size();
-        constexpr quint64 kOnes = 0x0101010101010101ULL;
-        constexpr quint64 kHigh = 0x8080808080808080ULL;
-        const auto zeroBytes = [](quint64 x) { return (x - kOnes) & ~x & kHigh; };
-        while (i + 8 <= n) {
-            quint64 word;
-            std::memcpy(&word, data + i, 8);
-            const quint64 found = zeroBytes(word ^ (kOnes * ',')) | zeroBytes(word ^ (kOnes * '\n')) |
-                                  zeroBytes(word ^ (kOnes * '\r'));
-            if (found)
-                return i + size_t(__builtin_ctzll(found) / 8);
-            i += 8;
+#ifdef __SSE2__
+        const __m128i comma = _mm_set1_epi8(',');
+        const __m128i lf = _mm_set1_epi8('\n');
+        const __m128i cr = _mm_set1_epi8('\r');
+        while (i + 16 <= n) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+            const __m128i stops = _mm_or_si128(
+                _mm_or_si128(_mm_cmpeq_epi8(bytes, comma), _mm_cmpeq_epi8(bytes, lf)),
+                _mm_cmpeq_epi8(bytes, cr));
+            const int mask = _mm_movemask_epi8(stops);
+            if (mask != 0)
+                return i + size_t(__builtin_ctz(unsigned(mask)));
+            i += 16;
         }
+#endif
         while (i < n) {
             const char c = data[i];
             if (c == ',' || c == '\n' || c == '\r')
@@ -381,13 +389,26 @@ private:
         m_column = 1;
     }
 
-    // Quoted or not, a field that reads as a plain number is a number, as spreadsheets open it;
-    // blanks around it or thousands separators keep it text.
-    void store(const char* bytes, size_t length) {
-        if (length == 0)
-            return;
-        // Checked where a line holds something: the line break that ends the last line of a
-        // full sheet opens no line.
+    // Unquoted fields of columns not asked for, followed by a comma, as most are: counted and
+    // passed in one go. The line's last field, and any other, is left to field().
+    void skipUnreadFields() {
+        const char* data = m_buffer.data();
+        const size_t n = m_buffer.size();
+        while (m_pos < n && (m_column < m_limits.firstColumn || m_column > m_limits.lastColumn) &&
+               data[m_pos] != '"') {
+            const size_t end = fieldEnd(m_pos);
+            if (end == n || data[end] != ',')
+                return;
+            if (end > m_pos)
+                countUnread();
+            m_pos = end + 1;
+            ++m_column;
+        }
+    }
+
+    // A field that holds something, counted against the caps. Checked where a line holds
+    // something: the line break that ends the last line of a full sheet opens no line.
+    void countField() {
         if (m_row > excel::kMaxRows)
             refuseFile(m_fileName, QStringLiteral("it has more than %1 lines, the most a sheet "
                                                   "can hold")
@@ -401,12 +422,24 @@ private:
             refuseFile(
                 m_fileName,
                 QStringLiteral("it holds more than %1 cells").arg(m_limits.maxCellsPerSheet));
-        if (m_column < m_limits.firstColumn || m_column > m_limits.lastColumn) {
-            // Not asked for: counted, and in the used range, not read.
-            m_unreadLeft = std::min(m_unreadLeft, m_column);
-            m_unreadRight = std::max(m_unreadRight, m_column);
+    }
+
+    // A field of a column not asked for that holds something: counted, and in the used range,
+    // not read.
+    void countUnread() {
+        countField();
+        m_unreadLeft = std::min(m_unreadLeft, m_column);
+        m_unreadRight = std::max(m_unreadRight, m_column);
+    }
+
+    // Quoted or not, a field that reads as a plain number is a number, as spreadsheets open it;
+    // blanks around it or thousands separators keep it text.
+    void store(const char* bytes, size_t length) {
+        if (length == 0)
             return;
-        }
+        if (m_column < m_limits.firstColumn || m_column > m_limits.lastColumn)
+            return countUnread();
+        countField();
         Cell cell;
         double number = 0;
         const char first = bytes[0];

@@ -2,8 +2,12 @@
 
 #include "core/report/ListText.h"
 
+#include "core/analysis/ParetoResult.h"
+
 #include "support/AnalysisFixture.h"
 
+#include <QLocale>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -101,6 +105,22 @@ TEST(ListText, TheResultReadsAsTheListTheAnalysisFilled) {
               "    {\"label\": \"Dent\", \"count\": 1, \"share\": 0.2, \"cumulative\": 0.8},\n"
               "    {\"label\": \"3\", \"count\": 1, \"share\": 0.2, \"cumulative\": 1}\n"
               "  ]\n}\n");
+}
+
+// Shares are written as the locale writes a number with one decimal, for every locale and size:
+// decimal commas, digits other than Latin ones, groups past a thousand, halves rounded away from
+// zero, negative and tiny values.
+TEST(ListText, SharesReadAsTheLocaleWritesThem) {
+    for (const char* name : {"C", "en_US", "de_DE", "fr_FR", "ar_EG", "hi_IN", "fa_IR"}) {
+        const QLocale locale(QString::fromLatin1(name));
+        for (double share : {0.0, 0.00049, 0.0005, 0.1234, 0.12345, 0.5, 0.9995, 1.0, 9.9999,
+                             10.0, 123.456, -0.0004, -0.25, 1e-300}) {
+            const double tenths = std::round(share * 1000.0);
+            EXPECT_EQ(analysis::formatPercent(share, locale),
+                      locale.toString(tenths / 10.0, 'f', 1) + "%")
+                << name << " " << share;
+        }
+    }
 }
 
 } // namespace
