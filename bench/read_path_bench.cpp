@@ -142,6 +142,8 @@ int main(int argc, char** argv) {
                 loadBefore, loadAfter);
     const auto [csvCut, csvCutWall] = ratios(CutSort, Csv);
     const auto [csvFloor, csvFloorWall] = ratios(Csv, CsvFloor);
+    std::printf("0. the batch's start and end alone (--version): CPU %.3f s, %.0f MB\n",
+                m[Own].cpu, m[Own].megabytes);
     std::printf("1. CSV 1,000,000 x 5, one column: CPU %.3f s (wall %.3f s, %.0f MB)\n"
                 "   cut | sort | uniq -c: CPU %.3f s: %.2fx faster (wall %.2fx) (goal: at least 2x)\n"
                 "   the plain floor: CPU %.3f s: %.2fx it (wall %.2fx) (goal: at most 2.5x)\n",
