@@ -263,12 +263,21 @@ private:
         const size_t before = m_buffer.size();
         const qint64 piece = std::max<qint64>(1, m_limits.textPieceBytes);
         m_buffer.resize(before + size_t(piece));
-        const qint64 got = m_file.read(m_buffer.data() + before, piece);
-        if (got < 0)
-            refuseFile(m_fileName,
-                       QStringLiteral("the file cannot be read (%1)").arg(m_file.errorString()));
+        // A short piece is read on until it is full or the file ends, so that the end is known
+        // with the last bytes (a character cut off by it is then refused before anything else).
+        qint64 got = 0;
+        while (got < piece) {
+            const qint64 n = m_file.read(m_buffer.data() + before + got, piece - got);
+            if (n < 0)
+                refuseFile(m_fileName, QStringLiteral("the file cannot be read (%1)")
+                                           .arg(m_file.errorString()));
+            if (n == 0) {
+                m_atEnd = true;
+                break;
+            }
+            got += n;
+        }
         m_buffer.resize(before + size_t(got));
-        m_atEnd = got == 0;
         m_read += got;
         if (m_read > m_limits.maxPartBytes)
             refuseFile(m_fileName,
