@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <new>
 #ifdef __linux__
 #include <sys/mman.h>
 #endif
@@ -122,7 +123,11 @@ void CellStore::reserve(int column, size_t cells) {
         m_unsorted.resize(size_t(column));
     }
     auto& kept = m_columns[size_t(column - 1)];
-    kept.reserve(cells);
+    try {
+        kept.reserve(cells);
+    } catch (const std::bad_alloc&) {
+        return; // room is only asked for ahead: where the system has none to promise, it grows
+    }
 #ifdef __linux__
     // A column of millions of cells is filled from end to end: in pages of 2 MB it is touched
     // with one fault a page instead of five hundred.
