@@ -418,6 +418,13 @@ private:
     // A field that holds something, counted against the caps. Checked where a line holds
     // something: the line break that ends the last line of a full sheet opens no line.
     void countField() {
+        if (m_row > excel::kMaxRows || m_column > excel::kMaxColumns ||
+            m_cells >= m_limits.maxCellsPerSheet)
+            refuseCount();
+        ++m_cells;
+    }
+
+    [[noreturn]] [[gnu::cold]] [[gnu::noinline]] void refuseCount() const {
         if (m_row > excel::kMaxRows)
             refuseFile(m_fileName, QStringLiteral("it has more than %1 lines, the most a sheet "
                                                   "can hold")
@@ -427,10 +434,8 @@ private:
                                                   "sheet can hold")
                                        .arg(m_line)
                                        .arg(excel::kMaxColumns));
-        if (++m_cells > m_limits.maxCellsPerSheet)
-            refuseFile(
-                m_fileName,
-                QStringLiteral("it holds more than %1 cells").arg(m_limits.maxCellsPerSheet));
+        refuseFile(m_fileName,
+                   QStringLiteral("it holds more than %1 cells").arg(m_limits.maxCellsPerSheet));
     }
 
     // A field of a column not asked for that holds something: counted, and in the used range,

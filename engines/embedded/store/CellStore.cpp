@@ -340,13 +340,4 @@ excel::CellRect CellStore::usedRect() const {
     return any ? r : excel::CellRect::cell(1, 1);
 }
 
-void CellStore::widenUsedRect(int row, int column) {
-    if (m_unread.bottom == 0) {
-        m_unread = excel::CellRect::cell(row, column);
-        return;
-    }
-    m_unread = {std::min(m_unread.top, row), std::min(m_unread.left, column),
-                std::max(m_unread.bottom, row), std::max(m_unread.right, column)};
-}
-
 } // namespace embedded

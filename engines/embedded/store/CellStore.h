@@ -133,7 +133,14 @@ public:
     excel::CellRect usedRect() const;
     // Cells that hold something but were not read (their columns were not asked for) still
     // count in the used block.
-    void widenUsedRect(int row, int column);
+    void widenUsedRect(int row, int column) {
+        if (m_unread.bottom == 0) {
+            m_unread = excel::CellRect::cell(row, column);
+            return;
+        }
+        m_unread = {std::min(m_unread.top, row), std::min(m_unread.left, column),
+                    std::max(m_unread.bottom, row), std::max(m_unread.right, column)};
+    }
     // Increases with every change; per-range caches compare it.
     quint64 version() const { return m_version; }
 
