@@ -210,7 +210,10 @@ public:
     }
 
     void run() {
-        fill();
+        // The byte-order mark is looked for in the first three bytes, however small the pieces.
+        do
+            fill();
+        while (m_buffer.size() < 3 && !m_atEnd);
         if (m_buffer.startsWith("\xEF\xBB\xBF", 3))
             m_pos = 3;
         while (true) {
