@@ -491,13 +491,8 @@ private:
         const qint64 parsed = m_read - qint64(m_buffer.size() - m_pos);
         if (parsed <= 0 || m_fileSize <= m_read)
             return;
-        const double scale = 1.05 * double(m_fileSize) / double(parsed);
-        const int last = std::min(m_limits.lastColumn, m_sheet.cells->columnCount());
-        for (int column = std::max(1, m_limits.firstColumn); column <= last; ++column) {
-            const size_t now = m_sheet.cells->column(column).size();
-            if (now > 0)
-                m_sheet.cells->reserve(column, size_t(double(now) * scale) + 64);
-        }
+        m_sheet.cells->reserveAhead(m_limits.firstColumn, m_limits.lastColumn,
+                                    1.05 * double(m_fileSize) / double(parsed));
     }
 
     QFile& m_file;

@@ -141,6 +141,15 @@ void CellStore::reserve(int column, size_t cells) {
 #endif
 }
 
+void CellStore::reserveAhead(int first, int last, double scale) {
+    last = std::min(last, int(m_columns.size()));
+    for (int column = std::max(first, 1); column <= last; ++column) {
+        const size_t now = m_columns[size_t(column - 1)].size();
+        if (now > 0)
+            reserve(column, size_t(double(now) * scale) + 64);
+    }
+}
+
 void CellStore::finishLoading() {
     for (size_t i = 0; i < m_columns.size(); ++i) {
         if (!m_unsorted[i])

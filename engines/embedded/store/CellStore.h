@@ -110,6 +110,9 @@ public:
     void append(int row, int column, const Cell& cell);
     // Room for this many cells of a column, made once before loading rather than as it grows.
     void reserve(int column, size_t cells);
+    // Room for each column from first to last that has cells, scale times what it holds now
+    // (and a little more): a reader that has read part of a file sizes the rest at the same rate.
+    void reserveAhead(int first, int last, double scale);
     void finishLoading();
     // Editing: puts a cell in place, replacing one that is there.
     void set(int row, int column, const Cell& cell);
@@ -155,8 +158,6 @@ public:
         }
     }
 
-    // How many columns the store has room for (the last with cells, or reserved, and those before).
-    int columnCount() const { return int(m_columns.size()); }
     // Cells of one column in row order (empty beyond the last used column).
     const std::vector<Cell>& column(int column) const;
 

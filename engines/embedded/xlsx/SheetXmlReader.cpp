@@ -183,13 +183,8 @@ void SheetXmlReader::sizeStoreFromProgress(size_t unread) {
     if (m_sized || read < kSample || m_partBytes < 4 * kSample)
         return;
     m_sized = true;
-    const double scale = 1.05 * double(m_partBytes) / double(read);
-    const int last = std::min(m_limits.lastColumn, m_sheet.cells->columnCount());
-    for (int column = std::max(m_limits.firstColumn, 1); column <= last; ++column) {
-        const size_t now = m_sheet.cells->column(column).size();
-        if (now > 0)
-            m_sheet.cells->reserve(column, size_t(double(now) * scale) + 64);
-    }
+    m_sheet.cells->reserveAhead(m_limits.firstColumn, m_limits.lastColumn,
+                                1.05 * double(m_partBytes) / double(read));
 }
 
 void SheetXmlReader::startRow(const char* r) {
