@@ -263,8 +263,11 @@ private:
             m_checked -= m_pos;
             m_pos = 0;
         }
+        // A field longer than a piece is parsed again from its start after each read: the piece
+        // is at least as long as what is left, so that it is read again a few times, not once
+        // per piece (a never-closed quote in a large file would take hours).
         const size_t before = m_buffer.size();
-        const qint64 piece = std::max<qint64>(1, m_limits.textPieceBytes);
+        const qint64 piece = std::max<qint64>({1, m_limits.textPieceBytes, qint64(before)});
         m_buffer.resize(before + size_t(piece));
         // A short piece is read on until it is full or the file ends, so that the end is known
         // with the last bytes (a character cut off by it is then refused before anything else).

@@ -157,6 +157,18 @@ TEST(CsvReader, ReadsAlikeWhereverItsPiecesEnd) {
         EXPECT_TRUE(e.message().contains("not UTF-8")) << e.message().toStdString();
     }
 
+    // A field far longer than the pieces (a quote never closed) is read to the end and refused,
+    // not parsed again from its start for each piece.
+    embedded::ReadLimits bytewise;
+    bytewise.textPieceBytes = 1;
+    try {
+        embedded::readCsv(write("long.csv", "a,b\n\"" + QByteArray(4 << 20, 'x')), bytewise);
+        FAIL() << "a quote never closed must be refused";
+    } catch (const excel::Error& e) {
+        EXPECT_TRUE(e.message().endsWith("the quoted field that opens on line 2 is never closed."))
+            << e.message().toStdString();
+    }
+
     // Several default pieces of known fields: row r holds "T<r % 1000>", r / 2 and a quoted
     // field with a comma and a line break.
     QByteArray big;
